@@ -1,0 +1,65 @@
+#include "common/sfx_mutex.h"
+
+#include "platform/named_lock.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <semaphore>
+
+struct SFXMutex::shared_state {
+    std::binary_semaphore local{1};
+    std::unique_ptr<platform::named_lock> file; // null for unnamed
+};
+
+namespace {
+
+// Named states live as long as the process: there are only a handful of
+// names, and a state must outlive every object that refers to it.
+std::shared_ptr<SFXMutex::shared_state> named_state(const std::string &name) {
+    static std::mutex registry_guard;
+    static std::map<std::string, std::shared_ptr<SFXMutex::shared_state>> registry;
+    std::lock_guard<std::mutex> hold(registry_guard);
+    auto &slot = registry[name];
+    if (!slot) {
+        slot = std::make_shared<SFXMutex::shared_state>();
+        slot->file = std::make_unique<platform::named_lock>(name);
+    }
+    return slot;
+}
+
+} // namespace
+
+SFXMutex::SFXMutex() : state_(std::make_shared<shared_state>()) {}
+
+SFXMutex::SFXMutex(const std::string &name) : state_(named_state(name)) {}
+
+SFXMutex::~SFXMutex() = default;
+
+bool SFXMutex::lock(int timeout_ms) {
+    using clock = std::chrono::steady_clock;
+    auto start = clock::now();
+    if (timeout_ms < 0)
+        state_->local.acquire();
+    else if (!state_->local.try_acquire_for(std::chrono::milliseconds(timeout_ms)))
+        return false;
+
+    if (!state_->file || !state_->file->valid())
+        return true; // unnamed, or no runtime folder: process-local only
+
+    int left = -1;
+    if (timeout_ms >= 0) {
+        auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - start);
+        left = std::max<int>(0, timeout_ms - static_cast<int>(spent.count()));
+    }
+    if (state_->file->lock(left))
+        return true;
+    state_->local.release();
+    return false;
+}
+
+void SFXMutex::unlock() {
+    if (state_->file && state_->file->valid())
+        state_->file->unlock();
+    state_->local.release();
+}

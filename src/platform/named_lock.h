@@ -1,0 +1,48 @@
+// Cross-process exclusive locks known by name, per user.
+//
+// A lock is a file in the user's runtime folder (runtime_directory()) held
+// with flock(). The kernel drops the lock when the holding process dies, so
+// a holder that crashed or was killed never blocks the next taker: an
+// abandoned lock counts as free.
+//
+// Two named_lock objects of the same name exclude each other even inside
+// one process (each has its own open file description). One object is not
+// re-entrant in the semaphore sense; callers that need that (SFXMutex) add
+// a process-local semaphore in front.
+//
+// Thread safety: one object is used by one thread at a time.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The per-user folder for lock files: $XDG_RUNTIME_DIR/vorkel when that is
+// set and usable, else /tmp/vorkel-<uid>. Created mode 0700 on first use.
+// Returns an empty string when no such folder can be made.
+std::string runtime_directory();
+
+class named_lock {
+public:
+    explicit named_lock(const std::string &name);
+    ~named_lock();
+    named_lock(const named_lock &) = delete;
+    named_lock &operator=(const named_lock &) = delete;
+
+    // False when the lock file could not be opened; every lock then fails.
+    bool valid() const { return fd_ >= 0; }
+
+    // Takes the lock without waiting. True when taken.
+    bool try_lock();
+
+    // Takes the lock, waiting at most timeout_ms milliseconds (-1: no
+    // limit). True when taken.
+    bool lock(int timeout_ms);
+
+    void unlock();
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace platform
