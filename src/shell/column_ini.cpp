@@ -1,0 +1,162 @@
+#include "shell/column_ini.h"
+
+#include <cctype>
+#include <map>
+#include <vector>
+
+namespace {
+
+std::string trim(const std::string &s) {
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool same_ci(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::vector<std::string> split_lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::string cur;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!cur.empty() && cur.back() == '\r')
+                cur.pop_back();
+            lines.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        lines.push_back(cur);
+    return lines;
+}
+
+// "[name]" -> name; otherwise false.
+bool section_name(const std::string &line, std::string &name) {
+    std::string t = trim(line);
+    if (t.size() < 2 || t.front() != '[')
+        return false;
+    auto close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool key_value(const std::string &line, std::string &key, std::string &value) {
+    auto eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    key = trim(line.substr(0, eq));
+    value = trim(line.substr(eq + 1));
+    return !key.empty();
+}
+
+bool parse_width(const std::string &v, int &out) {
+    if (v.empty() || v.size() > 5)
+        return false;
+    long n = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n > 32767)
+        return false;
+    out = static_cast<int>(n);
+    return true;
+}
+
+std::string key_name(int i) { return "x" + std::to_string(i + 1); }
+
+} // namespace
+
+int ini_read_int(const std::string &text, const std::string &section, const std::string &key,
+                 int fallback) {
+    std::string current;
+    bool in_section = false;
+    for (const auto &line : split_lines(text)) {
+        std::string name;
+        if (section_name(line, name)) {
+            in_section = same_ci(name, section);
+            continue;
+        }
+        std::string k, v;
+        if (in_section && key_value(line, k, v) && same_ci(k, key)) {
+            int out;
+            return parse_width(v, out) ? out : fallback;
+        }
+    }
+    return fallback;
+}
+
+std::array<int, column_count> widths_from_ini(const std::string &text) {
+    std::array<int, column_count> w{};
+    for (int i = 0; i < column_count; ++i)
+        w[i] = ini_read_int(text, "SETTINGS", key_name(i), 10);
+    return w;
+}
+
+std::string ini_with_widths(const std::string &old_text, const std::array<int, column_count> &widths) {
+    std::vector<std::string> lines = split_lines(old_text);
+    std::vector<std::string> out;
+    bool in_section = false, seen_section = false;
+    bool written[column_count] = {};
+
+    auto append_missing = [&] {
+        for (int i = 0; i < column_count; ++i)
+            if (!written[i]) {
+                out.push_back(key_name(i) + "=" + std::to_string(widths[i]));
+                written[i] = true;
+            }
+    };
+
+    for (const auto &line : lines) {
+        std::string name;
+        if (section_name(line, name)) {
+            if (in_section)
+                append_missing();
+            in_section = same_ci(name, "SETTINGS");
+            seen_section = seen_section || in_section;
+            out.push_back(line);
+            continue;
+        }
+        std::string k, v;
+        if (in_section && key_value(line, k, v)) {
+            int idx = -1;
+            for (int i = 0; i < column_count; ++i)
+                if (same_ci(k, key_name(i)))
+                    idx = i;
+            if (idx >= 0) {
+                if (!written[idx])
+                    out.push_back(key_name(idx) + "=" + std::to_string(widths[idx]));
+                written[idx] = true; // a duplicate key line is dropped
+                continue;
+            }
+        }
+        out.push_back(line);
+    }
+    if (in_section)
+        append_missing();
+    if (!seen_section) {
+        if (!out.empty() && !trim(out.back()).empty())
+            out.push_back("");
+        out.push_back("[SETTINGS]");
+        append_missing();
+    }
+    std::string text;
+    for (auto &l : out)
+        text += l + "\n";
+    return text;
+}

@@ -1,0 +1,87 @@
+#include "shell/data_paths.h"
+
+#include "common/sfx_mutex.h"
+#include "platform/system_info.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string catalogue_path;
+std::string icons_path;
+
+namespace {
+
+bool is_writable_dir(const std::string &dir) {
+    struct stat st {};
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string strip_slash(std::string s) {
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+// "mkdir -p" with mode 0700 for every folder it makes.
+void make_folders(const std::string &path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+                return;
+        }
+    }
+}
+
+} // namespace
+
+std::string choose_data_directory(const std::string &executable_folder, const std::string &user,
+                                  bool primary_usable, const std::string &xdg_data_home,
+                                  const std::string &home) {
+    if (primary_usable)
+        return strip_slash(executable_folder + user);
+    std::string base;
+    if (!xdg_data_home.empty() && xdg_data_home[0] == '/')
+        base = strip_slash(xdg_data_home);
+    else
+        base = strip_slash(home.empty() ? std::string("/tmp") : home) + "/.local/share";
+    return base + "/vorkel/" + user;
+}
+
+std::string data_directory() {
+    static SFXMutex guard;
+    static std::string chosen;
+    SFXLock hold(guard);
+    if (chosen.empty()) {
+        std::string folder = platform::executable_folder();
+        std::string user = platform::user_name();
+        std::string primary = strip_slash(folder + user);
+        bool usable = is_writable_dir(primary) ||
+                      (access(primary.c_str(), F_OK) != 0 && is_writable_dir(strip_slash(folder)));
+        const char *xdg = getenv("XDG_DATA_HOME");
+        const char *home = getenv("HOME");
+        chosen = choose_data_directory(folder, user, usable, xdg ? xdg : "", home ? home : "");
+    }
+    return chosen;
+}
+
+void create_data_directory() {
+    std::string dir = data_directory();
+    make_folders(dir);
+}
+
+#define VORKEL_PATH_BUILDER(fn, file)                                                              \
+    std::string fn() {                                                                             \
+        static SFXMutex guard;                                                                     \
+        SFXLock hold(guard);                                                                       \
+        return data_directory() + "/" file;                                                        \
+    }
+
+VORKEL_PATH_BUILDER(catalogue_file_path, "vorkel.dat")
+VORKEL_PATH_BUILDER(settings_file_path, "vorkel.set")
+VORKEL_PATH_BUILDER(columns_file_path, "vorkel.ini")
+VORKEL_PATH_BUILDER(statistics_file_path, "vorkel.glb")
+VORKEL_PATH_BUILDER(icons_file_path, "links.dat")

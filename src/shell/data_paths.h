@@ -1,0 +1,40 @@
+// Where Vorkel keeps its files: one folder per user beside the executable.
+//
+// data_directory() is the executable's folder followed by the user name
+// (the user name becomes a subfolder). When that folder can neither be
+// used nor made there (Vorkel installed in a read-only place such as
+// /usr/bin), the data would be lost at every exit; the folder is then
+// $XDG_DATA_HOME/vorkel/<user name> (default ~/.local/share/vorkel/<user>).
+// The choice is made once per process.
+//
+// The builders do not create the folder or touch any file; the main
+// window's construction calls create_data_directory() once (mode 0700).
+//
+// Threads: any; each builder serialises its calls.
+#pragma once
+
+#include <string>
+
+// The data folder, without a trailing '/'.
+std::string data_directory();
+
+std::string catalogue_file_path();  // vorkel.dat
+std::string settings_file_path();   // vorkel.set
+std::string columns_file_path();    // vorkel.ini
+std::string statistics_file_path(); // vorkel.glb
+std::string icons_file_path();      // links.dat
+
+// Creates data_directory() (and a fallback's parents) with mode 0700.
+// Failures are ignored: later opens fail and their owners handle that.
+void create_data_directory();
+
+// Stored once while the main window is built, read-only afterwards.
+extern std::string catalogue_path;
+extern std::string icons_path;
+
+// The choice between the folder beside the executable and the fallback,
+// as a pure function of its inputs (for tests). primary_usable tells
+// whether the folder beside the executable exists writable or can be made.
+std::string choose_data_directory(const std::string &executable_folder,
+                                  const std::string &user, bool primary_usable,
+                                  const std::string &xdg_data_home, const std::string &home);
