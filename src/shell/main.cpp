@@ -1,1 +1,41 @@
-int main() { return 0; }
+// Vorkel's entry point: one copy per user and executable name; a second
+// copy hands over to the running one and ends with code 1.
+#include "platform/message_box.h"
+#include "platform/system_info.h"
+#include "shell/instance.h"
+#include "shell/main_form.h"
+
+#include <QApplication>
+
+#include <exception>
+
+int main(int argc, char **argv) {
+    try {
+        // 1, 2. The messages first, then the instance test, before any window.
+        register_messages();
+        if (!is_first_instance()) {
+            // 3. The running copy shows its window.
+            platform::broadcast_message(get_activate_msg());
+            return 1;
+        }
+        // 4. The program lives in the tray: the main window starts hidden and
+        // closing it must not end the program.
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QString::fromLocal8Bit(default_title(platform::executable_path()).c_str()));
+        QApplication::setApplicationDisplayName(QStringLiteral("Vorkel"));
+        QApplication::setQuitOnLastWindowClosed(false);
+        try {
+            // 5.
+            TTM form;
+            form.FormCreate();
+            // 6.
+            app.exec();
+        } catch (const std::exception &e) {
+            platform::message_box(e.what(), "Vorkel", platform::MB_OK | platform::MB_ICONERROR);
+        }
+        return 0;
+    } catch (const std::exception &e) {
+        // Before the application object there is no box to show.
+        return 0;
+    }
+}

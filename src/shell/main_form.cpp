@@ -1,0 +1,591 @@
+#include "shell/main_form.h"
+
+#include "common/flags.h"
+#include "common/options.h"
+#include "platform/hotkeys.h"
+#include "platform/messages.h"
+#include "platform/system_info.h"
+#include "shell/about_form.h"
+#include "shell/column_ini.h"
+#include "shell/data_paths.h"
+#include "shell/docking.h"
+#include "shell/instance.h"
+#include "shell/main_form_hooks.h"
+#include "shell/settings.h"
+#include "shell/settings_apply.h"
+#include "toolkit/file_name_edit.h"
+#include "toolkit/grid.h"
+
+#include "common/file_io.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <thread>
+
+TTM *TM = nullptr;
+
+namespace {
+
+constexpr int rescue_hotkey_id = 111;
+
+QString executable_base_name() {
+    return QFileInfo(QString::fromLocal8Bit(platform::executable_path().c_str())).completeBaseName();
+}
+
+QIcon themed(const char *name, QStyle::StandardPixmap fallback) {
+    QIcon icon = QIcon::fromTheme(QLatin1String(name));
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(fallback);
+    return icon;
+}
+
+// The picture shown for ".bat"-like script entries in the tray menu.
+QPixmap script_picture() {
+    QPixmap pm(105, 105);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(40, 44, 52));
+    p.setPen(QPen(QColor(120, 130, 150), 4));
+    p.drawRoundedRect(QRectF(6, 14, 93, 77), 8, 8);
+    p.setPen(QPen(QColor(110, 220, 120), 8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(24, 38, 42, 52);
+    p.drawLine(42, 52, 24, 66);
+    p.drawLine(52, 70, 80, 70);
+    return pm;
+}
+
+} // namespace
+
+TTM::TTM(QWidget *owner)
+    : QMainWindow(owner), FormPlacement1(QStringLiteral("Software\\") + executable_base_name(),
+                                         QStringLiteral("TTM")) {
+    TM = this;
+    build_components();
+
+    // 1. The data folder.
+    create_data_directory();
+    // 2. An empty process table.
+    hooks::empty_process_table();
+    // 3. Registered messages reach main_window_proc.
+    message_token_ = platform::add_message_handler([this](std::uint32_t id) { main_window_proc(id); });
+    // 4. A fresh load history.
+    hooks::reset_cpu_history();
+    // 5. The Tasks page needs the platform's process figures.
+    tasks_available_ = hooks::tasks_page_supported();
+    // 6. The tray icon's two bitmaps with their frame.
+    hooks::create_tray_images();
+    tray->setIcon(QIcon(QPixmap::fromImage(hooks::current_tray_icon())));
+    // 7. The two stored paths.
+    catalogue_path = catalogue_file_path();
+    icons_path = icons_file_path();
+    // 8, 9. The catalogue, its grid, and the programs that start with Vorkel.
+    hooks::load_catalogue(catalogue_path);
+    hooks::fill_shortcut_grid(this);
+    // 10, 11.
+    load_column_widths();
+    pgrid->set_column_hidden(0, true);
+    // 12.
+    SETTINGS_STRUCT s{};
+    read_settings(s);
+    apply_settings(s);
+    // 13.
+    update_list_timer->start();
+    // 14 - 16. The Tasks page is filled once so it is ready when shown.
+    list_visible = true;
+    {
+        QSignalBlocker quiet(pages);
+        pages->setCurrentWidget(sheet2);
+        if (tasks_available_) {
+            task_timer->start();
+            task_timerTimer();
+        } else {
+            pages->setTabVisible(pages->indexOf(sheet2), false);
+            pages->setCurrentWidget(sheet1);
+        }
+    }
+    list_visible = false;
+    // 17. The CPU sampler, which also draws the tray icon.
+    hooks::set_tray_icon_sink([](const QImage &img) {
+        if (TM)
+            TM->set_tray_icon_queued(img);
+    });
+    sampler_finished = false;
+    sampler_running = true;
+    cpu_sampler = std::thread([] { hooks::cpu_sampler_thread(); });
+
+    tray->show();
+}
+
+TTM::~TTM() {
+    FormDestroy();
+    if (cpu_sampler.joinable()) {
+        sampler_running = false;
+        cpu_sampler.join();
+    }
+    if (message_token_)
+        platform::remove_message_handler(message_token_);
+    platform::set_hotkey_handler(nullptr);
+    TM = nullptr;
+}
+
+void TTM::build_components() {
+    setWindowTitle(QStringLiteral("Vorkel"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    resize(320, 404);
+    setMinimumSize(232, 304);
+
+    pimages = {themed("application-exit", QStyle::SP_DialogCloseButton),
+               themed("system-shutdown", QStyle::SP_BrowserStop),
+               themed("view-list-details", QStyle::SP_FileDialogDetailedView),
+               themed("preferences-system", QStyle::SP_FileDialogInfoView)};
+    defaultlist = {themed("application-x-executable", QStyle::SP_FileIcon),
+                   themed("text-x-script", QStyle::SP_FileIcon)};
+    Image1 = script_picture();
+
+    pages = new QTabWidget(this);
+    sheet1 = new QWidget;
+    sheet2 = new QWidget;
+    log = new QWidget;
+    pages->addTab(sheet1, QStringLiteral("Shortcuts"));
+    pages->addTab(sheet2, QStringLiteral("Tasks"));
+    pages->addTab(log, QStringLiteral("Logging"));
+    setCentralWidget(pages);
+
+    grid = new TGrid({QStringLiteral("Path"), QStringLiteral("Show"), QStringLiteral("StartUp")}, 16, sheet1);
+    grid->set_check_column(1, true);
+    grid->set_check_column(2, true);
+    auto *l1 = new QVBoxLayout(sheet1);
+    l1->setContentsMargins(0, 0, 0, 0);
+    l1->addWidget(grid);
+
+    pgrid = new TGrid({QStringLiteral("PID"), QStringLiteral("Name"), QStringLiteral("CPU"),
+                       QStringLiteral("RAM Kb"), QStringLiteral("Paged Kb"), QStringLiteral("Handles"),
+                       QStringLiteral("Threads")},
+                      15, sheet2);
+    pgrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto *l2 = new QVBoxLayout(sheet2);
+    l2->setContentsMargins(0, 0, 0, 0);
+    l2->addWidget(pgrid);
+    for (int c = 0; c < 3; ++c)
+        grid->set_col_width(c, design_column_widths[static_cast<size_t>(c)]);
+    for (int c = 0; c < 7; ++c)
+        pgrid->set_col_width(c, design_column_widths[static_cast<size_t>(c + 3)]);
+
+    build_logging_page();
+
+    sb = new QStatusBar(this);
+    setStatusBar(sb);
+    sb->setSizeGripEnabled(true);
+    const int design_width[3] = {100, 150, 150};
+    const char *sample[3] = {"CPU usage 100%", "PHM 99999999/99999999", "VM 99999999/99999999"};
+    QFontMetrics fm(sb->font());
+    for (int i = 0; i < 3; ++i) {
+        sb_panel[i] = new QLabel(sb);
+        sb_panel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // The design widths, widened when the desktop font needs more room.
+        sb_panel[i]->setMinimumWidth(std::max(design_width[i], fm.horizontalAdvance(QLatin1String(sample[i])) + 8));
+        sb->addWidget(sb_panel[i], i == 2 ? 1 : 0);
+    }
+
+    update_list_timer = new QTimer(this);
+    update_list_timer->setInterval(10000);
+    connect(update_list_timer, &QTimer::timeout, this, &TTM::update_list_timerTimer);
+    cpu_timer = new QTimer(this);
+    cpu_timer->setInterval(100);
+    connect(cpu_timer, &QTimer::timeout, this, &TTM::cpu_timerTimer);
+    cpu_timer->start();
+    task_timer = new QTimer(this);
+    task_timer->setInterval(1000);
+    connect(task_timer, &QTimer::timeout, this, &TTM::task_timerTimer);
+
+    build_menus();
+
+    tray = new QSystemTrayIcon(this);
+    tray->setToolTip(QStringLiteral("Vorkel"));
+    tray->setContextMenu(PopupMenu1);
+    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::DoubleClick && N1->isEnabled())
+            N1Click();
+    });
+
+    connect(pages, &QTabWidget::currentChanged, this, [this] { pagesChange(); });
+    qApp->installEventFilter(this);
+}
+
+void TTM::build_menus() {
+    PopupMenu1 = new QMenu(this);
+    N4 = PopupMenu1->addSeparator();
+    N1 = PopupMenu1->addAction(pimages[2], QStringLiteral("Show list"));
+    PopupMenu1->setDefaultAction(N1);
+    N25 = PopupMenu1->addAction(pimages[3], QStringLiteral("Settings"));
+    N2 = PopupMenu1->addSeparator();
+    N14 = PopupMenu1->addAction(pimages[1], QStringLiteral("Shutdown"));
+    N3 = PopupMenu1->addAction(pimages[0], QStringLiteral("Exit"));
+    connect(N1, &QAction::triggered, this, &TTM::N1Click);
+    connect(N3, &QAction::triggered, this, &TTM::N3Click);
+    connect(N25, &QAction::triggered, this, &TTM::N25Click);
+    connect(N14, &QAction::triggered, this, [this] { hooks::shutdown_command(this); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { hooks::tray_menu_popup(this); });
+
+    PopupMenu2 = new QMenu(this);
+    N5 = PopupMenu2->addAction(QStringLiteral("Show in shortcuts menu"));
+    N6 = PopupMenu2->addAction(QStringLiteral("StartUp"));
+    N13 = PopupMenu2->addAction(QStringLiteral("Hotkeys"));
+    N26 = PopupMenu2->addAction(QStringLiteral("Change icon"));
+    N7 = PopupMenu2->addSeparator();
+    N8 = PopupMenu2->addAction(QStringLiteral("Add new shortcut"));
+    N9 = PopupMenu2->addAction(QStringLiteral("Delete"));
+    N10 = PopupMenu2->addAction(QStringLiteral("Delete and never add again"));
+    N15 = PopupMenu2->addSeparator();
+    N12 = PopupMenu2->addAction(QStringLiteral("Launch"));
+    N27 = PopupMenu2->addSeparator();
+    N28 = PopupMenu2->addAction(QStringLiteral("Settings"));
+    N27->setVisible(false);
+    N28->setVisible(false);
+    connect(N28, &QAction::triggered, this, &TTM::N28Click);
+    grid->set_popup_menu(PopupMenu2);
+
+    PopupMenu3 = new QMenu(this);
+    N16 = PopupMenu3->addAction(QStringLiteral("End process"));
+    N16->setShortcut(QKeySequence(Qt::Key_Delete));
+    s1 = PopupMenu3->addAction(QStringLiteral("Debug"));
+    N17 = PopupMenu3->addSeparator();
+    N18 = PopupMenu3->addMenu(QStringLiteral("Set priority"));
+    N19 = N18->addAction(QStringLiteral("Realtime"));
+    N20 = N18->addAction(QStringLiteral("High"));
+    N21 = N18->addAction(QStringLiteral("Above normal"));
+    N22 = N18->addAction(QStringLiteral("Normal"));
+    N23 = N18->addAction(QStringLiteral("Below normal"));
+    N24 = N18->addAction(QStringLiteral("Low"));
+    N29 = PopupMenu3->addAction(QStringLiteral("Show in separate window"));
+    N11 = PopupMenu3->addAction(QStringLiteral("Get Status"));
+    N11->setEnabled(false);
+    N11->setVisible(false);
+    pgrid->set_popup_menu(PopupMenu3);
+
+    hooks::connect_page_commands(this);
+}
+
+void TTM::build_logging_page() {
+    auto *outer = new QVBoxLayout(log);
+    GroupBox1 = new QGroupBox(QStringLiteral("One process log"), log);
+    auto *g1 = new QGridLayout(GroupBox1);
+    Label1 = new QLabel(QStringLiteral("Process to logging"), GroupBox1);
+    log_processes = new QComboBox(GroupBox1);
+    log_processes->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    log_processes->setMinimumContentsLength(12);
+    Label2 = new QLabel(QStringLiteral("Log file"), GroupBox1);
+    logfile = new TFileNameEdit(GroupBox1);
+    logfile->set_dialog(QStringLiteral("Log file"), QStringLiteral("Log files (*.log *.txt);;All (*)"), true);
+    Button1 = new QPushButton(QStringLiteral("Start logging"), GroupBox1);
+    Button2 = new QPushButton(QStringLiteral("Stop logging"), GroupBox1);
+    Button2->setEnabled(false);
+    g1->addWidget(Label1, 0, 0, 1, 2);
+    g1->addWidget(log_processes, 1, 0, 1, 2);
+    g1->addWidget(Label2, 2, 0, 1, 2);
+    g1->addWidget(logfile, 3, 0, 1, 2);
+    g1->addWidget(Button1, 4, 0);
+    g1->addWidget(Button2, 4, 1);
+    GroupBox2 = new QGroupBox(QStringLiteral("Global logging"), log);
+    auto *g2 = new QGridLayout(GroupBox2);
+    gllog = new QCheckBox(QStringLiteral("Enable log"), GroupBox2);
+    Button3 = new QPushButton(QStringLiteral(" Show stat"), GroupBox2);
+    g2->addWidget(gllog, 0, 0);
+    g2->addWidget(Button3, 0, 1);
+    outer->addWidget(GroupBox1);
+    outer->addWidget(GroupBox2);
+    outer->addStretch(1);
+}
+
+void TTM::FormCreate() {
+    platform::set_hotkey_handler([this](int id) { Dispatch_hotkey(id); });
+    platform::register_hotkey(rescue_hotkey_id, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK);
+}
+
+void TTM::FormDestroy() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    platform::unregister_hotkey(rescue_hotkey_id);
+    FormPlacement1.save(this);
+    grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
+}
+
+void TTM::N1Click() {
+    if (!placement_restored_) {
+        placement_restored_ = true;
+        if (!FormPlacement1.restore(this)) {
+            if (QScreen *s = QGuiApplication::primaryScreen()) {
+                QRect area = s->availableGeometry();
+                move(area.center() - QPoint(width() / 2, height() / 2));
+            }
+        }
+    }
+    show();
+    if (!list_visible) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        showNormal();
+    }
+    if (!stay_on_top_) {
+        raise();
+        activateWindow();
+    }
+    list_visible = true;
+}
+
+void TTM::hide_list() {
+    list_visible = false;
+    hide();
+}
+
+void TTM::closeEvent(QCloseEvent *event) {
+    // 1. Priorities lifted by the rescue hotkey go back to normal.
+    if (rescue_mode)
+        hooks::restore_priorities();
+    FormPlacement1.save(this);
+    if (!exit_requested) {
+        // 2. An ordinary close only hides the window; the program goes on in
+        // the tray with its timers, threads and logging.
+        hide_list();
+        event->ignore();
+        return;
+    }
+    if (closing_for_exit_) {
+        event->accept();
+        return;
+    }
+    closing_for_exit_ = true;
+    exit_after_close();
+    event->accept();
+    QApplication::quit();
+}
+
+void TTM::N3Click() {
+    if (exit_requested)
+        return;
+    // 1.
+    update_list_timer->stop();
+    // 2. The sampler finishes its cycle; no limit, it always does.
+    sampler_running = false;
+    wait_for_flag(sampler_finished, true, -1);
+    if (cpu_sampler.joinable())
+        cpu_sampler.join();
+    // 3.
+    cpu_timer->stop();
+    task_timer->stop();
+    // 4. No catalogue edit may be cut short.
+    hooks::wait_grid_idle();
+    // 5.
+    hooks::destroy_tray_images();
+    // 6. vorkel.ini gets the PID column's real width.
+    pgrid->set_column_hidden(0, false);
+    save_column_widths();
+    // 7.
+    exit_requested = true;
+    close();
+}
+
+void TTM::exit_after_close() {
+    // 8.
+    list_visible = false;
+    logging_active = false;
+    // 9. Every single-process window of every copy closes.
+    platform::post_broadcast_message(get_close_all_msg());
+    // 10. Wait for ours, dispatching their messages meanwhile.
+    for (int i = 0; i < 10000 && hooks::single_process_window_open(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // 11, 12.
+    wait_for_flag(logger_finished, true, 10000);
+    hooks::close_logger_thread();
+    // 13.
+    hooks::stop_global_logging();
+    // 14.
+    tray->hide();
+    show_about();
+}
+
+void TTM::main_window_proc(std::uint32_t message) {
+    if (message != 0 && message == get_activate_msg())
+        N1Click();
+    else if (message != 0 && message == get_close_all_msg())
+        hooks::close_all_single_process_windows();
+}
+
+void TTM::Dispatch_hotkey(int id) {
+    if (id == rescue_hotkey_id)
+        hooks::rescue_hotkey(this, id);
+}
+
+void TTM::dock_if_needed() {
+    if (!opt_dockable || docking_ || !isVisible())
+        return;
+    QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    QRect area = s->availableGeometry();
+    QRect frame = frameGeometry();
+    WINDOW_POS pos{frame.x(), frame.y(), frame.width(), frame.height()};
+    WORK_AREA wa{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    WINDOW_POS snapped = dock_window_pos(pos, wa);
+    if (snapped.x != pos.x || snapped.y != pos.y) {
+        docking_ = true;
+        move(snapped.x, snapped.y);
+        docking_ = false;
+    }
+}
+
+void TTM::moveEvent(QMoveEvent *event) {
+    QMainWindow::moveEvent(event);
+    dock_if_needed();
+}
+
+void TTM::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    dock_if_needed();
+}
+
+void TTM::showEvent(QShowEvent *event) {
+    static bool first = true;
+    if (first) {
+        first = false;
+        // The grid keeps its own column sizes too; once its window exists
+        // they replace those read from vorkel.ini.
+        grid->load_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
+    }
+    QMainWindow::showEvent(event);
+}
+
+bool TTM::eventFilter(QObject *watched, QEvent *event) {
+    // Key preview: the window sees Esc and F5 before whichever of its
+    // controls has the focus.
+    if (event->type() == QEvent::KeyPress) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (w && w->window() == this) {
+            auto *ke = static_cast<QKeyEvent *>(event);
+            if (ke->key() == Qt::Key_Escape || ke->key() == Qt::Key_F5) {
+                FormKeyDown(ke->key(), ke->modifiers());
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TTM::FormKeyDown(int key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_Escape) {
+        close();
+    } else if (key == Qt::Key_F5) {
+        hooks::scan_windows_now(this);
+    }
+}
+
+void TTM::pagesChange() {
+    QWidget *page = pages->currentWidget();
+    if (page == sheet1) {
+        task_timer->stop();
+        hooks::scan_windows_on_page(this);
+    } else if (page == sheet2) {
+        task_timer->start();
+    } else if (page == log) {
+        if (logging_active) {
+            Button1->setEnabled(false);
+            Button2->setEnabled(true);
+            log_processes->setEnabled(false);
+            return;
+        }
+        Button1->setEnabled(true);
+        Button2->setEnabled(false);
+        log_processes->setEnabled(true);
+        if (pgrid->cell(0, 1).isEmpty())
+            return;
+        // Each item starts with the PID, padded with blanks until it is at
+        // least 30 pixels wide in the label font, then the name.
+        QFontMetrics fm(QApplication::font("QLabel"));
+        QStringList items;
+        for (int r = 1; r < pgrid->row_count(); ++r) {
+            QString text = pgrid->cell(0, r);
+            while (fm.horizontalAdvance(text) < 30)
+                text += QLatin1Char(' ');
+            items << text + pgrid->cell(1, r);
+        }
+        log_processes->clear();
+        log_processes->addItems(items);
+    }
+}
+
+void TTM::N25Click() { hooks::show_settings(this); }
+void TTM::N28Click() { hooks::show_settings(this); }
+
+void TTM::update_list_timerTimer() { hooks::scan_windows_on_timer(this); }
+
+void TTM::cpu_timerTimer() {
+    if (!list_visible)
+        return;
+    QString texts[3];
+    hooks::status_texts(texts);
+    for (int i = 0; i < 3; ++i)
+        if (sb_panel[i]->text() != texts[i])
+            sb_panel[i]->setText(texts[i]);
+}
+
+void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
+
+void TTM::set_stay_on_top(bool on) {
+    if (on == stay_on_top_)
+        return;
+    stay_on_top_ = on;
+    bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown)
+        show();
+}
+
+void TTM::set_tray_icon_queued(const QImage &image) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, image] {
+            if (tray)
+                tray->setIcon(QIcon(QPixmap::fromImage(image)));
+        },
+        Qt::QueuedConnection);
+}
+
+void TTM::load_column_widths() {
+    std::string path = columns_file_path();
+    if (!path_exists(path))
+        return;
+    auto text = read_whole_file(path, 1u << 20);
+    auto widths = widths_from_ini(text ? *text : std::string());
+    for (int c = 0; c < 3; ++c)
+        grid->set_col_width(c, widths[static_cast<size_t>(c)]);
+    for (int c = 0; c < 7; ++c)
+        pgrid->set_col_width(c, widths[static_cast<size_t>(c + 3)]);
+}
+
+void TTM::save_column_widths() {
+    std::array<int, column_count> widths{};
+    for (int c = 0; c < 3; ++c)
+        widths[static_cast<size_t>(c)] = grid->col_width(c);
+    for (int c = 0; c < 7; ++c)
+        widths[static_cast<size_t>(c + 3)] = pgrid->col_width(c);
+    std::string path = columns_file_path();
+    auto old = read_whole_file(path, 1u << 20);
+    write_file_atomically(path, ini_with_widths(old ? *old : std::string(), widths));
+}

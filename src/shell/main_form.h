@@ -1,0 +1,132 @@
+// TTM: the main window, owner of everything that lives for the whole run:
+// the tray icon and its menu, the pages "Shortcuts", "Tasks" and
+// "Logging", the status bar, the three timers and the CPU sampler thread.
+//
+// It is built hidden; "Show list", a tray double click, a second start of
+// the program and the rescue hotkey show it; closing it (close box, Esc)
+// only hides it. The program ends only through the tray menu's "Exit".
+//
+// Threads: every member runs on the GUI thread. Workers reach the window
+// only through queued calls (set_tray_icon_queued).
+#pragma once
+
+#include "toolkit/form_placement.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+class TGrid;
+class TFileNameEdit;
+
+class TTM : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TTM(QWidget *owner = nullptr);
+    ~TTM() override;
+
+    // Components, by their designer names.
+    QSystemTrayIcon *tray = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *N4 = nullptr, *N1 = nullptr, *N25 = nullptr, *N2 = nullptr, *N14 = nullptr, *N3 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QAction *N5 = nullptr, *N6 = nullptr, *N13 = nullptr, *N26 = nullptr, *N7 = nullptr, *N8 = nullptr,
+            *N9 = nullptr, *N10 = nullptr, *N15 = nullptr, *N12 = nullptr, *N27 = nullptr, *N28 = nullptr;
+    QMenu *PopupMenu3 = nullptr;
+    QAction *N16 = nullptr, *s1 = nullptr, *N17 = nullptr, *N29 = nullptr, *N11 = nullptr;
+    QMenu *N18 = nullptr; // "Set priority"
+    QAction *N19 = nullptr, *N20 = nullptr, *N21 = nullptr, *N22 = nullptr, *N23 = nullptr, *N24 = nullptr;
+    std::vector<QIcon> pimages;     // tray menu images: 0 exit, 1 shutdown, 2 show list, 3 settings
+    std::vector<QIcon> defaultlist; // default menu images for catalogued programs
+    QPixmap Image1;                 // image for ".bat" entries in the tray menu
+    QStatusBar *sb = nullptr;
+    QLabel *sb_panel[3] = {nullptr, nullptr, nullptr};
+    QTimer *update_list_timer = nullptr;
+    QTimer *cpu_timer = nullptr;
+    QTimer *task_timer = nullptr;
+    QTabWidget *pages = nullptr;
+    QWidget *sheet1 = nullptr, *sheet2 = nullptr, *log = nullptr;
+    TGrid *grid = nullptr;
+    TGrid *pgrid = nullptr;
+    TFormPlacement FormPlacement1;
+    QGroupBox *GroupBox1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *log_processes = nullptr;
+    QLabel *Label2 = nullptr;
+    TFileNameEdit *logfile = nullptr;
+    QPushButton *Button1 = nullptr, *Button2 = nullptr;
+    QGroupBox *GroupBox2 = nullptr;
+    QCheckBox *gllog = nullptr;
+    QPushButton *Button3 = nullptr;
+
+    // Handlers.
+    void FormCreate();
+    void FormDestroy();
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void pagesChange();
+    void N1Click(); // "Show list"
+    void N3Click(); // "Exit"
+    void N25Click();
+    void N28Click();
+    void update_list_timerTimer();
+    void cpu_timerTimer();
+    void task_timerTimer();
+
+    // A registered message (activate_msg, ...) that reached this process.
+    void main_window_proc(std::uint32_t message);
+    // A hotkey press (the rescue hotkey has id 111).
+    void Dispatch_hotkey(int id);
+
+    void load_column_widths();
+    void save_column_widths();
+
+    // Sets the window's stay-on-top style.
+    void set_stay_on_top(bool on);
+    bool stay_on_top() const { return stay_on_top_; }
+
+    // Hands a new tray icon to the GUI thread; callable from any thread.
+    void set_tray_icon_queued(const QImage &image);
+
+    bool tasks_available() const { return tasks_available_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build_components();
+    void build_menus();
+    void build_logging_page();
+    void exit_after_close(); // exit steps 8 to 14
+    void dock_if_needed();
+    void hide_list();
+
+    bool stay_on_top_ = false;
+    bool tasks_available_ = true;
+    bool placement_restored_ = false;
+    bool docking_ = false;
+    bool closing_for_exit_ = false;
+    int message_token_ = 0;
+    std::thread cpu_sampler;
+};
+
+// The main window, for the whole run (null before and after).
+extern TTM *TM;

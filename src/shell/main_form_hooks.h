@@ -1,0 +1,56 @@
+// The calls the main window makes into the other subsystems, gathered in
+// one place so the window's sequences read as steps. Each forwards to the
+// subsystem that owns the work.
+//
+// GUI thread, except where a line says otherwise.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class TTM;
+
+namespace hooks {
+
+// Process table and Tasks page.
+void empty_process_table();
+bool tasks_page_supported();
+void task_timer_tick(TTM *form);
+
+// CPU meter.
+void reset_cpu_history();
+void create_tray_images();
+void destroy_tray_images();
+QImage current_tray_icon();
+void set_tray_icon_sink(std::function<void(const QImage &)> sink);
+void cpu_sampler_thread(); // runs on the sampler thread
+void status_texts(QString texts[3]);
+
+// Catalogue.
+void load_catalogue(const std::string &path);
+void fill_shortcut_grid(TTM *form);
+void wait_grid_idle();
+void scan_windows_now(TTM *form);      // F5
+void scan_windows_on_page(TTM *form);  // "Shortcuts" selected
+void scan_windows_on_timer(TTM *form); // update_list_timer
+void connect_page_commands(TTM *form);
+void tray_menu_popup(TTM *form);
+
+// Process commands and their windows.
+void restore_priorities();
+void rescue_hotkey(TTM *form, int id);
+bool single_process_window_open();
+void close_all_single_process_windows();
+
+// Logging.
+void close_logger_thread();
+void stop_global_logging();
+
+// Dialogs.
+void show_settings(TTM *form);
+void shutdown_command(TTM *form);
+
+} // namespace hooks
