@@ -1,0 +1,87 @@
+#include "monitor/cpu_sampler.h"
+
+#include "common/flags.h"
+#include "common/options.h"
+#include "common/sfx_mutex.h"
+#include "monitor/adcpuusage.h"
+#include "monitor/cpu_load.h"
+#include "monitor/perf_reader.h"
+#include "monitor/tray_icon.h"
+#include "monitor/tray_icon_qimage.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+std::mutex sink_guard;
+std::function<void(const QImage &)> tray_icon_sink;
+
+// Sum of the instance loads over n instances; an error of the unit (or a
+// unit that could not start) makes the reading 0.
+double read_load(Adcpuusage *unit) {
+    if (!unit)
+        return 0.0;
+    try {
+        unit->CollectCPUData();
+        const int n = unit->GetCPUCount();
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i)
+            sum += unit->GetCPUUsage(i);
+        return combined_load(sum, n);
+    } catch (const std::exception &) {
+        return 0.0;
+    }
+}
+
+Adcpuusage *program_unit() {
+    try {
+        return &cpu_usage_unit();
+    } catch (const std::exception &) {
+        return nullptr; // a unit that cannot start reads as no load
+    }
+}
+
+} // namespace
+
+void set_tray_icon_sink(std::function<void(const QImage &)> sink) {
+    std::lock_guard<std::mutex> hold(sink_guard);
+    tray_icon_sink = std::move(sink);
+}
+
+double cpu_sampler_cycle(Adcpuusage *unit) {
+    SFXLock hold(get_cpu_and_other_mutex());
+    if (tray_image)
+        clear_tray_well(*tray_image, opt_tray_color.load());
+    const double load = average_load(read_load(unit));
+    cpu_load.store(load);
+    cpu_load_percent.store(load * 100);
+    if (tray_image) {
+        draw_tray_bar(*tray_image, load, opt_cpu_color.load());
+        std::lock_guard<std::mutex> sink_hold(sink_guard);
+        if (tray_icon_sink && tray_mask)
+            tray_icon_sink(tray_icon_qimage(*tray_image, *tray_mask));
+    }
+    return load;
+}
+
+void cpu_sampler_thread() {
+    Adcpuusage *unit = program_unit();
+    while (sampler_running.load()) {
+        cpu_sampler_cycle(unit);
+        // Sleep in short slices so that Exit does not wait out a long
+        // interval; the interval itself is read anew every cycle.
+        using namespace std::chrono;
+        const auto until = steady_clock::now() + milliseconds(std::max(0, cpu_timer_interval.load()));
+        while (sampler_running.load()) {
+            const auto left = until - steady_clock::now();
+            if (left <= steady_clock::duration::zero())
+                break;
+            std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(50)));
+        }
+    }
+    sampler_finished.store(true);
+}

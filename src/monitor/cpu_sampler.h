@@ -1,0 +1,30 @@
+// The CPU sampler: measures the total load every cpu_timer interval and
+// redraws the tray meter.
+//
+// cpu_sampler_thread runs on its own thread; it never touches a widget:
+// each new icon goes to the sink set with set_tray_icon_sink, called on
+// the sampler thread while it holds "get_cpu_and_other" (the sink must
+// only queue the image, e.g. to the GUI thread, and return).
+#pragma once
+
+#include <functional>
+
+class Adcpuusage;
+class QImage;
+
+// Runs while sampler_running: one cycle, then a sleep of cpu_timer_interval
+// ms read anew each cycle. Sets sampler_finished as its last act. The
+// caller sets sampler_running (and clears sampler_finished) before it
+// starts the thread.
+void cpu_sampler_thread();
+
+// The receiver of each new tray icon; an empty function drops them. Any
+// thread.
+void set_tray_icon_sink(std::function<void(const QImage &)> sink);
+
+// One cycle without the sleep, with unit as the CPU unit: under
+// "get_cpu_and_other" clears the well, reads the load, smooths it into
+// cpu_load / cpu_load_percent, draws the bar and hands the icon to the
+// sink (bitmaps and sink as far as they exist). An error of the unit
+// counts as load 0 for the cycle. Returns the smoothed load.
+double cpu_sampler_cycle(Adcpuusage *unit);

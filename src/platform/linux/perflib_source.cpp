@@ -1,0 +1,214 @@
+#include "platform/linux/perflib_source.h"
+
+#include "platform/linux/perflib_block.h"
+#include "platform/linux/proc_files.h"
+#include "platform/linux/proc_parse.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+using namespace perf_layout;
+
+namespace {
+
+// Index/title pairs as the English table has them; the first pair is the
+// table's highest index, as on Windows.
+constexpr char titles[] = "1\0" "1847\0"
+                          "2\0" "System\0"
+                          "4\0" "Memory\0"
+                          "6\0" "% Processor Time\0"
+                          "142\0" "% User Time\0"
+                          "144\0" "% Privileged Time\0"
+                          "180\0" "Working Set\0"
+                          "184\0" "Page File Bytes\0"
+                          "230\0" "Process\0"
+                          "238\0" "Processor\0"
+                          "680\0" "Thread Count\0"
+                          "784\0" "ID Process\0"
+                          "952\0" "Handle Count\0"
+                          "1746\0" "% Idle Time\0"; // plus the literal's own NUL: the extra one
+
+constexpr PERF_COUNTER_SPEC process_counters[] = {
+    {title_processor_time, type_100nsec_timer, 8},
+    {title_id_process, type_rawcount, 4},
+    {title_working_set, type_large_rawcount, 8},
+    {title_page_file_bytes, type_large_rawcount, 8},
+    {title_handle_count, type_rawcount, 4},
+    {title_thread_count, type_rawcount, 4},
+};
+
+constexpr PERF_COUNTER_SPEC processor_counters[] = {
+    {title_processor_time, type_100nsec_timer_inv, 8},
+};
+
+constexpr std::size_t max_cpus = 1024;
+
+struct SNAPSHOT_TIMES {
+    std::uint64_t file_time, perf_time;
+};
+
+SNAPSHOT_TIMES now() {
+    timespec real{}, mono{};
+    clock_gettime(CLOCK_REALTIME, &real);
+    clock_gettime(CLOCK_MONOTONIC, &mono);
+    const std::uint64_t unix_to_1601 = 11644473600ULL;
+    return {(static_cast<std::uint64_t>(real.tv_sec) + unix_to_1601) * 10000000ULL +
+                static_cast<std::uint64_t>(real.tv_nsec) / 100,
+            static_cast<std::uint64_t>(mono.tv_sec) * 1000000000ULL +
+                static_cast<std::uint64_t>(mono.tv_nsec)};
+}
+
+std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
+    return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
+}
+
+bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
+    char text[8192]; // the cpu lines come first; the tail may be cut
+    if (read_proc_file(AT_FDCWD, "/proc/stat", text, sizeof text) < 0)
+        return false;
+    return parse_proc_stat_idle(text, total, per_cpu, max_cpus, count);
+}
+
+} // namespace
+
+std::string_view linux_counter_titles() { return {titles, sizeof titles}; }
+
+std::string_view LINUX_PERF_SOURCE::counter_titles() { return linux_counter_titles(); }
+
+void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
+    const SNAPSHOT_TIMES t = now();
+    std::uint64_t idle = 0;
+    std::size_t cpus = 0;
+    std::uint64_t per_cpu[max_cpus];
+    read_cpu_idle(idle, per_cpu, cpus);
+    list_proc_pids(pids_);
+
+    PERF_BLOCK_WRITER w(out);
+    w.begin_block(t.file_time, t.perf_time, 1000000000ULL);
+    w.begin_object(title_process, process_counters);
+    std::uint64_t values[6] = {ticks_to_100ns(idle), 0, 0, 0, 0, cpus};
+    w.add_instance("Idle", values);
+    std::uint64_t total[6] = {values[0], 0, 0, 0, 0, cpus};
+
+    char stat_text[1024];
+    char status_text[4096];
+    for (const std::uint32_t pid : pids_) {
+        const int dir = open_proc_pid(pid);
+        if (dir < 0)
+            continue; // gone since the listing
+        PROC_PID_STAT stat;
+        PROC_PID_STATUS status;
+        const bool ok = read_proc_file(dir, "stat", stat_text, sizeof stat_text) > 0 &&
+                        parse_pid_stat(stat_text, stat) &&
+                        read_proc_file(dir, "status", status_text, sizeof status_text) > 0;
+        if (ok) {
+            parse_pid_status(status_text, status);
+            values[0] = ticks_to_100ns(stat.utime + stat.stime);
+            values[1] = pid;
+            values[2] = status.vm_rss_kb * 1024;
+            values[3] = (status.rss_anon_kb + status.vm_swap_kb) * 1024;
+            values[4] = count_open_fds(dir);
+            values[5] = stat.num_threads;
+            w.add_instance(stat.comm, values);
+            for (int k = 0; k < 6; ++k)
+                total[k] += k == 1 ? 0 : values[k];
+        }
+        close(dir);
+    }
+    w.add_instance("_Total", total);
+    w.end_object();
+    w.finish();
+}
+
+void LINUX_PERF_SOURCE::build_processor_block(std::vector<std::uint8_t> &out) {
+    const SNAPSHOT_TIMES t = now();
+    std::uint64_t idle = 0;
+    std::size_t cpus = 0;
+    std::uint64_t per_cpu[max_cpus];
+    const bool ok = read_cpu_idle(idle, per_cpu, cpus);
+
+    PERF_BLOCK_WRITER w(out);
+    w.begin_block(t.file_time, t.perf_time, 1000000000ULL);
+    w.begin_object(title_processor, processor_counters);
+    if (ok) {
+        char name[12];
+        for (std::size_t i = 0; i < cpus; ++i) {
+            const std::uint64_t v = ticks_to_100ns(per_cpu[i]);
+            const int n = snprintf(name, sizeof name, "%zu", i);
+            w.add_instance(std::string_view(name, static_cast<std::size_t>(n)), {&v, 1});
+        }
+        const std::uint64_t mean = cpus ? ticks_to_100ns(idle) / cpus : 0;
+        w.add_instance("_Total", {&mean, 1});
+    }
+    w.end_object();
+    w.finish();
+}
+
+long LINUX_PERF_SOURCE::query_performance_data(const char *value_name, std::uint8_t *buffer,
+                                               std::uint32_t *size) {
+    if (!value_name || !size)
+        return perf_error_file_not_found;
+    std::lock_guard<std::mutex> hold(guard_);
+    if (std::strcmp(value_name, "230") == 0)
+        build_process_block(block_);
+    else if (std::strcmp(value_name, "238") == 0)
+        build_processor_block(block_);
+    else
+        return perf_error_file_not_found;
+    if (!buffer || block_.size() > *size) {
+        *size = static_cast<std::uint32_t>(block_.size());
+        return perf_error_more_data;
+    }
+    std::memcpy(buffer, block_.data(), block_.size());
+    *size = static_cast<std::uint32_t>(block_.size());
+    return perf_error_success;
+}
+
+namespace {
+
+// Linux has no 9x kernel statistic: every open fails.
+class NO_KERNEL_STAT final : public KERNEL_STAT_SOURCE {
+public:
+    bool start_statistic(std::uint32_t &) override { return false; }
+    bool open_statistic_data() override { return false; }
+    bool read_cpu_usage(std::uint32_t &) override { return false; }
+    void close_statistic_data() override {}
+    void stop_statistic() override {}
+};
+
+std::atomic<PERF_DATA_SOURCE *> current_perf_source{nullptr};
+std::atomic<KERNEL_STAT_SOURCE *> current_kernel_stat{nullptr};
+
+} // namespace
+
+PERF_DATA_SOURCE &perf_data_source() {
+    if (PERF_DATA_SOURCE *s = current_perf_source.load())
+        return *s;
+    static LINUX_PERF_SOURCE system_source;
+    return system_source;
+}
+
+void set_perf_data_source(PERF_DATA_SOURCE *source) { current_perf_source.store(source); }
+
+KERNEL_STAT_SOURCE &kernel_stat_source() {
+    if (KERNEL_STAT_SOURCE *s = current_kernel_stat.load())
+        return *s;
+    static NO_KERNEL_STAT system_source;
+    return system_source;
+}
+
+void set_kernel_stat_source(KERNEL_STAT_SOURCE *source) { current_kernel_stat.store(source); }
+
+bool query_platform_family(PLATFORM_FAMILY &family) {
+    family = PLATFORM_FAMILY::nt;
+    return true;
+}
+
+} // namespace platform

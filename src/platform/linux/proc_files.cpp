@@ -1,0 +1,133 @@
+#include "platform/linux/proc_files.h"
+
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Calls f(name) for every entry of the open directory fd.
+template <typename F> bool for_each_entry(int fd, F &&f) {
+    alignas(8) char buf[16384];
+    for (;;) {
+        const long n = syscall(SYS_getdents64, fd, buf, sizeof buf);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        for (long pos = 0; pos < n;) {
+            const auto *d = reinterpret_cast<const struct dirent64 *>(buf + pos);
+            f(d->d_name);
+            pos += d->d_reclen;
+        }
+    }
+}
+
+// Since Linux 6.2 stat() of /proc/PID/fd gives the number of open fds as
+// its size, which spares listing the directory. Older kernels report 0;
+// the own process always has fds open, which tells the two apart.
+bool fd_dir_size_is_count() {
+    static const bool yes = [] {
+        struct stat st {};
+        return stat("/proc/self/fd", &st) == 0 && st.st_size > 0;
+    }();
+    return yes;
+}
+
+} // namespace
+
+long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity) {
+    if (capacity == 0)
+        return -1;
+    const int fd = openat(dirfd, name, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    std::size_t used = 0;
+    // /proc files are produced whole on the first read when they fit; loop
+    // for the rare ones that come in pieces.
+    while (used + 1 < capacity) {
+        const ssize_t n = read(fd, buffer + used, capacity - 1 - used);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            close(fd);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    buffer[used] = '\0';
+    return static_cast<long>(used);
+}
+
+bool list_proc_pids(std::vector<std::uint32_t> &pids) {
+    pids.clear();
+    const int fd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = for_each_entry(fd, [&](const char *name) {
+        std::uint32_t v = 0;
+        if (*name < '1' || *name > '9')
+            return;
+        for (const char *p = name; *p; ++p) {
+            if (*p < '0' || *p > '9' || v > 429496728u)
+                return;
+            v = v * 10 + static_cast<std::uint32_t>(*p - '0');
+        }
+        pids.push_back(v);
+    });
+    close(fd);
+    return ok;
+}
+
+int open_proc_pid(std::uint32_t pid) {
+    char path[32] = "/proc/";
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + pid % 10);
+        pid /= 10;
+    } while (pid != 0);
+    int at = 6;
+    while (n > 0)
+        path[at++] = digits[--n];
+    path[at] = '\0';
+    return open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+std::uint32_t count_open_fds(int pid_dirfd) {
+    if (fd_dir_size_is_count()) {
+        struct stat st {};
+        if (fstatat(pid_dirfd, "fd", &st, 0) != 0)
+            return 0;
+        return static_cast<std::uint32_t>(st.st_size);
+    }
+    const int fd = openat(pid_dirfd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    std::uint32_t count = 0;
+    for_each_entry(fd, [&](const char *name) {
+        if (name[0] != '.')
+            ++count;
+    });
+    close(fd);
+    return count;
+}
+
+long proc_clock_ticks() {
+    static const long ticks = [] {
+        const long t = sysconf(_SC_CLK_TCK);
+        return t > 0 ? t : 100;
+    }();
+    return ticks;
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+// Cheap reads of /proc for the performance layer: plain open/read into
+// the caller's buffer, directory listing with getdents64 into a stack
+// buffer, no stdio, no allocation except the caller's pid vector.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+// Reads at most capacity - 1 bytes of dirfd/name (dirfd may be AT_FDCWD
+// with an absolute name) and NUL-terminates. Returns the byte count, or
+// -1 when the file cannot be opened or read (a process that has gone).
+long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity);
+
+// Replaces pids with the numeric entries of /proc (thread-group leaders),
+// in the order the kernel lists them (ascending). False when /proc cannot
+// be listed.
+bool list_proc_pids(std::vector<std::uint32_t> &pids);
+
+// Opens /proc/PID as a directory handle for the reads of one process, so
+// that all of them see the same process even if the id is reused. -1 when
+// the process has gone.
+int open_proc_pid(std::uint32_t pid);
+
+// Number of open file descriptors of the process whose /proc directory is
+// pid_dirfd; 0 when they cannot be read (another user's process).
+std::uint32_t count_open_fds(int pid_dirfd);
+
+// Clock ticks per second of the times in /proc.
+long proc_clock_ticks();
+
+} // namespace platform

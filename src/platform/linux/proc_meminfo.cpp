@@ -1,0 +1,50 @@
+#include "platform/linux/proc_meminfo.h"
+
+namespace platform {
+
+namespace {
+
+// Value in kB of the line "<key>:   <n> kB", as bytes.
+bool field_bytes(std::string_view text, std::string_view key, std::uint64_t &bytes) {
+    std::size_t at = 0;
+    for (;;) {
+        at = text.find(key, at);
+        if (at == std::string_view::npos)
+            return false;
+        const bool line_start = at == 0 || text[at - 1] == '\n';
+        const std::size_t colon = at + key.size();
+        if (line_start && colon < text.size() && text[colon] == ':')
+            break;
+        at = colon;
+    }
+    std::size_t pos = at + key.size() + 1;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    if (pos >= text.size() || text[pos] < '0' || text[pos] > '9')
+        return false;
+    std::uint64_t kb = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        if (kb > (UINT64_MAX >> 10) / 10)
+            return false;
+        kb = kb * 10 + static_cast<std::uint64_t>(text[pos++] - '0');
+    }
+    bytes = kb << 10;
+    return true;
+}
+
+} // namespace
+
+bool parse_meminfo(std::string_view text, MEMORY_STATUS &status) {
+    status = MEMORY_STATUS{};
+    std::uint64_t total = 0, avail = 0, limit = 0, committed = 0;
+    if (!field_bytes(text, "MemTotal", total) || !field_bytes(text, "MemAvailable", avail) ||
+        !field_bytes(text, "CommitLimit", limit) || !field_bytes(text, "Committed_AS", committed))
+        return false;
+    status.total_physical = total;
+    status.available_physical = avail;
+    status.total_virtual = limit;
+    status.available_virtual = committed < limit ? limit - committed : 0;
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,118 @@
+#include "platform/linux/proc_parse.h"
+
+namespace platform {
+
+namespace {
+
+// Reads an unsigned decimal after optional blanks; advances pos. False
+// when no digit follows or the value overflows.
+bool next_number(std::string_view text, std::size_t &pos, std::uint64_t &value) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
+    if (pos >= text.size() || text[pos] < '0' || text[pos] > '9')
+        return false;
+    std::uint64_t v = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        const unsigned d = static_cast<unsigned>(text[pos] - '0');
+        if (v > (UINT64_MAX - d) / 10)
+            return false;
+        v = v * 10 + d;
+        ++pos;
+    }
+    value = v;
+    return true;
+}
+
+// Skips one blank-separated field.
+bool skip_field(std::string_view text, std::size_t &pos) {
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    if (pos >= text.size() || text[pos] == '\n')
+        return false;
+    while (pos < text.size() && text[pos] != ' ' && text[pos] != '\n')
+        ++pos;
+    return true;
+}
+
+} // namespace
+
+bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
+    // The name may hold blanks and parentheses; only the last ')' ends it.
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return false;
+    out.comm = text.substr(open + 1, close - open - 1);
+    std::size_t pos = close + 1;
+    // Fields after the name start at field 3 (state); utime is field 14,
+    // stime 15, num_threads 20.
+    for (int field = 3; field < 14; ++field)
+        if (!skip_field(text, pos))
+            return false;
+    if (!next_number(text, pos, out.utime) || !next_number(text, pos, out.stime))
+        return false;
+    for (int field = 16; field < 20; ++field)
+        if (!skip_field(text, pos))
+            return false;
+    return next_number(text, pos, out.num_threads);
+}
+
+void parse_pid_status(std::string_view text, PROC_PID_STATUS &out) {
+    out = PROC_PID_STATUS{};
+    std::size_t line = 0;
+    while (line < text.size()) {
+        std::size_t end = text.find('\n', line);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view l = text.substr(line, end - line);
+        std::uint64_t *target = nullptr;
+        std::size_t skip = 0;
+        if (l.starts_with("VmRSS:"))
+            target = &out.vm_rss_kb, skip = 6;
+        else if (l.starts_with("RssAnon:"))
+            target = &out.rss_anon_kb, skip = 8;
+        else if (l.starts_with("VmSwap:"))
+            target = &out.vm_swap_kb, skip = 7;
+        if (target) {
+            std::uint64_t v = 0;
+            if (next_number(l, skip, v))
+                *target = v;
+        }
+        line = end + 1;
+    }
+}
+
+bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
+                          std::uint64_t *per_cpu_idle, std::size_t max_cpus,
+                          std::size_t &cpu_count) {
+    cpu_count = 0;
+    bool have_total = false;
+    std::size_t line = 0;
+    while (line < text.size()) {
+        std::size_t end = text.find('\n', line);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view l = text.substr(line, end - line);
+        line = end + 1;
+        if (!l.starts_with("cpu"))
+            break; // the cpu lines come first; the rest is not needed
+        std::size_t pos = 3;
+        const bool summary = pos < l.size() && l[pos] == ' ';
+        if (!summary && !skip_field(l, pos)) // the number after "cpu"
+            continue;
+        std::uint64_t user, nice, system, idle, iowait = 0;
+        if (!next_number(l, pos, user) || !next_number(l, pos, nice) ||
+            !next_number(l, pos, system) || !next_number(l, pos, idle))
+            continue;
+        next_number(l, pos, iowait); // absent on very old kernels
+        if (summary) {
+            total_idle = idle + iowait;
+            have_total = true;
+        } else if (cpu_count < max_cpus) {
+            per_cpu_idle[cpu_count++] = idle + iowait;
+        }
+    }
+    return have_total;
+}
+
+} // namespace platform

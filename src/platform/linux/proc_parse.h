@@ -1,0 +1,39 @@
+// Parsers for the /proc texts the performance layer reads. Pure functions
+// over the bytes of one read; a field that is missing or malformed makes
+// the parse fail (or, for optional status lines, stay 0), never read past
+// the text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+// /proc/PID/stat. Times in clock ticks (sysconf(_SC_CLK_TCK)).
+struct PROC_PID_STAT {
+    std::string_view comm; // between the first '(' and the last ')'; points into the text
+    std::uint64_t utime = 0;
+    std::uint64_t stime = 0;
+    std::uint64_t num_threads = 0;
+};
+bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out);
+
+// /proc/PID/status, the memory lines in kB; a line the text lacks (kernel
+// threads have no Vm* lines) stays 0.
+struct PROC_PID_STATUS {
+    std::uint64_t vm_rss_kb = 0;
+    std::uint64_t rss_anon_kb = 0;
+    std::uint64_t vm_swap_kb = 0;
+};
+void parse_pid_status(std::string_view text, PROC_PID_STATUS &out);
+
+// /proc/stat: idle time (idle + iowait, clock ticks) of the whole machine
+// and of each "cpuN" line in the order listed. Up to max_cpus entries are
+// stored in per_cpu_idle; *cpu_count is the number stored. False when the
+// summary "cpu" line is missing or malformed.
+bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
+                          std::uint64_t *per_cpu_idle, std::size_t max_cpus,
+                          std::size_t &cpu_count);
+
+} // namespace platform

@@ -1,0 +1,24 @@
+// Memory figures for the status bar: physical memory and the virtual
+// memory the system will commit, each total and available, in bytes.
+//
+// Linux: physical = MemTotal / MemAvailable; virtual = CommitLimit /
+// CommitLimit - Committed_AS (0 when overcommitted beyond the limit).
+// Any thread; no state.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+struct MEMORY_STATUS {
+    std::uint64_t total_physical = 0;
+    std::uint64_t available_physical = 0;
+    std::uint64_t total_virtual = 0;
+    std::uint64_t available_virtual = 0;
+};
+
+// False (and status all 0) when the figures cannot be read.
+bool read_memory_status(MEMORY_STATUS &status);
+
+} // namespace platform
