@@ -1,0 +1,167 @@
+// sample_processes against the real system, with child processes the
+// test starts and ends itself.
+#include "monitor/perf_reader.h"
+#include "platform/linux/proc_files.h"
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <dirent.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A forked child that allocates and touches 32 MiB, opens 8 more fds,
+// starts 4 threads (5 in all), reports ready and waits to be killed.
+class PARKED_CHILD {
+public:
+    PARKED_CHILD() {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            static char memory[32 << 20];
+            std::memset(memory, 1, sizeof memory);
+            for (int i = 0; i < 8; ++i)
+                dup(fds[1]);
+            for (int i = 0; i < 4; ++i) {
+                pthread_t t;
+                pthread_create(&t, nullptr, [](void *) -> void * { for (;;) pause(); }, nullptr);
+            }
+            const char ready = 'r';
+            (void)!write(fds[1], &ready, 1);
+            for (;;)
+                pause();
+        }
+        close(fds[1]);
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        ready_ = pid_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c == 'r';
+        close(fds[0]);
+    }
+    ~PARKED_CHILD() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    pid_t pid() const { return pid_; }
+    bool ready() const { return ready_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ready_ = false;
+};
+
+std::uint64_t status_kb(pid_t pid, const std::string &key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stoull(line.substr(key.size() + 1));
+    return 0;
+}
+
+// utime + stime of pid in seconds, read independently of the layer.
+double cpu_seconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    std::istringstream rest(all.substr(all.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i)
+        if (i >= 14)
+            ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+} // namespace
+
+TEST(SampleProcessesSystem, ThreadsWorkingSetPrivateBytesHandlesAndName) {
+    PARKED_CHILD child;
+    ASSERT_TRUE(child.ready());
+    PROCESS_MAP table;
+    table[static_cast<std::uint32_t>(child.pid())].pid = static_cast<std::uint32_t>(child.pid());
+    SAMPLE_CLOCK clock;
+    ASSERT_TRUE(sample_processes(table, clock));
+    const PROCESS_INFO_STRUCT &rec = table.at(static_cast<std::uint32_t>(child.pid()));
+
+    EXPECT_EQ(rec.thread_count, 5u);
+    EXPECT_EQ(rec.working_set, status_kb(child.pid(), "VmRSS") * 1024);
+    EXPECT_GE(rec.working_set, 32u << 20);
+    EXPECT_EQ(rec.page_file_bytes,
+              (status_kb(child.pid(), "RssAnon") + status_kb(child.pid(), "VmSwap")) * 1024);
+    std::uint32_t fds = 0;
+    DIR *d = opendir(("/proc/" + std::to_string(child.pid()) + "/fd").c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent *e = readdir(d))
+        fds += e->d_name[0] != '.';
+    closedir(d);
+    EXPECT_EQ(rec.handle_count, fds);
+    EXPECT_GE(rec.handle_count, 9u);
+    std::ifstream comm("/proc/" + std::to_string(child.pid()) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    EXPECT_EQ(std::string(rec.name), name);
+}
+
+TEST(SampleProcessesSystem, BusyChildUsesAboutOneProcessor) {
+    test_env::child_process burner({"sh", "-c", "while :; do :; done"});
+    ASSERT_GT(burner.pid(), 0);
+    const auto pid = static_cast<std::uint32_t>(burner.pid());
+    PROCESS_MAP table;
+    table[pid].pid = pid;
+    SAMPLE_CLOCK clock;
+    ASSERT_TRUE(sample_processes(table, clock));
+    const double cpu0 = cpu_seconds(burner.pid());
+    const auto t0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // the interval being measured
+    ASSERT_TRUE(sample_processes(table, clock));
+    const double cpu1 = cpu_seconds(burner.pid());
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+    const double share = table[pid].cpu_share;
+    // Near one processor; other work on a shared machine may take some.
+    EXPECT_GT(share, 0.5);
+    EXPECT_LT(share, 1.1);
+    // And what the kernel itself reports for the child over the interval.
+    EXPECT_NEAR(share, (cpu1 - cpu0) / wall, 0.08);
+    const double elapsed_s = static_cast<double>(clock.current_sample_time - clock.previous_sample_time) / 1e7;
+    EXPECT_NEAR(elapsed_s, wall, 0.05);
+}
+
+TEST(SampleProcessesSystem, IdleAndAllProcessesAddUpToTheProcessorCount) {
+    std::vector<std::uint32_t> pids;
+    ASSERT_TRUE(platform::list_proc_pids(pids));
+    PROCESS_MAP table;
+    table[0].pid = 0;
+    for (auto p : pids)
+        table[p].pid = p;
+    SAMPLE_CLOCK clock;
+    ASSERT_TRUE(sample_processes(table, clock));
+    EXPECT_STREQ(table[0].name, "Idle");
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // the interval being measured
+    ASSERT_TRUE(sample_processes(table, clock));
+    double sum = 0;
+    for (const auto &[pid, rec] : table)
+        sum += rec.cpu_share;
+    const double cpus = static_cast<double>(sysconf(_SC_NPROCESSORS_ONLN));
+    // Interrupt and stolen time belong to no process, hence the margin.
+    EXPECT_GT(sum, 0.75 * cpus);
+    EXPECT_LT(sum, 1.1 * cpus);
+    EXPECT_EQ(table[0].thread_count, static_cast<std::uint32_t>(cpus));
+}
