@@ -1,0 +1,78 @@
+#include "catalogue/catalogue_file.h"
+
+#include "catalogue/catalogue_file_format.h"
+#include "common/file_io.h"
+#include "common/sfx_mutex.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Writes image over path, first renaming a damaged original aside. When
+// the original cannot be kept aside nothing is written: its bytes would
+// otherwise be lost, and the catalogue in memory stays authoritative.
+void replace_catalogue(const std::string &path, const std::string &image, bool old_damaged) {
+    if (old_damaged && keep_damaged_aside(path).empty())
+        return;
+    write_file_atomically(path, image);
+}
+
+} // namespace
+
+void create_catalogue(const std::string &path) {
+    static SFXMutex lock;
+    SFXLock hold(lock);
+    // O_EXCL: never replace what exists, even if it appeared a moment ago.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    std::string image = join_catalogue({}, {}, {});
+    bool ok = write(fd, image.data(), image.size()) == static_cast<ssize_t>(image.size()) &&
+              fsync(fd) == 0;
+    if (close(fd) != 0)
+        ok = false;
+    if (!ok)
+        unlink(path.c_str()); // a failed create leaves no file
+}
+
+void read_catalogue(const std::string &path, LINK_MAP &map, APP_LIST &list) {
+    static SFXMutex lock;
+    SFXLock hold(lock);
+    auto image = read_whole_file(path);
+    if (!image)
+        return;
+    map.clear();
+    list.clear();
+    CATALOGUE_SECTIONS_STRUCT s = split_catalogue(*image);
+    decode_link_records(s.links, map);
+    decode_never_add(s.never_add, list);
+}
+
+void write_catalogue(const std::string &path, const LINK_MAP &snapshot) {
+    static SFXMutex lock;
+    SFXLock hold(lock);
+    create_catalogue(path);
+    auto image = read_whole_file(path);
+    if (!image)
+        return;
+    CATALOGUE_SECTIONS_STRUCT old = split_catalogue(*image);
+    replace_catalogue(path, join_catalogue(encode_link_records(snapshot), old.never_add, old.extra),
+                      old.damaged);
+}
+
+void write_never_add_list(const std::string &path, const APP_LIST &snapshot) {
+    static SFXMutex lock;
+    SFXLock hold(lock);
+    create_catalogue(path);
+    auto image = read_whole_file(path);
+    if (!image)
+        return;
+    CATALOGUE_SECTIONS_STRUCT old = split_catalogue(*image);
+    // Section 1 is carried as raw records: duplicates and reserved values
+    // stay exactly as they were.
+    replace_catalogue(path, join_catalogue(old.links, encode_never_add(snapshot), old.extra),
+                      old.damaged);
+}

@@ -1,0 +1,70 @@
+#include "catalogue/startup_links.h"
+
+#include "catalogue/desktop_entry.h"
+#include "common/file_io.h"
+#include "platform/shell_links.h"
+
+#include <cerrno>
+
+#include <unistd.h>
+
+namespace {
+
+bool ends_with(const std::string &s, const std::string &tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string file_name_of(const std::string &path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(slash + 1);
+}
+
+// True when path exists and holds an entry that Vorkel did not write.
+// Unreadable or unparsable files count as foreign: they are not ours to
+// overwrite.
+bool foreign_entry_at(const std::string &path) {
+    if (!path_exists(path))
+        return false;
+    auto text = read_whole_file(path, 1u << 20);
+    DESKTOP_ENTRY_STRUCT entry;
+    return !text || !parse_desktop_entry(*text, entry) || !entry.written_by_vorkel;
+}
+
+} // namespace
+
+std::string startup_link_name(const std::string &program_path) {
+    std::string name = file_name_of(program_path);
+    std::string folder = platform::startup_folder();
+    if (name.empty() || folder.empty())
+        return {};
+    return folder + "/" + name + ".desktop";
+}
+
+int own_program_hotkey(const std::string &target) {
+    return file_name_of(target) == "vorkel" || ends_with(target, "vorkel.exe") ? 0x0353 : 0;
+}
+
+int create_startup_link(const std::string &target, const std::string &link_name,
+                        const std::string &description) {
+    auto slash = link_name.rfind('/');
+    if (link_name.empty() || slash == std::string::npos)
+        return ENOENT;
+    if (!platform::make_folder(link_name.substr(0, slash)))
+        return errno ? errno : EACCES;
+    if (foreign_entry_at(link_name))
+        return EEXIST;
+    DESKTOP_ENTRY_STRUCT entry;
+    entry.name = file_name_of(target).empty() ? target : file_name_of(target);
+    entry.comment = description;
+    entry.exec = {target};
+    entry.hotkey = own_program_hotkey(target);
+    return write_file_atomically(link_name, build_desktop_entry(entry)) ? 0 : EIO;
+}
+
+int delete_startup_link(const std::string &link_name) {
+    if (link_name.empty() || !path_exists(link_name))
+        return 0;
+    if (foreign_entry_at(link_name))
+        return EPERM;
+    return unlink(link_name.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}

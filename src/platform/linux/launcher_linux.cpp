@@ -1,0 +1,167 @@
+#include "platform/launcher.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace platform {
+
+namespace {
+
+bool executable_file(const std::string &path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The file that exec would run, resolved before forking: after fork only
+// async-signal-safe calls may be made (Vorkel has other threads).
+std::string resolve_program(const std::string &name, int &error) {
+    error = 0;
+    if (name.empty()) {
+        error = ENOENT;
+        return {};
+    }
+    if (name.find('/') != std::string::npos) {
+        if (name[0] == '/')
+            return name;
+        char cwd[4096];
+        if (!getcwd(cwd, sizeof cwd)) {
+            error = errno;
+            return {};
+        }
+        return std::string(cwd) + "/" + name;
+    }
+    const char *path_var = std::getenv("PATH");
+    std::string search = path_var ? path_var : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t colon = search.find(':', start);
+        std::string dir = search.substr(start, colon == std::string::npos ? std::string::npos
+                                                                          : colon - start);
+        // An empty PATH element means the current folder.
+        std::string candidate = dir.empty() ? "./" + name : dir + "/" + name;
+        if (executable_file(candidate))
+            return candidate;
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    error = ENOENT;
+    return {};
+}
+
+void write_errno(int fd, int code) {
+    while (write(fd, &code, sizeof code) < 0 && errno == EINTR) {
+    }
+}
+
+// Runs in the forked grandchild: async-signal-safe calls only.
+[[noreturn]] void exec_child(const char *file, char *const argv[], const char *dir,
+                             int report_fd, int max_fd) {
+    // Signal state is inherited across exec: give the program the defaults.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        sigaction(sig, &dfl, nullptr); // fails harmlessly for KILL, STOP and unused numbers
+
+    // Lift the report pipe above the standard descriptors first, in case
+    // Vorkel runs with one of them closed and the pipe took its number.
+    int moved = fcntl(report_fd, F_DUPFD_CLOEXEC, 3);
+    if (moved >= 0)
+        report_fd = moved;
+    if (dir && chdir(dir) != 0) {
+        write_errno(report_fd, errno);
+        _exit(127);
+    }
+    int null_fd = open("/dev/null", O_RDONLY);
+    if (null_fd > 0) {
+        dup2(null_fd, 0);
+        close(null_fd);
+    }
+    // Keep the report pipe at 3, close-on-exec, and nothing above it.
+    if (report_fd != 3) {
+        dup2(report_fd, 3);
+        report_fd = 3;
+    }
+    fcntl(report_fd, F_SETFD, FD_CLOEXEC);
+    if (close_range(4, ~0U, 0) != 0)
+        for (int fd = 4; fd < max_fd; ++fd)
+            close(fd);
+
+    execve(file, argv, environ);
+    write_errno(report_fd, errno);
+    _exit(127);
+}
+
+} // namespace
+
+int start_detached(const std::vector<std::string> &argv, const std::string &working_directory) {
+    if (argv.empty())
+        return ENOENT;
+    int error = 0;
+    std::string file = resolve_program(argv[0], error);
+    if (error)
+        return error;
+
+    std::vector<char *> args;
+    for (const auto &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    const char *dir = working_directory.empty() ? nullptr : working_directory.c_str();
+    struct rlimit lim {};
+    int max_fd = getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY &&
+                         lim.rlim_cur < 65536
+                     ? static_cast<int>(lim.rlim_cur)
+                     : 65536;
+
+    // The grandchild reports a failed exec through this pipe; a successful
+    // exec closes it (close-on-exec), which the parent reads as success.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0)
+        return errno;
+
+    pid_t middle = fork();
+    if (middle < 0) {
+        int e = errno;
+        close(report[0]);
+        close(report[1]);
+        return e;
+    }
+    if (middle == 0) {
+        close(report[0]);
+        setsid();
+        pid_t child = fork();
+        if (child < 0) {
+            write_errno(report[1], errno);
+            _exit(127);
+        }
+        if (child == 0)
+            exec_child(file.c_str(), args.data(), dir, report[1], max_fd);
+        _exit(0);
+    }
+
+    close(report[1]);
+    int code = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &code, sizeof code);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return got == static_cast<ssize_t>(sizeof code) ? code : 0;
+}
+
+} // namespace platform
