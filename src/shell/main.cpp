@@ -1,6 +1,7 @@
 // Vorkel's entry point: one copy per user and executable name; a second
 // copy hands over to the running one and ends with code 1.
 #include "platform/message_box.h"
+#include "platform/messages.h"
 #include "platform/system_info.h"
 #include "shell/instance.h"
 #include "shell/main_form.h"
@@ -34,7 +35,7 @@ int main(int argc, char **argv) {
             platform::message_box(e.what(), "Vorkel", platform::MB_OK | platform::MB_ICONERROR);
         }
         return 0;
-    } catch (const std::exception &e) {
+    } catch (const std::exception &) {
         // Before the application object there is no box to show.
         return 0;
     }

@@ -24,6 +24,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -180,10 +181,16 @@ void TTM::build_components() {
     auto *l2 = new QVBoxLayout(sheet2);
     l2->setContentsMargins(0, 0, 0, 0);
     l2->addWidget(pgrid);
+    // The design widths, widened where the desktop's font needs more room
+    // for a heading (stored widths from vorkel.ini replace these).
+    auto fit = [](TGrid *g, int col, int design) {
+        QFontMetrics hfm(g->horizontalHeader()->font());
+        g->set_col_width(col, std::max(design, hfm.horizontalAdvance(g->cell(col, 0)) + 14));
+    };
     for (int c = 0; c < 3; ++c)
-        grid->set_col_width(c, design_column_widths[static_cast<size_t>(c)]);
+        fit(grid, c, design_column_widths[static_cast<size_t>(c)]);
     for (int c = 0; c < 7; ++c)
-        pgrid->set_col_width(c, design_column_widths[static_cast<size_t>(c + 3)]);
+        fit(pgrid, c, design_column_widths[static_cast<size_t>(c + 3)]);
 
     build_logging_page();
 

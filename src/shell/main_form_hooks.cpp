@@ -1,6 +1,5 @@
 #include "shell/main_form_hooks.h"
 
-#include "catalogue/link_map.h"
 #include "common/flags.h"
 #include "shell/main_form.h"
 
@@ -49,15 +48,9 @@ void status_texts(QString texts[3]) {
 void load_catalogue(const std::string &) {}
 void fill_shortcut_grid(TTM *) {}
 
-void wait_grid_idle() {
-    while (grid_busy)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+void wait_grid_idle() {}
 
-void scan_windows_now(TTM *) {
-    take_grid_busy();
-    release_grid_busy();
-}
+void scan_windows_now(TTM *) {}
 void scan_windows_on_page(TTM *) {}
 void scan_windows_on_timer(TTM *) {}
 void connect_page_commands(TTM *) {}

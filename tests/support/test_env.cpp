@@ -1,6 +1,7 @@
 #include "support/test_env.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 extern char **environ;
 
@@ -71,6 +73,72 @@ bool tray_selection_owned() {
     bool owned = XGetSelectionOwner(d, sel) != 0;
     XCloseDisplay(d);
     return owned;
+}
+
+namespace {
+
+std::string lower(std::string s) {
+    for (auto &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+int ignore_x_errors(Display *, XErrorEvent *) { return 0; }
+
+void walk(Display *d, Window w, bool under_tray, const std::string &want, std::vector<x_window> &out) {
+    char *name = nullptr;
+    std::string wname;
+    if (XFetchName(d, w, &name) && name) {
+        wname = name;
+        XFree(name);
+    }
+    bool tray_here = under_tray || wname == "SystemTray" || wname == "YXTrayEmbedder";
+    XClassHint hint{};
+    if (XGetClassHint(d, w, &hint)) {
+        std::string inst = hint.res_name ? hint.res_name : "";
+        std::string cls = hint.res_class ? hint.res_class : "";
+        if (hint.res_name)
+            XFree(hint.res_name);
+        if (hint.res_class)
+            XFree(hint.res_class);
+        if (lower(inst) == lower(want) || lower(cls) == lower(want)) {
+            XWindowAttributes a{};
+            x_window xw;
+            xw.id = w;
+            xw.name = wname;
+            xw.res_class = cls;
+            if (XGetWindowAttributes(d, w, &a)) {
+                xw.viewable = a.map_state == IsViewable;
+                xw.width = a.width;
+                xw.height = a.height;
+            }
+            xw.in_tray = under_tray;
+            out.push_back(xw);
+        }
+    }
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (XQueryTree(d, w, &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n; ++i)
+            walk(d, children[i], tray_here, want, out);
+        if (children)
+            XFree(children);
+    }
+}
+
+} // namespace
+
+std::vector<x_window> windows_of_class(const std::string &class_name) {
+    std::vector<x_window> out;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return out;
+    auto old = XSetErrorHandler(ignore_x_errors);
+    walk(d, DefaultRootWindow(d), false, class_name, out);
+    XSync(d, False);
+    XSetErrorHandler(old);
+    XCloseDisplay(d);
+    return out;
 }
 
 const std::string &scratch_root() {

@@ -79,6 +79,20 @@ private:
 // selection of screen 0 on $DISPLAY.
 bool tray_selection_owned();
 
+// A window of the X display, as the tests look at it.
+struct x_window {
+    unsigned long id = 0;
+    std::string name;      // WM_NAME
+    std::string res_class; // WM_CLASS class part
+    bool viewable = false;
+    int width = 0, height = 0;
+    bool in_tray = false; // docked into the window manager's system tray
+};
+
+// Every window on $DISPLAY whose WM_CLASS class or instance equals
+// class_name (case-insensitive), in tree order.
+std::vector<x_window> windows_of_class(const std::string &class_name);
+
 // Runs a shell command and returns its standard output (trimmed of the
 // final newline). Only for test tools such as xdotool and xprop.
 std::string run_capture(const std::string &command, int *exit_code = nullptr);

@@ -1,0 +1,34 @@
+// Runs the real Vorkel executable for integration tests: a private copy
+// of the binary in its own folder (so its data folder, which sits beside
+// the executable, is private too), started on the test's X display.
+#pragma once
+
+#include "support/test_env.h"
+
+#include <optional>
+#include <string>
+
+class vorkel_app {
+public:
+    // Copies the binary as <new folder>/<exe_name>.
+    explicit vorkel_app(const std::string &exe_name = "vorkel");
+
+    const std::string &folder() const { return folder_; }
+    const std::string &exe() const { return exe_; }
+    std::string data_dir() const;
+
+    // Starts a copy; returns its handle. Output goes to <folder>/run-N.log.
+    test_env::child_process start();
+
+    // The main window and the tray icon of this executable's copies.
+    std::optional<test_env::x_window> main_window() const;
+    std::optional<test_env::x_window> tray_icon() const;
+    bool main_window_shown() const;
+    bool tray_icon_shown() const;
+
+private:
+    std::string folder_;
+    std::string exe_;
+    std::string class_name_;
+    int runs_ = 0;
+};
