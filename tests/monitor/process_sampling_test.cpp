@@ -160,8 +160,11 @@ TEST(SampleProcessesSystem, IdleAndAllProcessesAddUpToTheProcessorCount) {
     for (const auto &[pid, rec] : table)
         sum += rec.cpu_share;
     const double cpus = static_cast<double>(sysconf(_SC_NPROCESSORS_ONLN));
-    // Interrupt and stolen time belong to no process, hence the margin.
-    EXPECT_GT(sum, 0.75 * cpus);
+    // Interrupt and stolen time belong to no process, and processes that
+    // start and end between the snapshots are never seen (compilers on a
+    // shared machine), hence the wide lower margin; a unit error would be
+    // off by a factor of 100 or more.
+    EXPECT_GT(sum, 0.5 * cpus);
     EXPECT_LT(sum, 1.1 * cpus);
     EXPECT_EQ(table[0].thread_count, static_cast<std::uint32_t>(cpus));
 }

@@ -139,12 +139,16 @@ void LINUX_PERF_SOURCE::build_processor_block(std::vector<std::uint8_t> &out) {
     w.begin_object(title_processor, processor_counters);
     if (ok) {
         char name[12];
+        std::uint64_t sum = 0;
         for (std::size_t i = 0; i < cpus; ++i) {
             const std::uint64_t v = ticks_to_100ns(per_cpu[i]);
+            sum += v;
             const int n = snprintf(name, sizeof name, "%zu", i);
             w.add_instance(std::string_view(name, static_cast<std::size_t>(n)), {&v, 1});
         }
-        const std::uint64_t mean = cpus ? ticks_to_100ns(idle) / cpus : 0;
+        // From the per-CPU lines rather than the summary line, which the
+        // kernel rounds on its own: every instance then reads alike.
+        const std::uint64_t mean = cpus ? sum / cpus : 0;
         w.add_instance("_Total", {&mean, 1});
     }
     w.end_object();

@@ -1,0 +1,259 @@
+// The Linux performance layer: block layout at its published offsets,
+// time conversion, /proc parsers on prepared text, and the real source.
+#include "monitor/perf_reader.h"
+#include "monitor/perf_walk.h"
+#include "platform/linux/perflib_block.h"
+#include "platform/linux/perflib_source.h"
+#include "platform/linux/proc_parse.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+std::uint32_t u32(const std::vector<std::uint8_t> &b, std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+std::uint64_t u64(const std::vector<std::uint8_t> &b, std::size_t at) {
+    std::uint64_t v;
+    std::memcpy(&v, b.data() + at, 8);
+    return v;
+}
+std::uint16_t u16(const std::vector<std::uint8_t> &b, std::size_t at) {
+    std::uint16_t v;
+    std::memcpy(&v, b.data() + at, 2);
+    return v;
+}
+
+struct INSTANCE {
+    std::string name;
+    std::vector<std::uint64_t> values;
+};
+
+// Every instance of the first object, read through the walker.
+std::vector<INSTANCE> instances(const std::vector<std::uint8_t> &block) {
+    std::vector<INSTANCE> out;
+    PERF_OBJECT_VIEW object;
+    if (!perf_first_object(block, object))
+        return out;
+    std::vector<PERF_COUNTER_VIEW> counters;
+    perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) { counters.push_back(c); });
+    PERF_INSTANCE_VIEW inst;
+    for (std::int32_t i = 0; i < object.num_instances; ++i) {
+        if (!(i == 0 ? perf_first_instance(block, object, inst) : perf_next_instance(block, inst)))
+            break;
+        INSTANCE row;
+        char name[260];
+        perf_instance_name(block, inst, name, sizeof name);
+        row.name = name;
+        for (const auto &c : counters) {
+            std::uint64_t v = 0;
+            perf_counter_value(block, inst, c, v);
+            row.values.push_back(v);
+        }
+        out.push_back(row);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> query(LINUX_PERF_SOURCE &src, const char *name) {
+    std::vector<std::uint8_t> buf(16);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::uint32_t size = static_cast<std::uint32_t>(buf.size());
+        const long answer = src.query_performance_data(name, buf.data(), &size);
+        if (answer == perf_error_success) {
+            buf.resize(size);
+            return buf;
+        }
+        if (answer != perf_error_more_data)
+            break;
+        EXPECT_GT(size, buf.size());
+        buf.resize(size + 4096);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(PerflibTime, FileTimeConversionBothWays) {
+    std::uint64_t t = 0;
+    ASSERT_TRUE(system_time_to_file_time({1970, 1, 4, 1, 0, 0, 0, 0}, t));
+    EXPECT_EQ(t, 116444736000000000ULL);
+    ASSERT_TRUE(system_time_to_file_time({2000, 2, 0, 29, 23, 59, 59, 999}, t));
+    EXPECT_EQ(t, 125963423999990000ULL);
+    const SYSTEM_TIME back = file_time_to_system_time(t + 9999); // below a millisecond drops
+    EXPECT_EQ(back.year, 2000);
+    EXPECT_EQ(back.month, 2);
+    EXPECT_EQ(back.day, 29);
+    EXPECT_EQ(back.day_of_week, 2); // a Tuesday
+    EXPECT_EQ(back.hour, 23);
+    EXPECT_EQ(back.milliseconds, 999);
+    EXPECT_FALSE(system_time_to_file_time({1900, 2, 0, 29, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(system_time_to_file_time({2001, 2, 0, 29, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(system_time_to_file_time({2024, 0, 0, 1, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(system_time_to_file_time({2024, 4, 0, 31, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(system_time_to_file_time({2024, 1, 0, 1, 0, 0, 0, 1000}, t));
+}
+
+TEST(PerflibBlock, FieldsSitAtThePublishedOffsets) {
+    std::vector<std::uint8_t> b;
+    PERF_BLOCK_WRITER w(b);
+    std::uint64_t t = 0;
+    system_time_to_file_time({2024, 5, 0, 6, 7, 8, 9, 10}, t);
+    w.begin_block(t + 1234, 55, 1000);
+    const PERF_COUNTER_SPEC c[] = {{6, perf_layout::type_100nsec_timer, 8}, {784, perf_layout::type_rawcount, 4}};
+    w.begin_object(230, c);
+    const std::uint64_t v[] = {0x1122334455667788ULL, 4242};
+    w.add_instance("ab", v);
+    w.end_object();
+    w.finish();
+
+    EXPECT_EQ(u16(b, 0), 'P');
+    EXPECT_EQ(u16(b, 6), 'F');
+    EXPECT_EQ(u32(b, 20), b.size());  // TotalByteLength
+    EXPECT_EQ(u32(b, 24), 88u);       // HeaderLength
+    EXPECT_EQ(u32(b, 28), 1u);        // NumObjectTypes
+    EXPECT_EQ(u16(b, 36), 2024);      // SystemTime: year, month, weekday, day...
+    EXPECT_EQ(u16(b, 38), 5);
+    EXPECT_EQ(u16(b, 40), 1);         // a Monday
+    EXPECT_EQ(u16(b, 42), 6);
+    EXPECT_EQ(u16(b, 50), 10);        // milliseconds
+    EXPECT_EQ(u64(b, 72), t + 1234);  // PerfTime100nSec keeps full resolution
+    const std::size_t obj = 88;
+    EXPECT_EQ(u32(b, obj + 0), b.size() - obj);
+    EXPECT_EQ(u32(b, obj + 4), 64u + 2 * 40); // DefinitionLength
+    EXPECT_EQ(u32(b, obj + 8), 64u);          // HeaderLength
+    EXPECT_EQ(u32(b, obj + 12), 230u);
+    EXPECT_EQ(u32(b, obj + 32), 2u);          // NumCounters
+    EXPECT_EQ(u32(b, obj + 40), 1u);          // NumInstances
+    const std::size_t def0 = obj + 64, def1 = def0 + 40;
+    EXPECT_EQ(u32(b, def0 + 0), 40u);
+    EXPECT_EQ(u32(b, def0 + 4), 6u);
+    EXPECT_EQ(u32(b, def0 + 32), 8u); // CounterSize
+    EXPECT_EQ(u32(b, def1 + 4), 784u);
+    EXPECT_EQ(u32(b, def1 + 32), 4u);
+    const std::size_t inst = obj + 64 + 80;
+    EXPECT_EQ(u32(b, inst + 16), 24u); // NameOffset
+    EXPECT_EQ(u32(b, inst + 20), 6u);  // NameLength: "ab" and NUL in UTF-16
+    EXPECT_EQ(u16(b, inst + 24), 'a');
+    EXPECT_EQ(u16(b, inst + 26), 'b');
+    EXPECT_EQ(u16(b, inst + 28), 0);
+    const std::size_t block = inst + u32(b, inst);
+    EXPECT_EQ(block % 8, 0u);
+    EXPECT_EQ(u64(b, block + u32(b, def0 + 36)), 0x1122334455667788ULL);
+    EXPECT_EQ(u32(b, block + u32(b, def1 + 36)), 4242u);
+    EXPECT_EQ(block + u32(b, block), b.size());
+}
+
+TEST(ProcParse, PidStatWithAwkwardNamesAndTruncation) {
+    const std::string line =
+        "4242 (a) (b c)) S 1 2 3 0 -1 4194560 100 0 0 0 1234 567 0 0 20 0 7 0 99 1000 50 18446744073709551615\n";
+    PROC_PID_STAT s;
+    ASSERT_TRUE(parse_pid_stat(line, s));
+    EXPECT_EQ(s.comm, "a) (b c)");
+    EXPECT_EQ(s.utime, 1234u);
+    EXPECT_EQ(s.stime, 567u);
+    EXPECT_EQ(s.num_threads, 7u);
+    for (std::size_t n = 0; n < line.find(" 0 99"); ++n)
+        EXPECT_FALSE(parse_pid_stat(line.substr(0, n), s)) << n;
+    EXPECT_FALSE(parse_pid_stat("12 ) (x S 1", s));
+    EXPECT_FALSE(parse_pid_stat("1 (x) S 1 2 3 0 -1 4 100 0 0 0 99999999999999999999 5 0 0 20 0 7", s));
+}
+
+TEST(ProcParse, PidStatusMemoryLines) {
+    PROC_PID_STATUS s;
+    parse_pid_status("Name:\tx\nVmRSS:\t   2048 kB\nRssAnon:\t  1024 kB\nRssFile: 9 kB\nVmSwap:\t 12 kB\n", s);
+    EXPECT_EQ(s.vm_rss_kb, 2048u);
+    EXPECT_EQ(s.rss_anon_kb, 1024u);
+    EXPECT_EQ(s.vm_swap_kb, 12u);
+    parse_pid_status("Name:\tkthreadd\nThreads:\t1\nVmRSS:", s); // kernel thread, cut line
+    EXPECT_EQ(s.vm_rss_kb, 0u);
+    EXPECT_EQ(s.rss_anon_kb, 0u);
+}
+
+TEST(ProcParse, ProcStatIdleOfEachCpu) {
+    const std::string text = "cpu  10 0 5 1000 20 0 0 0 0 0\n"
+                             "cpu0 5 0 2 400 10 0 0 0 0 0\n"
+                             "cpu2 5 0 3 600 10 0 0 0 0 0\n"
+                             "intr 1 2 3\n";
+    std::uint64_t total = 0, per[4] = {};
+    std::size_t n = 0;
+    ASSERT_TRUE(parse_proc_stat_idle(text, total, per, 4, n));
+    EXPECT_EQ(total, 1020u);
+    ASSERT_EQ(n, 2u);
+    EXPECT_EQ(per[0], 410u);
+    EXPECT_EQ(per[1], 610u);
+    EXPECT_TRUE(parse_proc_stat_idle(text, total, per, 1, n)); // more CPUs than room
+    EXPECT_EQ(n, 1u);
+    EXPECT_FALSE(parse_proc_stat_idle("cpu  10 0", total, per, 4, n));
+    EXPECT_FALSE(parse_proc_stat_idle("", total, per, 4, n));
+}
+
+TEST(PerflibSource, TitleTableHoldsTheStandardIndexes) {
+    const std::string_view t = linux_counter_titles();
+    EXPECT_EQ(t.substr(t.size() - 2), std::string_view("\0\0", 2));
+    EXPECT_EQ(find_title_index(t, "Process"), "230");
+    EXPECT_EQ(find_title_index(t, "Processor"), "238");
+    EXPECT_EQ(find_title_index(t, "ID Process"), "784");
+    EXPECT_EQ(find_title_index(t, "% Processor Time"), "6");
+    EXPECT_EQ(find_title_index(t, "Working Set"), "180");
+    EXPECT_EQ(find_title_index(t, "Page File Bytes"), "184");
+    EXPECT_EQ(find_title_index(t, "Handle Count"), "952");
+    EXPECT_EQ(find_title_index(t, "Thread Count"), "680");
+}
+
+TEST(PerflibSource, ProcessObjectFromProc) {
+    LINUX_PERF_SOURCE src;
+    std::uint32_t size = 100;
+    std::uint8_t small[100];
+    EXPECT_EQ(src.query_performance_data("230", small, &size), perf_error_more_data);
+    EXPECT_GT(size, 100u);
+    EXPECT_EQ(src.query_performance_data("999", small, &size), perf_error_file_not_found);
+
+    const auto block = query(src, "230");
+    ASSERT_FALSE(block.empty());
+    const auto rows = instances(block);
+    ASSERT_GE(rows.size(), 3u);
+    // Counters in definition order: time, id, working set, page file, handles, threads.
+    EXPECT_EQ(rows.front().name, "Idle");
+    EXPECT_EQ(rows.front().values[1], 0u);
+    EXPECT_EQ(rows.back().name, "_Total");
+    bool self = false;
+    std::uint64_t threads = 0;
+    for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
+        threads += rows[i].values[5];
+        if (rows[i].values[1] == static_cast<std::uint64_t>(getpid())) {
+            self = true;
+            EXPECT_EQ(rows[i].name, "test_platform");
+            EXPECT_GT(rows[i].values[2], 1u << 20);
+            EXPECT_GE(rows[i].values[4], 3u); // stdin, stdout, stderr at least
+        }
+    }
+    EXPECT_TRUE(self);
+    EXPECT_EQ(rows.back().values[5], threads + rows.front().values[5]);
+}
+
+TEST(PerflibSource, ProcessorObjectFromProc) {
+    LINUX_PERF_SOURCE src;
+    const auto block = query(src, "238");
+    const auto rows = instances(block);
+    const long cpus = sysconf(_SC_NPROCESSORS_ONLN);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(cpus) + 1);
+    std::uint64_t sum = 0;
+    for (long i = 0; i < cpus; ++i) {
+        EXPECT_EQ(rows[static_cast<std::size_t>(i)].name, std::to_string(i));
+        sum += rows[static_cast<std::size_t>(i)].values[0];
+    }
+    EXPECT_EQ(rows.back().name, "_Total");
+    EXPECT_EQ(rows.back().values[0], sum / static_cast<std::uint64_t>(cpus));
+    EXPECT_GT(sum, 0u);
+}
