@@ -1,0 +1,109 @@
+// Cost of one process snapshot per process on this machine, against the
+// bare /proc reads it needs and against ps(1).
+//
+// Wall-clock times (ps does its work in a child process); the
+// "per_process" counter is the time of one iteration divided by the
+// number of processes it covered.
+#include "monitor/perf_reader.h"
+#include "platform/linux/perflib_source.h"
+#include "platform/linux/proc_files.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void per_process(benchmark::State &state, double processes) {
+    state.counters["processes"] = processes;
+    state.counters["per_process"] = benchmark::Counter(
+        processes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// sample_processes: block built from /proc and walked into a table that
+// holds every process.
+void snapshot(benchmark::State &state) {
+    std::vector<std::uint32_t> pids;
+    platform::list_proc_pids(pids);
+    PROCESS_MAP table;
+    table[0].pid = 0;
+    for (auto p : pids)
+        table[p].pid = p;
+    SAMPLE_CLOCK clock;
+    sample_processes(table, clock); // settles the buffer size
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sample_processes(table, clock));
+    per_process(state, static_cast<double>(table.size()));
+}
+BENCHMARK(snapshot)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The layer alone: the block without the walk.
+void build_block(benchmark::State &state) {
+    platform::LINUX_PERF_SOURCE source;
+    std::vector<std::uint8_t> block;
+    std::vector<std::uint32_t> pids;
+    platform::list_proc_pids(pids);
+    for (auto _ : state) {
+        source.build_process_block(block);
+        benchmark::DoNotOptimize(block.data());
+    }
+    per_process(state, static_cast<double>(pids.size()));
+}
+BENCHMARK(build_block)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The floor: list /proc, open each process, read stat and status, stat
+// the fd folder; no parsing, nothing built.
+void bare_proc_reads(benchmark::State &state) {
+    std::vector<std::uint32_t> pids;
+    char stat_text[1024], status_text[4096];
+    std::size_t count = 0;
+    for (auto _ : state) {
+        int fd = open("/proc/stat", O_RDONLY | O_CLOEXEC);
+        benchmark::DoNotOptimize(read(fd, status_text, sizeof status_text));
+        close(fd);
+        platform::list_proc_pids(pids);
+        for (auto pid : pids) {
+            const int dir = platform::open_proc_pid(pid);
+            if (dir < 0)
+                continue;
+            fd = openat(dir, "stat", O_RDONLY | O_CLOEXEC);
+            benchmark::DoNotOptimize(read(fd, stat_text, sizeof stat_text));
+            close(fd);
+            fd = openat(dir, "status", O_RDONLY | O_CLOEXEC);
+            benchmark::DoNotOptimize(read(fd, status_text, sizeof status_text));
+            close(fd);
+            struct stat st {};
+            benchmark::DoNotOptimize(fstatat(dir, "fd", &st, 0));
+            close(dir);
+        }
+        count = pids.size();
+    }
+    per_process(state, static_cast<double>(count));
+}
+BENCHMARK(bare_proc_reads)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// ps -e -o pid,comm,rss,nlwp, output read to the end.
+void ps_command(benchmark::State &state) {
+    std::size_t lines = 0;
+    char buf[65536];
+    for (auto _ : state) {
+        FILE *p = popen("ps -e -o pid,comm,rss,nlwp", "r");
+        lines = 0;
+        std::size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+            for (std::size_t i = 0; i < n; ++i)
+                lines += buf[i] == '\n';
+        pclose(p);
+    }
+    per_process(state, static_cast<double>(lines > 0 ? lines - 1 : 0));
+}
+BENCHMARK(ps_command)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
