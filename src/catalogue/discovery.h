@@ -21,7 +21,8 @@
 
 // Called once per program added, on the calling thread, with the
 // executable path as the window source gave it (the catalogue key is this
-// path with leading and trailing bytes below 33 removed).
+// path with leading and trailing bytes below 33 removed). It runs while
+// check_window holds its lock, so it must not start another pass.
 using program_added_callback = std::function<void(const std::string &path)>;
 
 // Checks one window; adds its program when it qualifies. Returns true when
