@@ -78,28 +78,6 @@ TEST(TrayBitmap, BarBytesForLoads) {
     }
 }
 
-TEST(TrayBitmap, PartlyFilledPixels) {
-    // 19 bytes: six bar pixels, then only the blue byte of the seventh.
-    const TRAY_BITMAP b = drawn(0.0625);
-    const std::size_t seventh = tray_pixel_offset(9, 12);
-    EXPECT_EQ(b.bits[seventh], bar);
-    EXPECT_EQ(b.bits[seventh + 1], bg);
-    EXPECT_EQ(b.bits[seventh + 2], bg);
-    // 38 bytes: the whole bottom row, then blue and green of the third
-    // pixel in the row above.
-    const TRAY_BITMAP c = drawn(0.125);
-    const std::size_t third = tray_pixel_offset(5, 11);
-    EXPECT_EQ(c.bits[third], bar);
-    EXPECT_EQ(c.bits[third + 1], bar);
-    EXPECT_EQ(c.bits[third + 2], bg);
-    // Redrawing a lower load after a higher one needs the well cleared:
-    // the sampler clears every cycle.
-    TRAY_BITMAP d = drawn(1.0);
-    clear_tray_well(d, bg);
-    draw_tray_bar(d, 0.5, bar);
-    EXPECT_EQ(d.bits, expected(150).bits);
-}
-
 TEST(TrayBitmap, IconImageFlipsRowsAndSwapsBytes) {
     const TRAY_BITMAP image = drawn(0.5);
     TRAY_BITMAP mask;
