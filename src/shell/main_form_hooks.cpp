@@ -1,54 +1,74 @@
 #include "shell/main_form_hooks.h"
 
+#include "catalogue/catalogue_file.h"
+#include "catalogue/discovery.h"
+#include "catalogue/link_map.h"
 #include "common/flags.h"
+#include "monitor/cpu_load.h"
+#include "monitor/cpu_sampler.h"
+#include "monitor/process_table.h"
+#include "monitor/status_texts.h"
+#include "monitor/tasks_page.h"
+#include "monitor/tray_icon.h"
+#include "monitor/tray_icon_qimage.h"
+#include "platform/perf_data.h"
 #include "shell/main_form.h"
+#include "shell/settings_form.h"
 
-#include <QPainter>
+#include <QApplication>
+#include <QPalette>
 
 #include <chrono>
 #include <thread>
 
 namespace hooks {
 
-namespace {
-std::function<void(const QImage &)> g_sink;
+void empty_process_table() { ::empty_process_table(); }
+bool tasks_page_supported() {
+    platform::PLATFORM_FAMILY family;
+    return platform::query_platform_family(family) && family == platform::PLATFORM_FAMILY::nt;
+}
+void task_timer_tick(TTM *form) { tasks_page_refresh(form); }
+
+void reset_cpu_history() { ::reset_cpu_history(); }
+
+void create_tray_images() {
+    // The icon's outer ring takes the menu background, as the tray shows it.
+    QColor menu = QApplication::palette().color(QPalette::Window);
+    ::create_tray_images(RGB_COLOR{static_cast<std::uint8_t>(menu.red()), static_cast<std::uint8_t>(menu.green()),
+                                   static_cast<std::uint8_t>(menu.blue())});
 }
 
-void empty_process_table() {}
-bool tasks_page_supported() { return true; }
-void task_timer_tick(TTM *) {}
-
-void reset_cpu_history() {}
-void create_tray_images() {}
-void destroy_tray_images() {}
+void destroy_tray_images() { ::destroy_tray_images(); }
 
 QImage current_tray_icon() {
-    QImage img(16, 16, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setPen(QColor(64, 64, 64));
-    p.setBrush(QColor(170, 170, 170));
-    p.drawRect(2, 2, 11, 11);
-    return img;
+    if (!tray_image || !tray_mask)
+        return {};
+    return tray_icon_qimage(*tray_image, *tray_mask);
 }
 
-void set_tray_icon_sink(std::function<void(const QImage &)> sink) { g_sink = std::move(sink); }
+void set_tray_icon_sink(std::function<void(const QImage &)> sink) { ::set_tray_icon_sink(std::move(sink)); }
 
-void cpu_sampler_thread() {
-    while (sampler_running)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    sampler_finished = true;
-}
+void cpu_sampler_thread() { ::cpu_sampler_thread(); }
 
 void status_texts(QString texts[3]) {
-    for (int i = 0; i < 3; ++i)
-        texts[i].clear();
+    STATUS_TEXTS t = current_status_texts();
+    texts[0] = QString::fromStdString(t.cpu);
+    texts[1] = QString::fromStdString(t.physical);
+    texts[2] = QString::fromStdString(t.virtual_memory);
 }
 
-void load_catalogue(const std::string &) {}
+void load_catalogue(const std::string &path) {
+    set_catalogue_save_path(path);
+    create_catalogue(path);
+    read_catalogue(path, link_map, never_add_list);
+}
 void fill_shortcut_grid(TTM *) {}
 
-void wait_grid_idle() {}
+void wait_grid_idle() {
+    while (grid_busy)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 void scan_windows_now(TTM *) {}
 void scan_windows_on_page(TTM *) {}
@@ -67,7 +87,7 @@ void stop_global_logging() {
     wait_for_flag(global_stat_finished, true, 10000);
 }
 
-void show_settings(TTM *) {}
+void show_settings(TTM *) { ::show_settings(); }
 void shutdown_command(TTM *) {}
 
 } // namespace hooks
