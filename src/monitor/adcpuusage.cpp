@@ -9,6 +9,7 @@ namespace {
 constexpr std::size_t first_buffer_size = 8192;
 constexpr std::size_t buffer_step = 4096;
 constexpr std::size_t max_buffer_size = 16u << 20;
+constexpr int max_attempts = 32;
 
 // The smallest room one instance with its counter block can take; bounds
 // the count a block can claim.
@@ -52,8 +53,8 @@ void Adcpuusage::CollectCPUData() {
 
 void Adcpuusage::collect_nt() {
     std::uint32_t size = 0;
-    long answer;
-    for (;;) {
+    long answer = platform::perf_error_more_data;
+    for (int attempt = 0; attempt < max_attempts; ++attempt) {
         size = static_cast<std::uint32_t>(perf_buffer_.size());
         answer = perf().query_performance_data("238", perf_buffer_.data(), &size);
         if (answer != platform::perf_error_more_data || perf_buffer_.size() >= max_buffer_size)

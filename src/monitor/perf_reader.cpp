@@ -116,8 +116,10 @@ namespace {
 
 constexpr std::uint32_t first_buffer_size = 12000;
 constexpr std::uint32_t buffer_step = 1000;
-// Far above any real process list; a source that asks for more is broken.
+// Far above any real process list; a source that asks for more, or keeps
+// asking, is broken.
 constexpr std::uint32_t max_buffer_size = 64u << 20;
+constexpr int max_attempts = 32;
 
 } // namespace
 
@@ -141,7 +143,7 @@ bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock) {
     // that a steady process list needs one query per snapshot, not a
     // series of growing attempts.
     static std::vector<std::uint8_t> buffer(first_buffer_size);
-    for (;;) {
+    for (int attempt = 0; attempt < max_attempts; ++attempt) {
         std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
         const long answer = source.query_performance_data(object.c_str(), buffer.data(), &size);
         if (answer == platform::perf_error_success)
@@ -155,4 +157,5 @@ bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock) {
                                                    std::size_t{size} + size / 8);
         buffer.resize(std::min<std::size_t>(wanted, max_buffer_size));
     }
+    return false;
 }
