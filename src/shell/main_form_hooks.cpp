@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_file.h"
 #include "catalogue/discovery.h"
 #include "catalogue/link_map.h"
+#include "catalogue/shortcuts_page.h"
 #include "common/flags.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
@@ -13,6 +14,7 @@
 #include "monitor/tray_icon_qimage.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
+#include "shell/shutdown_command.h"
 #include "shell/settings_form.h"
 
 #include <QApplication>
@@ -63,17 +65,21 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *) {}
+void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form); }
 
 void wait_grid_idle() {
     while (grid_busy)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-void scan_windows_now(TTM *) {}
-void scan_windows_on_page(TTM *) {}
-void scan_windows_on_timer(TTM *) {}
-void connect_page_commands(TTM *) {}
+void scan_windows_now(TTM *form) {
+    take_grid_busy();
+    scan_windows_into_grid(form);
+    release_grid_busy();
+}
+void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
+void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
+void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void tray_menu_popup(TTM *) {}
 
 void restore_priorities() { rescue_mode = false; }
@@ -88,6 +94,6 @@ void stop_global_logging() {
 }
 
 void show_settings(TTM *) { ::show_settings(); }
-void shutdown_command(TTM *) {}
+void shutdown_command(TTM *form) { N14Click(form); }
 
 } // namespace hooks
