@@ -2,6 +2,7 @@
 
 #include "common/flags.h"
 #include "common/options.h"
+#include "monitor/tasks_page.h"
 #include "platform/hotkeys.h"
 #include "platform/messages.h"
 #include "platform/system_info.h"
@@ -178,6 +179,8 @@ void TTM::build_components() {
                        QStringLiteral("Threads")},
                       15, sheet2);
     pgrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pgrid->set_alignment_provider([this](int col, int row) { return pgridGetAlignment(col, row); });
+    connect(pgrid, &TGrid::mouse_down_right, this, &TTM::pgridMouseDown);
     auto *l2 = new QVBoxLayout(sheet2);
     l2->setContentsMargins(0, 0, 0, 0);
     l2->addWidget(pgrid);
@@ -324,10 +327,9 @@ void TTM::FormCreate() {
 }
 
 void TTM::FormDestroy() {
-    static bool done = false;
-    if (done)
+    if (destroyed_)
         return;
-    done = true;
+    destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
     FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
@@ -469,9 +471,8 @@ void TTM::resizeEvent(QResizeEvent *event) {
 }
 
 void TTM::showEvent(QShowEvent *event) {
-    static bool first = true;
-    if (first) {
-        first = false;
+    if (!grid_sizes_loaded_) {
+        grid_sizes_loaded_ = true;
         // The grid keeps its own column sizes too; once its window exists
         // they replace those read from vorkel.ini.
         grid->load_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
@@ -553,6 +554,10 @@ void TTM::cpu_timerTimer() {
 }
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
+
+void TTM::pgridMouseDown(int col, int row) { tasks_page_mouse_down(pgrid, col, row); }
+
+Qt::Alignment TTM::pgridGetAlignment(int col, int row) const { return tasks_page_alignment(col, row); }
 
 void TTM::set_stay_on_top(bool on) {
     if (on == stay_on_top_)

@@ -86,6 +86,18 @@ public:
     void update_list_timerTimer();
     void cpu_timerTimer();
     void task_timerTimer();
+    void pgridMouseDown(int col, int row); // right button on pgrid
+    Qt::Alignment pgridGetAlignment(int col, int row) const;
+    // Shortcuts page (catalogue/shortcuts_page*.cpp).
+    Qt::Alignment gridGetAlignment(int col, int row) const;
+    void gridMouseDown(int col, int row); // right button on grid
+    void gridCheckBoxClick(int col, int row, bool checked);
+    void N5Click();  // "Show in shortcuts menu"
+    void N6Click();  // "StartUp"
+    void N8Click();  // "Add new shortcut"
+    void N9Click();  // "Delete"
+    void N10Click(); // "Delete and never add again"
+    void N12Click(); // "Launch"
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);
@@ -124,6 +136,8 @@ private:
     bool placement_restored_ = false;
     bool docking_ = false;
     bool closing_for_exit_ = false;
+    bool destroyed_ = false;
+    bool grid_sizes_loaded_ = false;
     int message_token_ = 0;
     std::thread cpu_sampler;
 };

@@ -1,0 +1,173 @@
+// The main window built in-process on the offscreen platform: its make-up,
+// the settings and column widths it starts with, showing, hiding and the
+// exit sequence.
+#include "common/flags.h"
+#include "common/options.h"
+#include "shell/column_ini.h"
+#include "shell/data_paths.h"
+#include "shell/main_form.h"
+#include "shell/settings.h"
+#include "support/test_env.h"
+#include "toolkit/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+
+namespace {
+
+QStringList action_texts(QMenu *menu) {
+    QStringList out;
+    for (QAction *a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+class MainForm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            if (!getenv("DISPLAY"))
+                setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            static int argc = 1;
+            static char name[] = "test_shell";
+            static char *argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+            QApplication::setQuitOnLastWindowClosed(false);
+        }
+    }
+    void SetUp() override {
+        exit_requested = false;
+        list_visible = false;
+        create_data_directory();
+        ::unlink(settings_file_path().c_str());
+        ::unlink(columns_file_path().c_str());
+    }
+    void TearDown() override { form.reset(); }
+    void build() { form = std::make_unique<TTM>(); }
+
+    std::unique_ptr<TTM> form;
+};
+
+} // namespace
+
+TEST_F(MainForm, IsBuiltHiddenWithItsPagesMenusAndTimers) {
+    build();
+    EXPECT_EQ(TM, form.get());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(list_visible);
+    EXPECT_EQ(form->windowTitle(), "Vorkel");
+    ASSERT_EQ(form->pages->count(), 3);
+    EXPECT_EQ(form->pages->tabText(0), "Shortcuts");
+    EXPECT_EQ(form->pages->tabText(1), "Tasks");
+    EXPECT_EQ(form->pages->tabText(2), "Logging");
+    EXPECT_EQ(form->pages->currentWidget(), form->sheet2) << "Tasks is the first page shown";
+
+    EXPECT_EQ(form->grid->cell(0, 0), "Path");
+    EXPECT_EQ(form->grid->cell(2, 0), "StartUp");
+    EXPECT_EQ(form->pgrid->cell(6, 0), "Threads");
+    EXPECT_TRUE(form->pgrid->isColumnHidden(0)) << "the PID column is hidden";
+    EXPECT_EQ(form->grid->row_count(), 2) << "an empty catalogue shows one empty row";
+
+    EXPECT_EQ(action_texts(form->PopupMenu1),
+              QStringList({"-", "Show list", "Settings", "-", "Shutdown", "Exit"}));
+    EXPECT_EQ(form->PopupMenu1->defaultAction(), form->N1);
+    EXPECT_EQ(action_texts(form->PopupMenu2),
+              QStringList({"Show in shortcuts menu", "StartUp", "Hotkeys", "Change icon", "-", "Add new shortcut",
+                           "Delete", "Delete and never add again", "-", "Launch", "-", "Settings"}));
+    EXPECT_FALSE(form->N28->isVisible()) << "grid menu offers Settings only when the tray menu hides it";
+    EXPECT_EQ(action_texts(form->N18),
+              QStringList({"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"}));
+    EXPECT_FALSE(form->N11->isVisible());
+    EXPECT_FALSE(form->N11->isEnabled());
+    EXPECT_EQ(form->N16->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(form->tray->toolTip(), "Vorkel");
+    EXPECT_EQ(form->Button3->text(), " Show stat");
+
+    EXPECT_EQ(form->update_list_timer->interval(), 10000);
+    EXPECT_EQ(form->cpu_timer->interval(), 100);
+    EXPECT_EQ(form->task_timer->interval(), 1000);
+    EXPECT_TRUE(form->update_list_timer->isActive());
+    EXPECT_TRUE(form->cpu_timer->isActive());
+    EXPECT_TRUE(form->task_timer->isActive());
+    EXPECT_TRUE(sampler_running);
+}
+
+TEST_F(MainForm, StoredSettingsAndColumnWidthsApplyAtStart) {
+    SETTINGS_STRUCT s{};
+    set_default_settings(s);
+    s.cpu_interval = 0; // keeps the layout's 100 ms
+    s.tasks_interval = 700;
+    s.apps_interval = -5; // a timer cannot take it: left as it was
+    s.tray_color = 12;
+    s.dockable = 1;
+    s.hide_own_items = 1;
+    write_settings(s);
+    test_env::write_file(columns_file_path(), "[SETTINGS]\nx1=300\n");
+    build();
+    EXPECT_EQ(form->cpu_timer->interval(), 100);
+    EXPECT_EQ(form->task_timer->interval(), 700);
+    EXPECT_EQ(form->update_list_timer->interval(), 10000);
+    EXPECT_EQ(opt_tray_color.load(), 12);
+    EXPECT_TRUE(opt_dockable);
+    EXPECT_FALSE(opt_own_items);
+    EXPECT_EQ(form->grid->col_width(0), 300);
+    EXPECT_EQ(form->grid->col_width(1), 10);
+    for (int c = 1; c < 6; ++c)
+        EXPECT_EQ(form->pgrid->col_width(c), 10) << "pgrid column " << c;
+}
+
+TEST_F(MainForm, ShowListThenEscHidesAndStatusBarFillsOnlyWhileShown) {
+    build();
+    form->cpu_timerTimer();
+    EXPECT_TRUE(form->sb_panel[0]->text().isEmpty()) << "hidden: the status bar is not written";
+    form->N1Click();
+    EXPECT_TRUE(list_visible);
+    EXPECT_TRUE(form->isVisible());
+    form->cpu_timerTimer();
+    EXPECT_TRUE(form->sb_panel[0]->text().startsWith("CPU usage ")) << form->sb_panel[0]->text().toStdString();
+    EXPECT_TRUE(form->sb_panel[0]->text().endsWith("%"));
+    EXPECT_TRUE(form->sb_panel[1]->text().startsWith("PHM "));
+    EXPECT_TRUE(form->sb_panel[2]->text().startsWith("VM "));
+
+    form->pages->setCurrentWidget(form->log);
+    form->FormKeyDown(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(list_visible);
+    EXPECT_TRUE(form->cpu_timer->isActive()) << "timers keep running while hidden";
+    form->N1Click();
+    EXPECT_EQ(form->pages->currentWidget(), form->log) << "shown again on the same page";
+}
+
+TEST_F(MainForm, LoggingPageButtonsFollowTheLogger) {
+    build();
+    logging_active = true;
+    form->pages->setCurrentWidget(form->log);
+    EXPECT_FALSE(form->Button1->isEnabled());
+    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_FALSE(form->log_processes->isEnabled());
+    logging_active = false;
+    form->pages->setCurrentWidget(form->sheet1);
+    form->pages->setCurrentWidget(form->log);
+    EXPECT_TRUE(form->Button1->isEnabled());
+    EXPECT_FALSE(form->Button2->isEnabled());
+    EXPECT_FALSE(form->task_timer->isActive()) << "leaving Tasks for Shortcuts stopped its timer";
+}
+
+TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
+    build();
+    form->pgrid->set_col_width(0, 44);
+    form->N3Click();
+    EXPECT_TRUE(exit_requested);
+    EXPECT_TRUE(sampler_finished);
+    EXPECT_FALSE(sampler_running);
+    EXPECT_FALSE(form->update_list_timer->isActive());
+    EXPECT_FALSE(form->cpu_timer->isActive());
+    EXPECT_FALSE(form->task_timer->isActive());
+    EXPECT_FALSE(list_visible);
+    std::string ini = test_env::read_file(columns_file_path());
+    EXPECT_NE(ini.find("x4=44\n"), std::string::npos) << ini;
+    EXPECT_EQ(widths_from_ini(ini)[0], form->grid->col_width(0));
+}
