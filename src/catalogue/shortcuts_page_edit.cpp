@@ -1,0 +1,92 @@
+// The commands that add or remove Shortcuts rows and catalogue entries:
+// "Add new shortcut", "Delete", "Delete and never add again". Each holds
+// grid_busy and keeps discovery's timer off while it edits.
+#include "catalogue/shortcuts_page.h"
+
+#include "platform/message_box.h"
+#include "shell/main_form.h"
+#include "toolkit/grid.h"
+
+namespace {
+
+// Discovery stays off and other grid edits wait while one runs. The timer
+// comes back only if it was running: an edit during the exit sequence
+// must not restart discovery.
+class grid_edit {
+public:
+    explicit grid_edit(QTimer *timer) : timer_(timer), was_active_(timer->isActive()) {
+        timer_->stop();
+        take_grid_busy();
+    }
+    ~grid_edit() {
+        release_grid_busy();
+        if (was_active_)
+            timer_->start();
+    }
+    grid_edit(const grid_edit &) = delete;
+    grid_edit &operator=(const grid_edit &) = delete;
+
+private:
+    QTimer *timer_;
+    bool was_active_;
+};
+
+void clear_row(TGrid *grid, int row) {
+    for (int col = 0; col < grid->col_count(); ++col)
+        delete grid->takeItem(row - 1, col);
+}
+
+void delete_row(TTM *form, bool never_add_again) {
+    TGrid *grid = form->grid;
+    const int row = grid->current_row();
+    if (row < 1)
+        return;
+    grid_edit edit(form->update_list_timer);
+    const std::string path = row_path(grid, row);
+    if (path.empty())
+        return;
+    auto entry = find_row_entry(path);
+    if (entry != link_map_access(link_op::end)) {
+        link_map_access(link_op::erase, {}, {}, entry);
+        link_map_access(link_op::save);
+    }
+    if (never_add_again) {
+        // The path exactly as discovery meets it (untrimmed), which is what
+        // it compares against the list.
+        never_add_access(never_add_op::append, path);
+        never_add_access(never_add_op::save);
+    }
+    if (grid->row_count() > 2)
+        grid->removeRow(row - 1);
+    else
+        clear_row(grid, row);
+}
+
+} // namespace
+
+void TTM::N8Click() {
+    const std::string path = choose_program_file(this);
+    if (path.empty())
+        return;
+    grid_edit edit(update_list_timer);
+    // A program catalogued already keeps its one row: a second row would
+    // show boxes that go stale as soon as the other row's change.
+    if (link_map_access(link_op::find, path) != link_map_access(link_op::end)) {
+        if (int row = row_of_path(grid, path))
+            grid->set_current_row(row);
+        return;
+    }
+    if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) == link_map_access(link_op::end)) {
+        platform::message_box("The path is too long to be kept in the shortcut list:\n" +
+                                  path_display_text(path).toStdString(),
+                              "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
+    link_map_access(link_op::save);
+    add_program_row(grid, path);
+    grid->set_current_row(grid->row_count() - 1);
+}
+
+void TTM::N9Click() { delete_row(this, false); }
+
+void TTM::N10Click() { delete_row(this, true); }
