@@ -1,0 +1,86 @@
+#include "monitor/tasks_page.h"
+
+#include "common/flags.h"
+#include "common/sfx_mutex.h"
+#include "monitor/perf_reader.h"
+#include "monitor/process_table.h"
+#include "monitor/tasks_page_rows.h"
+#include "shell/main_form.h"
+#include "toolkit/grid.h"
+
+#include <QLocale>
+#include <QPointer>
+
+#include <vector>
+
+namespace {
+
+bool tasks_page_active(const TTM *form) { return form->pages->currentWidget() == form->sheet2; }
+
+// Workers ask tasks_page_refreshing() from their own threads, where the
+// page control must not be read; the active page is mirrored into a flag
+// on every page change.
+void track_active_page(TTM *form) {
+    static QPointer<TTM> tracked;
+    if (tracked == form)
+        return;
+    tracked = form;
+    QObject::connect(form->pages, &QTabWidget::currentChanged, form,
+                     [form] { set_tasks_page_current(tasks_page_active(form)); });
+    QObject::connect(form, &QObject::destroyed, [] { set_tasks_page_current(false); });
+}
+
+// Sync, snapshot and texts, all under "task_time_mutex". False when the
+// refresh has to end without touching the grid.
+bool take_rows(std::vector<TASK_ROW> &rows) {
+    const std::string decimal_point = QLocale().decimalPoint().toStdString();
+    SFXLock hold(task_time_mutex());
+    try {
+        // When the list cannot be read the table keeps its processes;
+        // when the snapshot fails they keep their last figures.
+        sync_process_table();
+        sample_processes(process_table, process_table_clock);
+        rows = task_rows(process_table, decimal_point);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+void tasks_page_refresh(TTM *form) {
+    track_active_page(form);
+    set_tasks_page_current(tasks_page_active(form));
+    if (!list_visible || !tasks_page_active(form))
+        return;
+
+    std::vector<TASK_ROW> rows;
+    if (!take_rows(rows))
+        return;
+    // The grid is written after the lock is released: the rows are a
+    // finished snapshot, and workers need not wait for the widget.
+    TGrid *grid = form->pgrid;
+    const int wanted_rows = rows.empty() ? 2 : static_cast<int>(rows.size()) + 1;
+    if (grid->row_count() != wanted_rows)
+        grid->set_row_count(wanted_rows);
+    if (rows.empty()) {
+        for (int c = 0; c < grid->col_count(); ++c)
+            grid->set_cell(c, 1, QString());
+        return;
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < task_column_count; ++c)
+            grid->set_cell(c, static_cast<int>(r) + 1, QString::fromStdString(rows[r][static_cast<std::size_t>(c)]));
+}
+
+Qt::Alignment tasks_page_alignment(int col, int /*row*/) {
+    return task_column_right_aligned(col) ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+void tasks_page_mouse_down(TGrid *grid, int col, int row) {
+    if (row < 1 || row >= grid->row_count() || col < 0 || col >= grid->col_count())
+        return;
+    if (grid->current_row() != row || grid->current_col() != col)
+        grid->setCurrentCell(row - 1, col);
+}

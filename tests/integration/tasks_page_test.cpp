@@ -1,0 +1,337 @@
+// The Tasks page of a real main window, built in this process on the
+// offscreen platform and driven through TTM::task_timerTimer.
+#include "common/flags.h"
+#include "common/sfx_mutex.h"
+#include "monitor/perf_test_blocks.h"
+#include "monitor/process_table.h"
+#include "platform/process_list.h"
+#include "shell/main_form.h"
+#include "support/test_env.h"
+#include "toolkit/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using test_env::wait_until;
+
+namespace {
+
+// Fixed process lists and snapshots in place of the system's.
+struct FAKE_SYSTEM {
+    std::vector<std::uint32_t> ids;
+    perf_test::SCRIPTED_SOURCE source;
+
+    FAKE_SYSTEM() {
+        source.titles = perf_test::standard_titles;
+        platform::set_process_enumerator([this](std::uint32_t *out, std::size_t cap, std::size_t &n) {
+            n = std::min(cap, ids.size());
+            std::copy_n(ids.begin(), n, out);
+            return true;
+        });
+        platform::set_perf_data_source(&source);
+        empty_process_table(); // a fresh time base for the prepared snapshots
+    }
+    ~FAKE_SYSTEM() {
+        platform::set_process_enumerator({});
+        platform::set_perf_data_source(nullptr);
+        empty_process_table();
+    }
+    // One snapshot per call, a second apart; ids follow the rows.
+    void add_snapshot(std::vector<perf_test::PROC_ROW> rows) {
+        ids.clear();
+        for (const auto &r : rows)
+            ids.push_back(static_cast<std::uint32_t>(r.pid));
+        rows.push_back({"_Total", 0, 0, 0, 0, 0, 0});
+        const std::uint64_t when = perf_test::base_time + source.blocks.size() * 10000000ull;
+        source.blocks.push_back(perf_test::process_block(rows, when));
+    }
+};
+
+class TasksPage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!qApp) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            static int argc = 1;
+            static char arg0[] = "test_integration";
+            static char *argv[] = {arg0, nullptr};
+            new QApplication(argc, argv); // one per process, kept to the end
+        }
+        form = new TTM;
+    }
+    static void TearDownTestSuite() {
+        delete form;
+        form = nullptr;
+    }
+    void SetUp() override { show_tasks(); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    static void show_tasks() {
+        form->N1Click();
+        form->pages->setCurrentWidget(form->sheet2);
+        QApplication::processEvents();
+        // The tests tick by hand; a timer tick between two checks would
+        // refresh from whatever source is current.
+        form->task_timer->stop();
+    }
+    static TGrid *grid() { return form->pgrid; }
+    // The data row whose hidden PID cell holds pid, 0 when there is none.
+    static int row_of(long pid) {
+        const QString text = QString::number(pid);
+        for (int r = 1; r < grid()->row_count(); ++r)
+            if (grid()->cell(0, r) == text)
+                return r;
+        return 0;
+    }
+    static QStringList column(int col) {
+        QStringList texts;
+        for (int r = 1; r < grid()->row_count(); ++r)
+            texts << grid()->cell(col, r);
+        return texts;
+    }
+    static QString dp() { return QLocale().decimalPoint(); }
+
+    static TTM *form;
+};
+TTM *TasksPage::form = nullptr;
+
+std::string proc_comm(pid_t pid) {
+    std::string comm = test_env::read_file("/proc/" + std::to_string(pid) + "/comm");
+    while (!comm.empty() && comm.back() == '\n')
+        comm.pop_back();
+    return comm;
+}
+
+} // namespace
+
+TEST_F(TasksPage, FilledWhileTheWindowWasBuiltWithThePidColumnHidden) {
+    // Before any tick of this test: the refresh of the construction.
+    EXPECT_TRUE(grid()->isColumnHidden(0));
+    EXPECT_GT(grid()->row_count(), 2);
+    const int own = row_of(getpid());
+    ASSERT_GT(own, 0) << "this process has a row; its PID cell holds the id";
+    EXPECT_FALSE(grid()->cell(1, own).isEmpty());
+    EXPECT_GT(row_of(0), 0) << "the idle pseudo-process";
+    ASSERT_NE(form->PopupMenu3, nullptr);
+    EXPECT_FALSE(form->PopupMenu3->actions().isEmpty());
+}
+
+TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
+    // A copy of sleep under a name no other process has.
+    const std::string probe = test_env::make_temp_dir("probe") + "/vkl_task_probe";
+    std::filesystem::copy_file("/bin/sleep", probe);
+    test_env::child_process child({probe, "300"});
+    ASSERT_GT(child.pid(), 0);
+    ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe"; }));
+
+    int refreshes = 0;
+    while (row_of(child.pid()) == 0 && refreshes < 2) {
+        form->task_timerTimer();
+        ++refreshes;
+    }
+    const int row = row_of(child.pid());
+    ASSERT_GT(row, 0) << "not listed after " << refreshes << " refreshes";
+    EXPECT_EQ(grid()->cell(1, row), "vkl_task_probe");
+    EXPECT_EQ(grid()->cell(6, row), "1");
+    EXPECT_GT(grid()->cell(3, row).toLongLong(), 0) << "RAM Kb";
+
+    child.kill_hard(); // ends and reaps it
+    form->task_timerTimer();
+    EXPECT_EQ(row_of(child.pid()), 0);
+}
+
+TEST_F(TasksPage, HiddenWindowOrOtherPageLeavesGridAsItWas) {
+    form->task_timerTimer();
+    EXPECT_TRUE(tasks_page_refreshing());
+    form->close(); // hides
+    EXPECT_FALSE(list_visible);
+    EXPECT_FALSE(tasks_page_refreshing()) << "workers keep the table current now";
+
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"only", 4000, 0, 0, 0, 0, 1}});
+    const QStringList before = column(1);
+    form->task_timerTimer();
+    EXPECT_EQ(column(1), before);
+    EXPECT_EQ(fake.source.queries, 0);
+
+    show_tasks();
+    form->pages->setCurrentWidget(form->log);
+    EXPECT_FALSE(tasks_page_refreshing());
+    form->task_timerTimer(); // the timer still runs on "Logging"
+    EXPECT_EQ(column(1), before);
+    show_tasks();
+    EXPECT_TRUE(tasks_page_refreshing());
+    form->task_timerTimer();
+    EXPECT_EQ(column(1), QStringList{"only"});
+}
+
+TEST_F(TasksPage, CellTextsOrderAndAlignment) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"beta", 100, 1000, 1572864, 1023, 10, 2},
+                       {"Alpha", 200, 2000, 0, 0, 11, 3},
+                       {"alpha2", 300, 3000, 0, 0, 12, 4},
+                       {"ghost", 6, 0, 0, 0, 0, 1}});
+    // One second later: 0.25, 0.5 and 1.25 of a processor.
+    fake.add_snapshot({{"beta", 100, 1000 + 2500000, 1572864, 1023, 10, 2},
+                       {"Alpha", 200, 2000 + 5000000, 0, 0, 11, 3},
+                       {"alpha2", 300, 3000 + 12500000, 0, 0, 12, 4},
+                       {"ghost", 6, 0, 0, 0, 0, 1}});
+    form->task_timerTimer();
+    form->task_timerTimer();
+
+    ASSERT_EQ(grid()->row_count(), 4) << "id 6 never gets a row";
+    EXPECT_EQ(column(0), (QStringList{"200", "300", "100"}));
+    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta"}));
+    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5"})) << "the user's decimal separator";
+    EXPECT_EQ(grid()->cell(3, 3), "1536");
+    EXPECT_EQ(grid()->cell(4, 3), "0");
+    EXPECT_EQ(column(5), (QStringList{"11", "12", "10"}));
+    EXPECT_EQ(column(6), (QStringList{"3", "4", "2"}));
+
+    for (int c = 0; c < 7; ++c) {
+        const Qt::Alignment want = c > 1 ? Qt::AlignRight : Qt::AlignLeft;
+        EXPECT_EQ(Qt::Alignment(grid()->item(0, c)->textAlignment()) & Qt::AlignHorizontal_Mask, want) << c;
+        EXPECT_EQ(Qt::Alignment(grid()->horizontalHeaderItem(c)->textAlignment()) & Qt::AlignHorizontal_Mask,
+                  want)
+            << "header " << c;
+    }
+}
+
+TEST_F(TasksPage, SnapshotsAtTheSameTimeShowZeroCpu) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"a", 100, 1000, 0, 0, 0, 1}, {"b", 200, 1000, 0, 0, 0, 1}});
+    fake.source.blocks.push_back(fake.source.blocks.back()); // the same SystemTime
+    form->task_timerTimer();
+    form->task_timerTimer();
+    EXPECT_EQ(column(2), (QStringList{"0" + dp() + "0", "0" + dp() + "0"}));
+}
+
+TEST_F(TasksPage, EmptyTableGivesOneEmptyRowAndLoggingListKeepsItsItems) {
+    {
+        FAKE_SYSTEM fake;
+        fake.add_snapshot({{"keep", 700, 0, 0, 0, 0, 1}});
+        form->task_timerTimer();
+        form->pages->setCurrentWidget(form->log);
+        ASSERT_EQ(form->log_processes->count(), 1);
+    }
+    const QString kept = form->log_processes->itemText(0);
+    show_tasks();
+    FAKE_SYSTEM empty;
+    empty.add_snapshot({});
+    form->task_timerTimer();
+    ASSERT_EQ(grid()->row_count(), 2);
+    for (int c = 0; c < 7; ++c)
+        EXPECT_TRUE(grid()->cell(c, 1).isEmpty()) << c;
+    form->pages->setCurrentWidget(form->log);
+    ASSERT_EQ(form->log_processes->count(), 1);
+    EXPECT_EQ(form->log_processes->itemText(0), kept);
+}
+
+TEST_F(TasksPage, LoggingListFollowsGridOrderWithPaddedPids) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"zed", 9, 0, 0, 0, 0, 1}, {"Mid", 4194000, 0, 0, 0, 0, 1}, {"abc", 42, 0, 0, 0, 0, 1}});
+    form->task_timerTimer();
+    form->pages->setCurrentWidget(form->log);
+    ASSERT_EQ(form->log_processes->count(), 3);
+    const QFontMetrics fm(QApplication::font("QLabel"));
+    const QStringList pids = column(0), names = column(1);
+    for (int i = 0; i < 3; ++i) {
+        const QString item = form->log_processes->itemText(i);
+        ASSERT_TRUE(item.endsWith(names[i])) << item.toStdString();
+        const QString prefix = item.left(item.size() - names[i].size());
+        EXPECT_EQ(prefix.trimmed(), pids[i]);
+        EXPECT_GE(fm.horizontalAdvance(prefix), 30) << item.toStdString();
+        if (prefix != pids[i]) {
+            EXPECT_LT(fm.horizontalAdvance(prefix.chopped(1)), 30) << "one blank too many: " << item.toStdString();
+        }
+    }
+    EXPECT_TRUE(form->log_processes->itemText(0).endsWith("abc"));
+}
+
+TEST_F(TasksPage, RefreshKeepsScrollWidthsAndCurrentRowAndRewritesOnlyChanges) {
+    FAKE_SYSTEM fake;
+    std::vector<perf_test::PROC_ROW> rows;
+    for (std::uint32_t i = 0; i < 200; ++i)
+        rows.push_back({"proc" + std::to_string(1000 + i), 1000 + i, 0, 4096ull * i, 0, 1, 1});
+    fake.add_snapshot(rows);
+    form->task_timerTimer();
+    ASSERT_EQ(grid()->row_count(), 201);
+    QApplication::processEvents(); // lays out the new rows
+
+    grid()->set_col_width(2, 77);
+    grid()->set_current_row(40);
+    QScrollBar *bar = grid()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 50);
+    bar->setValue(50);
+
+    int written = 0;
+    QObject::connect(grid(), &QTableWidget::itemChanged, form, [&written] { ++written; });
+    form->task_timerTimer(); // the same figures a second later
+    EXPECT_EQ(written, 0) << "unchanged cells are not rewritten";
+
+    rows.erase(rows.begin() + 150); // a process ends
+    rows[10].working_set = 1u << 20;
+    fake.add_snapshot(rows);
+    form->task_timerTimer();
+    form->task_timerTimer();
+    QObject::disconnect(grid(), &QTableWidget::itemChanged, form, nullptr);
+    EXPECT_EQ(grid()->row_count(), 200);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 7 * 60) << "rows above the ended process are left alone";
+    EXPECT_EQ(grid()->col_width(2), 77);
+    EXPECT_EQ(bar->value(), 50);
+    EXPECT_EQ(grid()->current_row(), 40);
+}
+
+TEST_F(TasksPage, RightButtonMakesTheRowUnderThePointerCurrent) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"a", 100, 0, 0, 0, 0, 1}, {"b", 200, 0, 0, 0, 0, 1}, {"c", 300, 0, 0, 0, 0, 1}});
+    form->task_timerTimer();
+    grid()->set_current_row(1);
+    const QRect cell = grid()->visualRect(grid()->model()->index(2, 3)); // data row 3
+    ASSERT_TRUE(cell.isValid());
+    const QPointF at = cell.center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, grid()->viewport()->mapToGlobal(at), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(grid()->viewport(), &press);
+    EXPECT_EQ(grid()->current_row(), 3);
+    EXPECT_EQ(grid()->current_col(), 3);
+    form->PopupMenu3->close();
+}
+
+TEST_F(TasksPage, WorkerRefreshDuringPageRefreshesNeverDeadlocks) {
+    std::atomic<bool> stop{false};
+    std::atomic<int> rounds{0};
+    std::thread worker([&] {
+        PROCESS_MAP copy;
+        while (!stop) {
+            refresh_process_table();
+            copy_process_table(copy);
+            ++rounds;
+        }
+    });
+    for (int i = 0; i < 5; ++i) {
+        form->task_timerTimer();
+        form->close(); // hidden: the worker now samples for real
+        ASSERT_TRUE(wait_until([&] { return rounds > 2 * i + 1; }, 20s)) << "worker stuck";
+        show_tasks();
+    }
+    stop = true;
+    worker.join();
+    EXPECT_GT(row_of(getpid()), 0);
+}
