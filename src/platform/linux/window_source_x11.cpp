@@ -93,13 +93,13 @@ pid_t pid_from_server(Display *d, Window w) {
     if (!XResQueryExtension(d, &event_base, &error_base))
         return 0;
     x11::error_trap trap;
-    XResClientIdSpec spec;
-    spec.client = w;
-    spec.mask = XRES_CLIENT_ID_PID_MASK;
+    XResClientIdSpec wanted;
+    wanted.client = w;
+    wanted.mask = XRES_CLIENT_ID_PID_MASK;
     long count = 0;
     XResClientIdValue *values = nullptr;
     pid_t pid = 0;
-    if (XResQueryClientIds(d, 1, &spec, &count, &values) == Success && !trap.failed()) {
+    if (XResQueryClientIds(d, 1, &wanted, &count, &values) == Success && !trap.failed()) {
         for (long i = 0; i < count && pid <= 0; ++i)
             if (values[i].spec.mask & XRES_CLIENT_ID_PID_MASK)
                 pid = XResGetClientPid(&values[i]);
