@@ -32,6 +32,10 @@ void fill_shortcut_grid(TTM *form);
 // Connects the grid's events and PopupMenu2's commands to their handlers.
 void connect_shortcuts_page(TTM *form);
 
+// Draws the boxes of the grid's check-box columns in the middle of their
+// cells (the columns' alignment), clickable there.
+void centre_check_boxes(TGrid *grid);
+
 // Shows a program just catalogued: reuses row 1 while its path cell is
 // empty, otherwise appends a row; both boxes unticked. path is the path
 // as found (discovery passes it untrimmed).
