@@ -70,6 +70,7 @@ protected:
             static char arg0[] = "test_integration";
             static char *argv[] = {arg0, nullptr};
             new QApplication(argc, argv); // one per process, kept to the end
+            qunsetenv("QT_QPA_PLATFORM");  // not for the programs later tests start
         }
         form = new TTM;
     }
