@@ -19,7 +19,9 @@
 #include <QFileDialog>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QLabel>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <functional>
@@ -133,18 +135,14 @@ protected:
         read_catalogue(file, link_map, never_add_list);
         fill_shortcut_grid(form);
     }
-    // The catalogue as the file holds it now.
-    LINK_MAP on_disk() const {
+    // The catalogue and the never-add list as the file holds them now.
+    LINK_MAP on_disk(APP_LIST *banned = nullptr) const {
         LINK_MAP map;
         APP_LIST list;
         read_catalogue(file, map, list);
+        if (banned)
+            *banned = list;
         return map;
-    }
-    APP_LIST never_add_on_disk() const {
-        LINK_MAP map;
-        APP_LIST list;
-        read_catalogue(file, map, list);
-        return list;
     }
     ino_t file_identity() const {
         struct stat st {};
@@ -212,26 +210,6 @@ TEST_F(ShortcutsPage, GridShowsCatalogueInByteOrderWithBoxesAndAlignment) {
     EXPECT_FALSE(grid()->checked(2, 1));
 }
 
-TEST_F(ShortcutsPage, BuildingTheGridStartsLaunchWithVorkelProgramsInTheirFolder) {
-    const std::string dir = folder + "/with blanks";
-    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
-    auto script = [&](const std::string &name, const std::string &marker) {
-        std::string path = dir + "/" + name;
-        test_env::write_file(path, "#!/bin/sh\npwd > '" + marker + "'\n");
-        ::chmod(path.c_str(), 0700);
-        return path;
-    };
-    // The "Add in windows startup" one sorts first, so it would have run first.
-    std::string not_started = script("a login only", folder + "/a.out");
-    std::string started = script("b with vorkel", folder + "/b.out");
-    start_with({{not_started, {0, -1, 0}}, {started, {0, 1, 0}}});
-
-    ASSERT_TRUE(wait_until([&] { return !test_env::read_file(folder + "/b.out").empty(); }))
-        << "the startup-1 program was not launched";
-    EXPECT_EQ(test_env::read_file(folder + "/b.out"), dir + "\n") << "it runs in its own folder";
-    EXPECT_FALSE(test_env::file_exists(folder + "/a.out"));
-}
-
 TEST_F(ShortcutsPage, ShowBoxIsSavedAtOnceAndUnboundBoxesWriteNothing) {
     start_with({{"/usr/bin/one", {0, 0, 0}}, {"/usr/bin/two", {0, 0, 3}}});
     user_toggles(1, 2);
@@ -262,36 +240,10 @@ TEST_F(ShortcutsPage, ShowBoxIsSavedAtOnceAndUnboundBoxesWriteNothing) {
     EXPECT_TRUE(grid()->checked(1, 1)) << "the box keeps its new state";
 }
 
-TEST_F(ShortcutsPage, DeleteRemovesRowAndEntryAndTheLastRowStaysEmptyForDiscovery) {
-    start_with({{"/usr/bin/a", {1, 0, 0}}, {"/usr/bin/b", {0, 0, 0}}, {"/usr/bin/c", {0, 0, 0}}});
-    grid()->set_current_row(2);
-    form->N9Click();
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/a", "/usr/bin/c"}));
-    EXPECT_EQ(on_disk().count("/usr/bin/b"), 0u);
-    EXPECT_EQ(on_disk().size(), 2u);
-    EXPECT_TRUE(never_add_on_disk().empty());
-    EXPECT_FALSE(grid_busy.load());
-
-    for (int i = 0; i < 2; ++i) {
-        grid()->set_current_row(1);
-        form->N9Click();
-    }
-    EXPECT_EQ(grid()->row_count(), 2);
-    EXPECT_TRUE(grid()->cell(0, 1).isEmpty());
-    EXPECT_TRUE(on_disk().empty());
-
-    // Plain "Delete": the program comes back at the next pass, into row 1.
-    fake_desktop desktop;
-    desktop.programs = {"/usr/bin/b"};
-    scan_windows(desktop, [](const std::string &p) { add_program_row(grid(), p); });
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/b"}));
-    EXPECT_EQ(on_disk().count("/usr/bin/b"), 1u);
-}
-
-TEST_F(ShortcutsPage, DeleteAndNeverAddAgainKeepsTheProgramOutOfLaterPasses) {
+TEST_F(ShortcutsPage, DeleteAndDeleteAndNeverAddAgain) {
     form->update_list_timer->start();
-    start_with({{"/usr/bin/a", {0, 0, 0}}, {"/opt/x y/banned", {0, 0, 0}}});
-    // The row the user right-clicks is the one deleted, not the selected one.
+    start_with({{"/usr/bin/a", {1, 0, 0}}, {"/opt/x y/banned", {0, 0, 0}}, {"/usr/bin/c", {0, 0, 0}}});
+    // The row the user right-clicks is the one acted on, not the selected one.
     grid()->set_current_row(2);
     QRect cell = grid()->visualItemRect(grid()->item(0, 0));
     QMouseEvent right(QEvent::MouseButtonPress, cell.center(), grid()->viewport()->mapToGlobal(cell.center()),
@@ -300,16 +252,30 @@ TEST_F(ShortcutsPage, DeleteAndNeverAddAgainKeepsTheProgramOutOfLaterPasses) {
     form->PopupMenu2->hide();
     ASSERT_EQ(grid()->current_row(), 1);
     form->N10Click();
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/a"}));
-    EXPECT_EQ(never_add_on_disk(), (APP_LIST{"/opt/x y/banned"}));
-    EXPECT_EQ(on_disk().count("/opt/x y/banned"), 0u);
+    APP_LIST banned;
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/a", "/usr/bin/c"}));
+    EXPECT_EQ(on_disk(&banned).count("/opt/x y/banned"), 0u);
+    EXPECT_EQ(banned, (APP_LIST{"/opt/x y/banned"}));
     EXPECT_TRUE(form->update_list_timer->isActive()) << "discovery resumes after the command";
+    EXPECT_FALSE(grid_busy.load());
 
+    // Plain "Delete" down to the last row, which stays as the empty row 1.
+    for (int i = 0; i < 2; ++i) {
+        grid()->set_current_row(1);
+        form->N9Click();
+    }
+    EXPECT_EQ(grid()->row_count(), 2);
+    EXPECT_TRUE(grid()->cell(0, 1).isEmpty());
+    EXPECT_TRUE(on_disk(&banned).empty());
+    EXPECT_EQ(banned.size(), 1u);
+
+    // The next pass skips the banned program and brings the deleted one
+    // back, into row 1.
     fake_desktop desktop;
-    desktop.programs = {"/opt/x y/banned", "/usr/bin/new"};
+    desktop.programs = {"/opt/x y/banned", "/usr/bin/c"};
     scan_windows(desktop, [](const std::string &p) { add_program_row(grid(), p); });
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/a", "/usr/bin/new"}));
-    EXPECT_EQ(on_disk().count("/opt/x y/banned"), 0u);
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/usr/bin/c"}));
+    EXPECT_EQ(on_disk().size(), 1u);
 }
 
 TEST_F(ShortcutsPage, StartUpBoxAddsAndRemovesTheAutostartEntry) {
@@ -347,6 +313,16 @@ TEST_F(ShortcutsPage, StartUpBoxAddsAndRemovesTheAutostartEntry) {
 }
 
 TEST_F(ShortcutsPage, RefusingTheStartUpQuestionClearsTheBoxAgain) {
+    // Only the two working choices can be made.
+    when_shown<Trun_period_form>([](Trun_period_form *f) {
+        EXPECT_FALSE(f->RadioButton3->isEnabled());
+        EXPECT_FALSE(f->edit->isEnabled());
+        EXPECT_FALSE(f->Label1->isEnabled());
+        EXPECT_EQ(f->minimumSize(), f->maximumSize()) << "fixed size";
+        press(f->RadioButton1, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ask_startup_mode(), startup_choice_cancelled);
+
     start_with({{"/usr/bin/one", {0, 0, 0}}, {"/usr/bin/two", {0, 0, 0}}});
     const std::string link = startup_link_name("/usr/bin/two");
 

@@ -138,15 +138,6 @@ TEST_F(ShortcutsOnDesktop, WindowOfANewProgramBecomesARowAndARecord) {
     const int rows = grid()->row_count();
     form->update_list_timerTimer();
     EXPECT_EQ(grid()->row_count(), rows);
-
-    // A new start reads the file again and shows the same programs.
-    clear_catalogue();
-    fill_shortcut_grid(form);
-    ASSERT_EQ(grid()->row_count(), 2);
-    read_catalogue(file, link_map, never_add_list);
-    fill_shortcut_grid(form);
-    EXPECT_NE(row_of_path(grid(), exe), 0);
-    EXPECT_NE(row_of_path(grid(), message_exe), 0);
 }
 
 TEST_F(ShortcutsOnDesktop, LaunchStartsTheProgramInItsOwnFolder) {
