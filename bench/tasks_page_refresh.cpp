@@ -18,9 +18,13 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -138,14 +142,33 @@ void rows_only(benchmark::State &state) {
 }
 BENCHMARK(rows_only)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
+// The main window saves its placement and column sizes when it goes; they
+// go to a scratch home, never the user's.
+std::string use_scratch_home() {
+    char root[] = "/tmp/tasks_page_bench.XXXXXX";
+    if (!mkdtemp(root))
+        std::abort();
+    const std::string base = root;
+    for (const char *sub : {"/config", "/data", "/runtime"})
+        mkdir((base + sub).c_str(), 0700);
+    setenv("HOME", root, 1);
+    setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (base + "/runtime").c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    return base;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    const std::string scratch = use_scratch_home();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     delete shown_form();
+    std::filesystem::remove_all(scratch);
     return 0;
 }

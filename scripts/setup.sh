@@ -7,7 +7,7 @@ build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-
            libqt6opengl6-dev libx11-dev libxres-dev libgtest-dev libgmock-dev
            libbenchmark-dev qt6-qpa-plugins fonts-dejavu-core)
 test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus
-          procps util-linux)
+          procps util-linux htop)
 
 want=("${build_set[@]}")
 if [ "${1:-}" != "--build-only" ]; then want+=("${test_set[@]}"); fi

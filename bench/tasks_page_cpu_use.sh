@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Vorkel's own CPU use with its window shown on the Tasks page (default
+# 1 s refresh), measured over the same interval as htop's at the same
+# refresh (htop -d 10, in a pseudo-terminal). Both run on one private
+# virtual display session; nothing of the real user's is touched.
+#
+# Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds]
+# Needs: Xvfb, icewm, htop, script (util-linux); scripts/setup.sh installs them.
+set -euo pipefail
+
+binary=${1:-"$(dirname "$0")/../build/vorkel"}
+seconds=${2:-60}
+[ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
+for tool in Xvfb icewm htop script; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
+done
+
+scratch=$(mktemp -d /tmp/tasks_cpu_use.XXXXXX)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
+export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$scratch/app" && cp "$binary" "$scratch/app/vorkel"
+
+display=:$((100 + RANDOM % 800))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+icewm >/dev/null 2>&1 &
+pids+=($!)
+
+"$scratch/app/vorkel" >"$scratch/vorkel.log" 2>&1 &
+vorkel=$!
+pids+=($vorkel)
+# A second start shows the running copy's window; its first page is Tasks.
+for _ in $(seq 100); do
+    [ -d "$scratch/app/$(id -un)" ] && break
+    sleep 0.1
+done
+sleep 1
+"$scratch/app/vorkel" >/dev/null 2>&1 || true
+
+# htop in a pseudo-terminal of 160 x 50, refreshing every 1 s.
+# Its input is a FIFO held open here, so it never sees the end of input.
+mkfifo "$scratch/keys"
+exec 3<>"$scratch/keys"
+TERM=xterm script -qfc "stty cols 160 rows 50; exec htop -d 10" /dev/null <&3 >/dev/null 2>&1 &
+script_pid=$!
+pids+=($script_pid)
+htop=""
+for _ in $(seq 100); do
+    htop=$(pgrep -P "$script_pid" -x htop || true)
+    [ -n "$htop" ] && break
+    sleep 0.1
+done
+[ -n "$htop" ] || { echo "htop did not start" >&2; exit 1; }
+sleep 2 # both past their start-up work
+if command -v xdotool >/dev/null && [ -z "$(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null)" ]; then
+    echo "the Vorkel window is not shown" >&2
+    exit 1
+fi
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+v0=$(ticks "$vorkel"); h0=$(ticks "$htop"); t0=$(date +%s.%N)
+sleep "$seconds"
+v1=$(ticks "$vorkel"); h1=$(ticks "$htop"); t1=$(date +%s.%N)
+
+awk -v v=$((v1 - v0)) -v h=$((h1 - h0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
+    wall = t1 - t0
+    printf "interval %.1f s\n", wall
+    printf "vorkel  %.2f s CPU  %.2f %%\n", v / hz, 100 * v / hz / wall
+    printf "htop    %.2f s CPU  %.2f %%\n", h / hz, 100 * h / hz / wall
+    if (h > 0) printf "ratio vorkel/htop %.2f\n", v / h
+}'
+echo "processes: $(ls -d /proc/[0-9]* | wc -l)"
