@@ -104,7 +104,6 @@ protected:
             texts << grid()->cell(col, r);
         return texts;
     }
-    static QString dp() { return QLocale().decimalPoint(); }
 
     static TTM *form;
 };
@@ -211,15 +210,6 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
                   want)
             << "header " << c;
     }
-}
-
-TEST_F(TasksPage, SnapshotsAtTheSameTimeShowZeroCpu) {
-    FAKE_SYSTEM fake;
-    fake.add_snapshot({{"a", 100, 1000, 0, 0, 0, 1}, {"b", 200, 1000, 0, 0, 0, 1}});
-    fake.source.blocks.push_back(fake.source.blocks.back()); // the same SystemTime
-    form->task_timerTimer();
-    form->task_timerTimer();
-    EXPECT_EQ(column(2), (QStringList{"0" + dp() + "0", "0" + dp() + "0"}));
 }
 
 TEST_F(TasksPage, EmptyTableGivesOneEmptyRowAndLoggingListKeepsItsItems) {

@@ -103,13 +103,6 @@ TEST(SyncProcessMap, RemovesEndedIdsAndKeepsFiguresOfTheOthers) {
     EXPECT_EQ(t.at(12).name[0], '\0');
 }
 
-TEST(SyncProcessMap, EmptyListEmptiesTheTable) {
-    PROCESS_MAP t;
-    t[3] = named(3, "x", 0);
-    sync_process_map(t, {});
-    EXPECT_TRUE(t.empty());
-}
-
 TEST(CollectProcessIds, GrowsTheArrayUntilTheListIsComplete) {
     FAKE_LIST list;
     for (std::uint32_t i = 0; i < 250; ++i)

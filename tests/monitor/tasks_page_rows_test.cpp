@@ -60,10 +60,6 @@ TEST(TasksPageCpuText, NegativeShareReadsAsIdleAndDoesNotInflateOthers) {
     EXPECT_EQ(rows[1][2], "100.0");
 }
 
-TEST(TasksPageCpuText, UsesTheGivenDecimalSeparator) {
-    EXPECT_EQ(cpu_text(0.125, 1.0, ","), "12,5");
-}
-
 TEST(TasksPageRow, MemoryInKibByIntegerDivisionAndCounts) {
     PROCESS_INFO_STRUCT r = record(4242, "editor");
     r.working_set = 1572864;
@@ -108,5 +104,3 @@ TEST(TasksPageOrder, EqualNamesKeepIdOrderAndUnnamedComeFirst) {
     EXPECT_EQ(rows[2][0], "7");
     EXPECT_EQ(rows[3][0], "9");
 }
-
-TEST(TasksPageOrder, EmptyTableGivesNoRows) { EXPECT_TRUE(task_rows({}, ".").empty()); }
