@@ -51,10 +51,22 @@ std::string choose_data_directory(const std::string &executable_folder, const st
     return base + "/vorkel/" + user;
 }
 
-std::string data_directory() {
+namespace {
+SFXMutex &directory_guard() {
     static SFXMutex guard;
-    static std::string chosen;
-    SFXLock hold(guard);
+    return guard;
+}
+std::string chosen_directory;
+} // namespace
+
+void use_data_directory(const std::string &folder) {
+    SFXLock hold(directory_guard());
+    chosen_directory = strip_slash(folder);
+}
+
+std::string data_directory() {
+    SFXLock hold(directory_guard());
+    std::string &chosen = chosen_directory;
     if (chosen.empty()) {
         std::string folder = platform::executable_folder();
         std::string user = platform::user_name();

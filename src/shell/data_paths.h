@@ -24,6 +24,11 @@ std::string columns_file_path();    // vorkel.ini
 std::string statistics_file_path(); // vorkel.glb
 std::string icons_file_path();      // links.dat
 
+// Makes data_directory() return folder from now on. Test programs call it
+// first, so that each test process has a data folder of its own instead of
+// sharing the one beside the test binary.
+void use_data_directory(const std::string &folder);
+
 // Creates data_directory() (and a fallback's parents) with mode 0700.
 // Failures are ignored: later opens fail and their owners handle that.
 void create_data_directory();

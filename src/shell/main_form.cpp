@@ -16,6 +16,7 @@
 #include "shell/settings_apply.h"
 #include "toolkit/file_name_edit.h"
 #include "toolkit/grid.h"
+#include "toolkit/status_panel.h"
 
 #include "common/file_io.h"
 
@@ -202,13 +203,10 @@ void TTM::build_components() {
     sb->setSizeGripEnabled(true);
     const int design_width[3] = {100, 150, 150};
     const char *sample[3] = {"CPU usage 100%", "PHM 99999999/99999999", "VM 99999999/99999999"};
-    QFontMetrics fm(sb->font());
     for (int i = 0; i < 3; ++i) {
-        sb_panel[i] = new QLabel(sb);
-        sb_panel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         // The design widths, widened when the desktop font needs more room.
-        sb_panel[i]->setMinimumWidth(std::max(design_width[i], fm.horizontalAdvance(QLatin1String(sample[i])) + 8));
-        sb->addWidget(sb_panel[i], i == 2 ? 1 : 0);
+        sb_panel[i] = new TStatusPanel(design_width[i], QLatin1String(sample[i]), sb);
+        sb->addWidget(sb_panel[i]);
     }
 
     update_list_timer = new QTimer(this);
@@ -524,13 +522,16 @@ void TTM::pagesChange() {
         if (pgrid->cell(0, 1).isEmpty())
             return;
         // Each item starts with the PID, padded with blanks until it is at
-        // least 30 pixels wide in the label font, then the name.
+        // least 30 pixels wide in the label font, then the name. At least one
+        // blank always follows: the logger reads the PID up to the first
+        // blank, and a long PID in a wide font is 30 pixels by itself.
         QFontMetrics fm(QApplication::font("QLabel"));
         QStringList items;
         for (int r = 1; r < pgrid->row_count(); ++r) {
             QString text = pgrid->cell(0, r);
-            while (fm.horizontalAdvance(text) < 30)
+            do
                 text += QLatin1Char(' ');
+            while (fm.horizontalAdvance(text) < 30);
             items << text + pgrid->cell(1, r);
         }
         log_processes->clear();
@@ -549,8 +550,7 @@ void TTM::cpu_timerTimer() {
     QString texts[3];
     hooks::status_texts(texts);
     for (int i = 0; i < 3; ++i)
-        if (sb_panel[i]->text() != texts[i])
-            sb_panel[i]->setText(texts[i]);
+        sb_panel[i]->setText(texts[i]);
 }
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
@@ -573,8 +573,12 @@ void TTM::set_tray_icon_queued(const QImage &image) {
     QMetaObject::invokeMethod(
         this,
         [this, image] {
-            if (tray)
+            // The meter often draws the same picture again; handing it to
+            // the tray costs a round trip to the X server each time.
+            if (tray && image != last_tray_image_) {
+                last_tray_image_ = image;
                 tray->setIcon(QIcon(QPixmap::fromImage(image)));
+            }
         },
         Qt::QueuedConnection);
 }

@@ -32,6 +32,7 @@
 #include <vector>
 
 class TGrid;
+class TStatusPanel;
 class TFileNameEdit;
 
 class TTM : public QMainWindow {
@@ -55,7 +56,7 @@ public:
     std::vector<QIcon> defaultlist; // default menu images for catalogued programs
     QPixmap Image1;                 // image for ".bat" entries in the tray menu
     QStatusBar *sb = nullptr;
-    QLabel *sb_panel[3] = {nullptr, nullptr, nullptr};
+    TStatusPanel *sb_panel[3] = {nullptr, nullptr, nullptr};
     QTimer *update_list_timer = nullptr;
     QTimer *cpu_timer = nullptr;
     QTimer *task_timer = nullptr;
@@ -140,6 +141,7 @@ private:
     bool grid_sizes_loaded_ = false;
     int message_token_ = 0;
     std::thread cpu_sampler;
+    QImage last_tray_image_;
 };
 
 // The main window, for the whole run (null before and after).

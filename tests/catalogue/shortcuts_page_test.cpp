@@ -2,6 +2,7 @@
 // offscreen platform: the grid built from a catalogue, the box handlers
 // and the popup menu's commands, with their effect on the catalogue file
 // and the autostart folder.
+#include "support/qt_app.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/discovery.h"
 #include "catalogue/link_map.h"
@@ -88,14 +89,7 @@ void press(QWidget *target, int key) {
 class ShortcutsPage : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!qApp) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char arg0[] = "test_catalogue";
-            static char *argv[] = {arg0, nullptr};
-            new QApplication(argc, argv); // one per process, kept to the end
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
+        ensure_qt_application(true);
         form = new TTM;
         // The tests run discovery themselves, over a desktop they make.
         form->update_list_timer->stop();

@@ -2,6 +2,7 @@
 // are catalogued by discovery and shown as rows, "Launch" starts a real
 // program in its folder, and the catalogue carries over to the next start
 // of the real program.
+#include "support/qt_app.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
@@ -69,12 +70,7 @@ protected:
         // The display outlives the suite: the connection stays open to the end.
         static test_env::x_session display;
         display_ok = display.ok();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char arg0[] = "test_integration";
-        static char *argv[] = {arg0, nullptr};
-        new QApplication(argc, argv); // one per process, kept to the end
-        QApplication::setQuitOnLastWindowClosed(false);
+        ensure_qt_application(true);
         form = new TTM;
         form->update_list_timer->stop(); // the tests tick it by hand
     }

@@ -1,6 +1,7 @@
 // The main window built in-process on the offscreen platform: its make-up,
 // the settings and column widths it starts with, showing, hiding and the
 // exit sequence.
+#include "support/qt_app.h"
 #include "common/flags.h"
 #include "common/options.h"
 #include "shell/column_ini.h"
@@ -9,6 +10,7 @@
 #include "shell/settings.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
+#include "toolkit/status_panel.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +30,7 @@ QStringList action_texts(QMenu *menu) {
 class MainForm : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            if (!getenv("DISPLAY"))
-                setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            static int argc = 1;
-            static char name[] = "test_shell";
-            static char *argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
+        ensure_qt_application();
     }
     void SetUp() override {
         exit_requested = false;

@@ -7,6 +7,7 @@
 #include "shell/main_form.h"
 #include "shell/settings_apply.h"
 #include "shell/settings_form.h"
+#include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
 #include "toolkit/slider.h"
@@ -23,26 +24,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <vector>
 
 #include <unistd.h>
 
 namespace {
-
-// One application object per test program, kept to its end.
-void ensure_qt_application() {
-    if (QApplication::instance())
-        return;
-    if (!getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "vorkel_test";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
 
 SETTINGS_STRUCT custom_settings() {
     return {300, 1850, 19000, 5, 6, {0, 0}, 1, 1, 1, 1};

@@ -1,6 +1,7 @@
 #include "support/test_env.h"
 
 #include "platform/session_power.h"
+#include "shell/data_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@ struct refusing_power : platform::session_power {
 int main(int argc, char **argv) {
     test_env::scratch_root(); // sets up the private environment first
     platform::install_session_power(std::make_unique<refusing_power>());
+    // Each test process gets a data folder of its own: tests of one program
+    // run side by side under ctest and must not share vorkel.set.
+    use_data_directory(test_env::scratch_root() + "/data");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

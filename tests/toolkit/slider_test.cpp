@@ -1,28 +1,13 @@
+#include "support/qt_app.h"
 #include "toolkit/slider.h"
 #include "toolkit/slider_math.h"
-
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <set>
 
 namespace {
-
-// One application object per test program, kept to its end.
-void ensure_qt_application() {
-    if (QApplication::instance())
-        return;
-    if (!getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "vorkel_test";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
 
 // As the dialog's CPU interval slider: 500 to 9500, increment 1000, stepped.
 void make_stepped(TRxSlider &s) {
