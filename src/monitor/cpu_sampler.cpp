@@ -19,6 +19,10 @@ namespace {
 
 std::mutex sink_guard;
 std::function<void(const QImage &)> tray_icon_sink;
+// The picture last handed to the sink (under sink_guard); a new sink is
+// always given the next picture.
+TRAY_BITMAP last_sent;
+bool sent_any = false;
 
 // Sum of the instance loads over n instances; an error of the unit (or a
 // unit that could not start) makes the reading 0.
@@ -50,6 +54,7 @@ Adcpuusage *program_unit() {
 void set_tray_icon_sink(std::function<void(const QImage &)> sink) {
     std::lock_guard<std::mutex> hold(sink_guard);
     tray_icon_sink = std::move(sink);
+    sent_any = false;
 }
 
 double cpu_sampler_cycle(Adcpuusage *unit) {
@@ -61,9 +66,14 @@ double cpu_sampler_cycle(Adcpuusage *unit) {
     cpu_load_percent.store(load * 100);
     if (tray_image) {
         draw_tray_bar(*tray_image, load, opt_cpu_color.load());
+        // Most cycles draw the picture the tray already shows; handing it
+        // over again would wake the GUI thread and the X server for nothing.
         std::lock_guard<std::mutex> sink_hold(sink_guard);
-        if (tray_icon_sink && tray_mask)
+        if (tray_icon_sink && tray_mask && (!sent_any || tray_image->bits != last_sent.bits)) {
             tray_icon_sink(tray_icon_qimage(*tray_image, *tray_mask));
+            last_sent = *tray_image;
+            sent_any = true;
+        }
     }
     return load;
 }
@@ -80,7 +90,7 @@ void cpu_sampler_thread() {
             const auto left = until - steady_clock::now();
             if (left <= steady_clock::duration::zero())
                 break;
-            std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(50)));
+            std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(100)));
         }
     }
     sampler_finished.store(true);

@@ -573,12 +573,8 @@ void TTM::set_tray_icon_queued(const QImage &image) {
     QMetaObject::invokeMethod(
         this,
         [this, image] {
-            // The meter often draws the same picture again; handing it to
-            // the tray costs a round trip to the X server each time.
-            if (tray && image != last_tray_image_) {
-                last_tray_image_ = image;
+            if (tray)
                 tray->setIcon(QIcon(QPixmap::fromImage(image)));
-            }
         },
         Qt::QueuedConnection);
 }

@@ -141,7 +141,6 @@ private:
     bool grid_sizes_loaded_ = false;
     int message_token_ = 0;
     std::thread cpu_sampler;
-    QImage last_tray_image_;
 };
 
 // The main window, for the whole run (null before and after).

@@ -4,6 +4,7 @@
 #include "monitor/perf_walk.h"
 #include "platform/linux/perflib_block.h"
 #include "platform/linux/perflib_source.h"
+#include "platform/linux/proc_files.h"
 #include "platform/linux/proc_parse.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -178,6 +180,37 @@ TEST(ProcParse, PidStatusMemoryLines) {
     parse_pid_status("Name:\tkthreadd\nThreads:\t1\nVmRSS:", s); // kernel thread, cut line
     EXPECT_EQ(s.vm_rss_kb, 0u);
     EXPECT_EQ(s.rss_anon_kb, 0u);
+}
+
+TEST(ProcParse, PidStatmAndSwapInUse) {
+    PROC_PID_STATUS s;
+    ASSERT_TRUE(parse_pid_statm("5000 1200 700 10 0 900 0\n", 4, s));
+    EXPECT_EQ(s.vm_rss_kb, 4800u);
+    EXPECT_EQ(s.rss_anon_kb, 2000u);
+    EXPECT_EQ(s.vm_swap_kb, 0u);
+    ASSERT_TRUE(parse_pid_statm("10 3 9 0 0 0 0", 4, s));
+    EXPECT_EQ(s.rss_anon_kb, 0u) << "more shared than resident never wraps";
+    EXPECT_FALSE(parse_pid_statm("", 4, s));
+    EXPECT_FALSE(parse_pid_statm("12 x", 4, s));
+
+    EXPECT_EQ(parse_swap_used_kb("MemTotal: 1 kB\nSwapTotal:   2048 kB\nSwapFree:   1024 kB\n"), 1024u);
+    EXPECT_EQ(parse_swap_used_kb("SwapTotal:   0 kB\nSwapFree:   0 kB\n"), 0u);
+    EXPECT_EQ(parse_swap_used_kb("SwapFree: 5 kB\n"), 0u);
+}
+
+TEST(ProcParse, StatmFiguresEqualStatusFiguresForARealProcess) {
+    // The cheap path must give the very numbers the status path gives.
+    char statm[256], status[8192];
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        ASSERT_GT(read_proc_file(AT_FDCWD, "/proc/self/statm", statm, sizeof statm), 0);
+        ASSERT_GT(read_proc_file(AT_FDCWD, "/proc/self/status", status, sizeof status), 0);
+        PROC_PID_STATUS a, b;
+        ASSERT_TRUE(parse_pid_statm(statm, static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) / 1024, a));
+        parse_pid_status(status, b);
+        if (a.vm_rss_kb == b.vm_rss_kb && a.rss_anon_kb == b.rss_anon_kb)
+            return; // the two reads saw the same moment
+    }
+    ADD_FAILURE() << "statm and status never agreed";
 }
 
 TEST(ProcParse, ProcStatIdleOfEachCpu) {

@@ -82,6 +82,36 @@ void parse_pid_status(std::string_view text, PROC_PID_STATUS &out) {
     }
 }
 
+bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STATUS &out) {
+    out = PROC_PID_STATUS{};
+    std::uint64_t size = 0, resident = 0, shared = 0;
+    std::size_t at = 0;
+    if (!next_number(text, at, size) || !next_number(text, at, resident) || !next_number(text, at, shared))
+        return false;
+    out.vm_rss_kb = resident * page_kb;
+    out.rss_anon_kb = (resident > shared ? resident - shared : 0) * page_kb;
+    return true;
+}
+
+std::uint64_t parse_swap_used_kb(std::string_view text) {
+    std::uint64_t total = 0, free = 0;
+    std::size_t line = 0;
+    while (line < text.size()) {
+        std::size_t end = text.find('\n', line);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view l = text.substr(line, end - line);
+        std::uint64_t v = 0;
+        std::size_t total_at = 10, free_at = 9;
+        if (l.starts_with("SwapTotal:") && next_number(l, total_at, v))
+            total = v;
+        else if (l.starts_with("SwapFree:") && next_number(l, free_at, v))
+            free = v;
+        line = end + 1;
+    }
+    return total > free ? total - free : 0;
+}
+
 bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
                           std::uint64_t *per_cpu_idle, std::size_t max_cpus,
                           std::size_t &cpu_count) {

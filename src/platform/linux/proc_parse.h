@@ -28,6 +28,17 @@ struct PROC_PID_STATUS {
 };
 void parse_pid_status(std::string_view text, PROC_PID_STATUS &out);
 
+// /proc/PID/statm ("size resident shared ..." in pages) into the same
+// figures: resident is VmRSS, resident - shared (file and shmem pages) is
+// RssAnon. statm says nothing of swap: vm_swap_kb is 0, so it serves only
+// while no swap is in use. It costs a fraction of reading status. False
+// when the text is malformed.
+bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STATUS &out);
+
+// Swap in use by the whole machine, from /proc/meminfo (SwapTotal -
+// SwapFree, KB); 0 when the lines are missing.
+std::uint64_t parse_swap_used_kb(std::string_view meminfo_text);
+
 // /proc/stat: idle time (idle + iowait, clock ticks) of the whole machine
 // and of each "cpuN" line in the order listed. Up to max_cpus entries are
 // stored in per_cpu_idle; *cpu_count is the number stored. False when the
