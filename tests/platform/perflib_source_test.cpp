@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -289,4 +290,25 @@ TEST(PerflibSource, ProcessorObjectFromProc) {
     EXPECT_EQ(rows.back().name, "_Total");
     EXPECT_EQ(rows.back().values[0], sum / static_cast<std::uint64_t>(cpus));
     EXPECT_GT(sum, 0u);
+}
+
+TEST(ProcFileReader, EachReadIsFreshAndWhole) {
+    // /proc/uptime changes between reads; a reader must give the current
+    // text each time, from its start.
+    PROC_FILE_READER reader("/proc/uptime");
+    char a[256], b[256];
+    ASSERT_GT(reader.read(a, sizeof a), 0);
+    const auto start = std::chrono::steady_clock::now();
+    bool changed = false;
+    while (!changed && std::chrono::steady_clock::now() - start < std::chrono::seconds(3)) {
+        ASSERT_GT(reader.read(b, sizeof b), 0);
+        changed = std::strcmp(a, b) != 0;
+    }
+    EXPECT_TRUE(changed) << "the second read returned the first text";
+    EXPECT_NE(std::strchr(b, '.'), nullptr);
+    char small[4];
+    EXPECT_EQ(reader.read(small, sizeof small), 3) << "cut to the buffer, NUL-terminated";
+    EXPECT_EQ(std::strlen(small), 3u);
+    PROC_FILE_READER missing("/proc/no-such-file");
+    EXPECT_EQ(missing.read(a, sizeof a), -1);
 }

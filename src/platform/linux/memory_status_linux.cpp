@@ -8,8 +8,11 @@
 namespace platform {
 
 bool read_memory_status(MEMORY_STATUS &status) {
+    // The status bar reads it ten times a second from the GUI thread; a
+    // reader per thread keeps any other caller safe.
+    thread_local PROC_FILE_READER meminfo("/proc/meminfo");
     char text[8192];
-    const long n = read_proc_file(AT_FDCWD, "/proc/meminfo", text, sizeof text);
+    const long n = meminfo.read(text, sizeof text);
     if (n < 0) {
         status = MEMORY_STATUS{};
         return false;

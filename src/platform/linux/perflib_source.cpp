@@ -70,8 +70,11 @@ std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
 }
 
 bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
+    // Read ten times a second by the sampler; one reader per thread, so
+    // no caller ever shares a descriptor.
+    thread_local PROC_FILE_READER proc_stat("/proc/stat");
     char text[8192]; // the cpu lines come first; the tail may be cut
-    if (read_proc_file(AT_FDCWD, "/proc/stat", text, sizeof text) < 0)
+    if (proc_stat.read(text, sizeof text) < 0)
         return false;
     return parse_proc_stat_idle(text, total, per_cpu, max_cpus, count);
 }

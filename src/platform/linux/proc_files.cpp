@@ -130,4 +130,41 @@ long proc_clock_ticks() {
     return ticks;
 }
 
+PROC_FILE_READER::~PROC_FILE_READER() {
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {
+    if (capacity == 0)
+        return -1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (fd_ < 0)
+            fd_ = open(path_, O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            return -1;
+        std::size_t got = 0;
+        bool failed = false;
+        while (got < capacity - 1) {
+            const ssize_t n = pread(fd_, buffer + got, capacity - 1 - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (!failed) {
+            buffer[got] = '\0';
+            return static_cast<long>(got);
+        }
+        close(fd_); // a stale descriptor: open afresh once
+        fd_ = -1;
+    }
+    return -1;
+}
+
 } // namespace platform

@@ -14,6 +14,24 @@ namespace platform {
 // -1 when the file cannot be opened or read (a process that has gone).
 long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity);
 
+// A /proc file read again and again through one open descriptor: each
+// read starts at offset 0, where the kernel makes the text anew, and so
+// spares the path lookup of an open. For files read many times a second
+// (/proc/stat, /proc/meminfo). One object per caller; not thread-safe.
+class PROC_FILE_READER {
+public:
+    explicit PROC_FILE_READER(const char *path) : path_(path) {}
+    ~PROC_FILE_READER();
+    PROC_FILE_READER(const PROC_FILE_READER &) = delete;
+    PROC_FILE_READER &operator=(const PROC_FILE_READER &) = delete;
+    // As read_proc_file.
+    long read(char *buffer, std::size_t capacity);
+
+private:
+    const char *path_;
+    int fd_ = -1;
+};
+
 // Replaces pids with the numeric entries of /proc (thread-group leaders),
 // in the order the kernel lists them (ascending). False when /proc cannot
 // be listed.
