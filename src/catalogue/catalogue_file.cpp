@@ -51,7 +51,11 @@ void read_catalogue(const std::string &path, LINK_MAP &map, APP_LIST &list) {
     decode_never_add(s.never_add, list);
 }
 
-void write_catalogue(const std::string &path, const LINK_MAP &snapshot) {
+namespace {
+
+// Both rewrites read the file as it is and replace one section; one lock
+// for the two keeps either from writing over the other's change.
+template <typename F> void rewrite_catalogue(const std::string &path, F &&new_image) {
     static SFXMutex lock;
     SFXLock hold(lock);
     create_catalogue(path);
@@ -59,20 +63,21 @@ void write_catalogue(const std::string &path, const LINK_MAP &snapshot) {
     if (!image)
         return;
     CATALOGUE_SECTIONS_STRUCT old = split_catalogue(*image);
-    replace_catalogue(path, join_catalogue(encode_link_records(snapshot), old.never_add, old.extra),
-                      old.damaged);
+    replace_catalogue(path, new_image(old), old.damaged);
+}
+
+} // namespace
+
+void write_catalogue(const std::string &path, const LINK_MAP &snapshot) {
+    rewrite_catalogue(path, [&](const CATALOGUE_SECTIONS_STRUCT &old) {
+        return join_catalogue(encode_link_records(snapshot), old.never_add, old.extra);
+    });
 }
 
 void write_never_add_list(const std::string &path, const APP_LIST &snapshot) {
-    static SFXMutex lock;
-    SFXLock hold(lock);
-    create_catalogue(path);
-    auto image = read_whole_file(path);
-    if (!image)
-        return;
-    CATALOGUE_SECTIONS_STRUCT old = split_catalogue(*image);
     // Section 1 is carried as raw records: duplicates and reserved values
     // stay exactly as they were.
-    replace_catalogue(path, join_catalogue(old.links, encode_never_add(snapshot), old.extra),
-                      old.damaged);
+    rewrite_catalogue(path, [&](const CATALOGUE_SECTIONS_STRUCT &old) {
+        return join_catalogue(old.links, encode_never_add(snapshot), old.extra);
+    });
 }

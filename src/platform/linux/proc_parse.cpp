@@ -57,29 +57,37 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
     return next_number(text, pos, out.num_threads);
 }
 
-void parse_pid_status(std::string_view text, PROC_PID_STATUS &out) {
-    out = PROC_PID_STATUS{};
+namespace {
+
+// Reads "Key:   <number> kB" lines: for each line that starts with one of
+// the keys, the number after the key goes to its target.
+struct KEYED_NUMBER {
+    std::string_view key;
+    std::uint64_t *target;
+};
+template <std::size_t N> void read_keyed_numbers(std::string_view text, const KEYED_NUMBER (&keys)[N]) {
     std::size_t line = 0;
     while (line < text.size()) {
         std::size_t end = text.find('\n', line);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view l = text.substr(line, end - line);
-        std::uint64_t *target = nullptr;
-        std::size_t skip = 0;
-        if (l.starts_with("VmRSS:"))
-            target = &out.vm_rss_kb, skip = 6;
-        else if (l.starts_with("RssAnon:"))
-            target = &out.rss_anon_kb, skip = 8;
-        else if (l.starts_with("VmSwap:"))
-            target = &out.vm_swap_kb, skip = 7;
-        if (target) {
+        for (const KEYED_NUMBER &k : keys) {
+            std::size_t at = k.key.size();
             std::uint64_t v = 0;
-            if (next_number(l, skip, v))
-                *target = v;
+            if (l.starts_with(k.key) && next_number(l, at, v))
+                *k.target = v;
         }
         line = end + 1;
     }
+}
+
+} // namespace
+
+void parse_pid_status(std::string_view text, PROC_PID_STATUS &out) {
+    out = PROC_PID_STATUS{};
+    const KEYED_NUMBER keys[] = {{"VmRSS:", &out.vm_rss_kb}, {"RssAnon:", &out.rss_anon_kb}, {"VmSwap:", &out.vm_swap_kb}};
+    read_keyed_numbers(text, keys);
 }
 
 bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STATUS &out) {
@@ -95,20 +103,8 @@ bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STAT
 
 std::uint64_t parse_swap_used_kb(std::string_view text) {
     std::uint64_t total = 0, free = 0;
-    std::size_t line = 0;
-    while (line < text.size()) {
-        std::size_t end = text.find('\n', line);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view l = text.substr(line, end - line);
-        std::uint64_t v = 0;
-        std::size_t total_at = 10, free_at = 9;
-        if (l.starts_with("SwapTotal:") && next_number(l, total_at, v))
-            total = v;
-        else if (l.starts_with("SwapFree:") && next_number(l, free_at, v))
-            free = v;
-        line = end + 1;
-    }
+    const KEYED_NUMBER keys[] = {{"SwapTotal:", &total}, {"SwapFree:", &free}};
+    read_keyed_numbers(text, keys);
     return total > free ? total - free : 0;
 }
 
