@@ -23,4 +23,8 @@ fi
 # No test may reach the real user's session bus.
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 cd "$build"
-ctest --output-on-failure -j2 --timeout 300
+# A test that fails is run once more before it counts as failed: a few
+# tests measure the real machine (processor shares, a tray icon filling
+# under load) and a burst of other work can disturb one measurement.
+# A fault of ours fails both runs.
+ctest --output-on-failure -j2 --timeout 300 --repeat until-pass:2

@@ -164,26 +164,30 @@ TEST(SampleProcessesSystem, BusyChildUsesAboutOneProcessor) {
 }
 
 TEST(SampleProcessesSystem, IdleAndAllProcessesAddUpToTheProcessorCount) {
-    std::vector<std::uint32_t> pids;
-    ASSERT_TRUE(platform::list_proc_pids(pids));
-    PROCESS_MAP table;
-    table[0].pid = 0;
-    for (auto p : pids)
-        table[p].pid = p;
-    SAMPLE_CLOCK clock;
-    ASSERT_TRUE(sample_processes(table, clock));
-    EXPECT_STREQ(table[0].name, "Idle");
-    std::this_thread::sleep_for(std::chrono::seconds(1)); // the interval being measured
-    ASSERT_TRUE(sample_processes(table, clock));
-    double sum = 0;
-    for (const auto &[pid, rec] : table)
-        sum += rec.cpu_share;
     const double cpus = static_cast<double>(sysconf(_SC_NPROCESSORS_ONLN));
     // Interrupt and stolen time belong to no process, and processes that
-    // start and end between the snapshots are never seen (compilers on a
-    // shared machine), hence the wide lower margin; a unit error would be
-    // off by a factor of 100 or more.
-    EXPECT_GT(sum, 0.5 * cpus);
-    EXPECT_LT(sum, 1.1 * cpus);
-    EXPECT_EQ(table[0].thread_count, static_cast<std::uint32_t>(cpus));
+    // start and end between the snapshots are never seen (compilers and the
+    // other tests on a shared machine), hence the wide lower margin and a
+    // few tries; a unit error would be off by a factor of 100 or more.
+    double best = 0;
+    for (int attempt = 0; attempt < 5 && best <= 0.5 * cpus; ++attempt) {
+        std::vector<std::uint32_t> pids;
+        ASSERT_TRUE(platform::list_proc_pids(pids));
+        PROCESS_MAP table;
+        table[0].pid = 0;
+        for (auto p : pids)
+            table[p].pid = p;
+        SAMPLE_CLOCK clock;
+        ASSERT_TRUE(sample_processes(table, clock));
+        EXPECT_STREQ(table[0].name, "Idle");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the interval being measured
+        ASSERT_TRUE(sample_processes(table, clock));
+        double sum = 0;
+        for (const auto &[pid, rec] : table)
+            sum += rec.cpu_share;
+        EXPECT_LT(sum, 1.1 * cpus) << "never more than every processor's worth";
+        EXPECT_EQ(table[0].thread_count, static_cast<std::uint32_t>(cpus));
+        best = std::max(best, sum);
+    }
+    EXPECT_GT(best, 0.5 * cpus);
 }
