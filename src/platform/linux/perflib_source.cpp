@@ -5,6 +5,7 @@
 #include "platform/linux/proc_parse.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -55,14 +56,13 @@ struct SNAPSHOT_TIMES {
 };
 
 SNAPSHOT_TIMES now() {
-    timespec real{}, mono{};
-    clock_gettime(CLOCK_REALTIME, &real);
-    clock_gettime(CLOCK_MONOTONIC, &mono);
+    using namespace std::chrono;
+    // Real time as 100-ns units since 1601 (file time); the steady clock
+    // (CLOCK_MONOTONIC here) in nanoseconds as the performance counter.
     const std::uint64_t unix_to_1601 = 11644473600ULL;
-    return {(static_cast<std::uint64_t>(real.tv_sec) + unix_to_1601) * 10000000ULL +
-                static_cast<std::uint64_t>(real.tv_nsec) / 100,
-            static_cast<std::uint64_t>(mono.tv_sec) * 1000000000ULL +
-                static_cast<std::uint64_t>(mono.tv_nsec)};
+    const auto real = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    const auto mono = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    return {unix_to_1601 * 10000000ULL + static_cast<std::uint64_t>(real) / 100, static_cast<std::uint64_t>(mono)};
 }
 
 std::uint64_t ticks_to_100ns(std::uint64_t ticks) {

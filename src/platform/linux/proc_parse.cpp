@@ -23,6 +23,19 @@ bool next_number(std::string_view text, std::size_t &pos, std::uint64_t &value) 
     return true;
 }
 
+// The next line of text from pos (without its '\n') into line; false at
+// the end of the text.
+bool next_line(std::string_view text, std::size_t &pos, std::string_view &line) {
+    if (pos >= text.size())
+        return false;
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos)
+        end = text.size();
+    line = text.substr(pos, end - pos);
+    pos = end + 1;
+    return true;
+}
+
 // Skips one blank-separated field.
 bool skip_field(std::string_view text, std::size_t &pos) {
     while (pos < text.size() && text[pos] == ' ')
@@ -66,19 +79,15 @@ struct KEYED_NUMBER {
     std::uint64_t *target;
 };
 template <std::size_t N> void read_keyed_numbers(std::string_view text, const KEYED_NUMBER (&keys)[N]) {
-    std::size_t line = 0;
-    while (line < text.size()) {
-        std::size_t end = text.find('\n', line);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view l = text.substr(line, end - line);
+    std::size_t pos = 0;
+    std::string_view l;
+    while (next_line(text, pos, l)) {
         for (const KEYED_NUMBER &k : keys) {
             std::size_t at = k.key.size();
             std::uint64_t v = 0;
             if (l.starts_with(k.key) && next_number(l, at, v))
                 *k.target = v;
         }
-        line = end + 1;
     }
 }
 
@@ -114,12 +123,8 @@ bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
     cpu_count = 0;
     bool have_total = false;
     std::size_t line = 0;
-    while (line < text.size()) {
-        std::size_t end = text.find('\n', line);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view l = text.substr(line, end - line);
-        line = end + 1;
+    std::string_view l;
+    while (next_line(text, line, l)) {
         if (!l.starts_with("cpu"))
             break; // the cpu lines come first; the rest is not needed
         std::size_t pos = 3;
