@@ -68,17 +68,20 @@ if command -v xdotool >/dev/null && [ -z "$(xdotool search --onlyvisible --name 
     exit 1
 fi
 
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# User and system clock ticks of a process, as "user sys".
+ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
-v0=$(ticks "$vorkel"); h0=$(ticks "$htop"); t0=$(date +%s.%N)
+read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop"); t0=$(date +%s.%N)
 sleep "$seconds"
-v1=$(ticks "$vorkel"); h1=$(ticks "$htop"); t1=$(date +%s.%N)
+read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop"); t1=$(date +%s.%N)
 
-awk -v v=$((v1 - v0)) -v h=$((h1 - h0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
+awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 - hs0)) \
+    -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
     wall = t1 - t0
+    v = vu + vs; h = hu + hs
     printf "interval %.1f s\n", wall
-    printf "vorkel  %.2f s CPU  %.2f %%\n", v / hz, 100 * v / hz / wall
-    printf "htop    %.2f s CPU  %.2f %%\n", h / hz, 100 * h / hz / wall
+    printf "vorkel  %.2f s CPU  %.2f %%  (user %.2f %%, system %.2f %%)\n", v / hz, 100 * v / hz / wall, 100 * vu / hz / wall, 100 * vs / hz / wall
+    printf "htop    %.2f s CPU  %.2f %%  (user %.2f %%, system %.2f %%)\n", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
     if (h > 0) printf "ratio vorkel/htop %.2f\n", v / h
 }'
 echo "processes: $(ls -d /proc/[0-9]* | wc -l)"

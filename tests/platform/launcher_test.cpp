@@ -1,5 +1,6 @@
 #include "catalogue/launcher.h"
 #include "platform/launcher.h"
+#include "platform/linux/descriptor_limit.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ std::string make_reporter(const std::string &folder, const std::string &name,
     test_env::write_file(path, "#!/bin/sh\n{\n"
                                "  printf 'cwd=%s\\n' \"$(pwd -P)\"\n"
                                "  printf 'ppid=%s\\n' \"$PPID\"\n"
+                               "  printf 'nofile=%s\\n' \"$(ulimit -Sn)\"\n"
                                "  for a in \"$@\"; do printf 'arg=<%s>\\n' \"$a\"; done\n"
                                "  ls -l /proc/$$/fd\n"
                                "} > '" + report + ".tmp'\n"
@@ -79,6 +82,24 @@ TEST(Launcher, StartsProgramInItsFolderDetachedWithoutLeakingDescriptors) {
     EXPECT_EQ(out.find("arg="), std::string::npos) << out;
     EXPECT_EQ(out.find("ppid=" + std::to_string(getpid()) + "\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("leak-marker"), std::string::npos) << out;
+}
+
+TEST(Launcher, ProgramsGetTheDescriptorLimitVorkelStartedWith) {
+    // Vorkel raises its own limit for the process snapshot; a launched
+    // program that uses select() must not see more than it would have.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    const std::size_t now = platform::raise_descriptor_limit();
+    const std::size_t original = platform::original_descriptor_limit();
+    if (before.rlim_max == RLIM_INFINITY || before.rlim_max > original) {
+        EXPECT_GT(now, original) << "the soft limit was not raised";
+    }
+
+    std::string base = test_env::make_temp_dir("limit");
+    std::string report = base + "/report";
+    ASSERT_EQ(launch_catalogued_program(make_reporter(base + "/bin", "limit", report)), 0);
+    std::string out = wait_for_report(report);
+    EXPECT_NE(out.find("nofile=" + std::to_string(original) + "\n"), std::string::npos) << out;
 }
 
 TEST(Launcher, CommandLineArgumentsAndAwkwardPathsArriveIntact) {

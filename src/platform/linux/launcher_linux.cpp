@@ -1,4 +1,5 @@
 #include "platform/launcher.h"
+#include "platform/linux/descriptor_limit.h"
 
 #include <cerrno>
 #include <csignal>
@@ -100,6 +101,7 @@ void write_errno(int fd, int code) {
         for (int fd = 4; fd < max_fd; ++fd)
             close(fd);
 
+    restore_descriptor_limit_in_child();
     execve(file, argv, environ);
     write_errno(report_fd, errno);
     _exit(127);

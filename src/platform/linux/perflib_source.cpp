@@ -91,7 +91,6 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     std::size_t cpus = 0;
     std::uint64_t per_cpu[max_cpus];
     read_cpu_idle(idle, per_cpu, cpus);
-    list_proc_pids(pids_);
 
     PERF_BLOCK_WRITER w(out);
     w.begin_block(t.file_time, t.perf_time, 1000000000ULL);
@@ -100,42 +99,23 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     w.add_instance("Idle", values);
     std::uint64_t total[6] = {values[0], 0, 0, 0, 0, cpus};
 
-    char stat_text[1024];
-    char status_text[4096];
     // While no swap is in use, statm gives the memory figures exactly and
     // far cheaper than status, which the kernel formats line by line.
-    char meminfo_text[4096];
-    const bool swap_used = read_proc_file(AT_FDCWD, "/proc/meminfo", meminfo_text, sizeof meminfo_text) <= 0 ||
+    thread_local PROC_FILE_READER meminfo("/proc/meminfo");
+    char meminfo_text[8192];
+    const bool swap_used = meminfo.read(meminfo_text, sizeof meminfo_text) <= 0 ||
                            parse_swap_used_kb(meminfo_text) > 0;
-    const std::uint64_t page_kb = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) / 1024;
-    for (const std::uint32_t pid : pids_) {
-        const int dir = open_proc_pid(pid);
-        if (dir < 0)
-            continue; // gone since the listing
-        PROC_PID_STAT stat;
-        PROC_PID_STATUS status;
-        bool ok = read_proc_file(dir, "stat", stat_text, sizeof stat_text) > 0 && parse_pid_stat(stat_text, stat);
-        if (ok && swap_used) {
-            ok = read_proc_file(dir, "status", status_text, sizeof status_text) > 0;
-            if (ok)
-                parse_pid_status(status_text, status);
-        } else if (ok) {
-            ok = read_proc_file(dir, "statm", status_text, sizeof status_text) > 0 &&
-                 parse_pid_statm(status_text, page_kb, status);
-        }
-        if (ok) {
-            values[0] = ticks_to_100ns(stat.utime + stat.stime);
-            values[1] = pid;
-            values[2] = status.vm_rss_kb * 1024;
-            values[3] = (status.rss_anon_kb + status.vm_swap_kb) * 1024;
-            values[4] = count_open_fds(dir);
-            values[5] = stat.num_threads;
-            w.add_instance(stat.comm, values);
-            for (int k = 0; k < 6; ++k)
-                total[k] += k == 1 ? 0 : values[k];
-        }
-        close(dir);
-    }
+    processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
+        values[0] = ticks_to_100ns(p.stat.utime + p.stat.stime);
+        values[1] = p.pid;
+        values[2] = p.memory.vm_rss_kb * 1024;
+        values[3] = (p.memory.rss_anon_kb + p.memory.vm_swap_kb) * 1024;
+        values[4] = p.open_fds;
+        values[5] = p.stat.num_threads;
+        w.add_instance(p.stat.comm, values);
+        for (int k = 0; k < 6; ++k)
+            total[k] += k == 1 ? 0 : values[k];
+    });
     w.add_instance("_Total", total);
     w.end_object();
     w.finish();

@@ -11,10 +11,13 @@
 // "% Processor Time" holds its idle time (100-ns, 64-bit), then "_Total"
 // with the mean idle time, so that every instance reads as one CPU.
 //
-// A process that ends while it is read is left out. Thread-safe: queries
-// are serialised by a lock of the source.
+// A process that ends while it is read is left out. The source keeps
+// /proc descriptors of the processes open between queries
+// (proc_process_files.h). Thread-safe: queries are serialised by a lock
+// of the source.
 #pragma once
 
+#include "platform/linux/proc_process_files.h"
 #include "platform/perf_data.h"
 
 #include <cstdint>
@@ -37,7 +40,7 @@ public:
 private:
     std::mutex guard_;
     std::vector<std::uint8_t> block_;
-    std::vector<std::uint32_t> pids_;
+    PROC_PROCESS_FILES processes_;
 };
 
 // The English title table the Linux source serves.

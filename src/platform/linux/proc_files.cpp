@@ -48,32 +48,16 @@ long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capac
     const int fd = openat(dirfd, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    std::size_t used = 0;
-    // /proc files are produced whole on the first read when they fit; loop
-    // for the rare ones that come in pieces.
-    while (used + 1 < capacity) {
-        const ssize_t n = read(fd, buffer + used, capacity - 1 - used);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            close(fd);
-            return -1;
-        }
-        if (n == 0)
-            break;
-        used += static_cast<std::size_t>(n);
-    }
+    const long n = pread_whole(fd, buffer, capacity);
     close(fd);
-    buffer[used] = '\0';
-    return static_cast<long>(used);
+    return n;
 }
 
-bool list_proc_pids(std::vector<std::uint32_t> &pids) {
+bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids) {
     pids.clear();
-    const int fd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (lseek(proc_dir_fd, 0, SEEK_SET) != 0)
         return false;
-    const bool ok = for_each_entry(fd, [&](const char *name) {
+    return for_each_entry(proc_dir_fd, [&](const char *name) {
         std::uint32_t v = 0;
         if (*name < '1' || *name > '9')
             return;
@@ -84,6 +68,14 @@ bool list_proc_pids(std::vector<std::uint32_t> &pids) {
         }
         pids.push_back(v);
     });
+}
+
+bool list_proc_pids(std::vector<std::uint32_t> &pids) {
+    pids.clear();
+    const int fd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = list_proc_pids(fd, pids);
     close(fd);
     return ok;
 }
@@ -103,24 +95,34 @@ int open_proc_pid(std::uint32_t pid) {
     return open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-std::uint32_t count_open_fds(int pid_dirfd) {
+namespace {
+
+// Counts the entries of dirfd/name; the size of its stat where that is
+// the count.
+std::uint32_t count_fds_at(int dirfd, const char *name) {
     if (fd_dir_size_is_count()) {
         struct stat st {};
-        if (fstatat(pid_dirfd, "fd", &st, 0) != 0)
+        if (fstatat(dirfd, name, &st, *name ? 0 : AT_EMPTY_PATH) != 0)
             return 0;
         return static_cast<std::uint32_t>(st.st_size);
     }
-    const int fd = openat(pid_dirfd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openat(dirfd, *name ? name : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return 0;
     std::uint32_t count = 0;
-    for_each_entry(fd, [&](const char *name) {
-        if (name[0] != '.')
+    for_each_entry(fd, [&](const char *entry) {
+        if (entry[0] != '.')
             ++count;
     });
     close(fd);
     return count;
 }
+
+} // namespace
+
+std::uint32_t count_open_fds(int pid_dirfd) { return count_fds_at(pid_dirfd, "fd"); }
+
+std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd) { return count_fds_at(fd_dirfd, ""); }
 
 long proc_clock_ticks() {
     static const long ticks = [] {
@@ -135,6 +137,26 @@ PROC_FILE_READER::~PROC_FILE_READER() {
         close(fd_);
 }
 
+long pread_whole(int fd, char *buffer, std::size_t capacity) {
+    if (capacity == 0)
+        return -1;
+    std::size_t got = 0;
+    // /proc files are produced whole on the first read when they fit; loop
+    // for the rare ones that come in pieces.
+    while (got < capacity - 1) {
+        const ssize_t n = pread(fd, buffer + got, capacity - 1 - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    buffer[got] = '\0';
+    return static_cast<long>(got);
+}
+
 long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {
     if (capacity == 0)
         return -1;
@@ -143,24 +165,9 @@ long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {
             fd_ = open(path_, O_RDONLY | O_CLOEXEC);
         if (fd_ < 0)
             return -1;
-        std::size_t got = 0;
-        bool failed = false;
-        while (got < capacity - 1) {
-            const ssize_t n = pread(fd_, buffer + got, capacity - 1 - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                failed = true;
-                break;
-            }
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (!failed) {
-            buffer[got] = '\0';
-            return static_cast<long>(got);
-        }
+        const long n = pread_whole(fd_, buffer, capacity);
+        if (n >= 0)
+            return n;
         close(fd_); // a stale descriptor: open afresh once
         fd_ = -1;
     }

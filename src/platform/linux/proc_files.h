@@ -14,6 +14,12 @@ namespace platform {
 // -1 when the file cannot be opened or read (a process that has gone).
 long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity);
 
+// Reads at most capacity - 1 bytes of the open file fd from offset 0 and
+// NUL-terminates. A /proc file makes its text anew for a read at offset 0.
+// Returns the byte count, or -1 when the read fails (for /proc/PID files:
+// the process has been reaped).
+long pread_whole(int fd, char *buffer, std::size_t capacity);
+
 // A /proc file read again and again through one open descriptor: each
 // read starts at offset 0, where the kernel makes the text anew, and so
 // spares the path lookup of an open. For files read many times a second
@@ -36,6 +42,8 @@ private:
 // in the order the kernel lists them (ascending). False when /proc cannot
 // be listed.
 bool list_proc_pids(std::vector<std::uint32_t> &pids);
+// The same through an open descriptor of /proc, rewound first.
+bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids);
 
 // Opens /proc/PID as a directory handle for the reads of one process, so
 // that all of them see the same process even if the id is reused. -1 when
@@ -45,6 +53,8 @@ int open_proc_pid(std::uint32_t pid);
 // Number of open file descriptors of the process whose /proc directory is
 // pid_dirfd; 0 when they cannot be read (another user's process).
 std::uint32_t count_open_fds(int pid_dirfd);
+// The same from a descriptor of /proc/PID/fd itself (O_PATH is enough).
+std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd);
 
 // Clock ticks per second of the times in /proc.
 long proc_clock_ticks();
