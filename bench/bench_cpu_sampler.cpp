@@ -1,22 +1,20 @@
 // One CPU sampler cycle without its sleep: the processor block from
 // /proc, the load, the smoothing, the bar drawn and the icon image made
-// for a sink that drops it.
+// for a sink that drops it (the drawing into the tray is not included).
 #include "monitor/adcpuusage.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
 #include "monitor/tray_bitmap.h"
 #include "monitor/tray_icon.h"
-#include "monitor/tray_icon_qimage.h"
+#include "monitor/tray_icon_argb.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
 
 namespace {
 
 void sampler_cycle(benchmark::State &state) {
     create_tray_images({240, 240, 240});
-    set_tray_icon_sink([](const QImage &img) { benchmark::DoNotOptimize(img.constBits()); });
+    set_tray_icon_sink([](const TRAY_ARGB &picture) { benchmark::DoNotOptimize(picture.data()); });
     Adcpuusage unit;
     reset_cpu_history();
     for (auto _ : state)
@@ -44,8 +42,8 @@ void draw_and_convert_icon(benchmark::State &state) {
     for (auto _ : state) {
         clear_tray_well(image, 170);
         draw_tray_bar(image, load, 100);
-        QImage q = tray_icon_qimage(image, mask);
-        benchmark::DoNotOptimize(q.constBits());
+        TRAY_ARGB picture = tray_icon_argb(image, mask);
+        benchmark::DoNotOptimize(picture.data());
         load = load >= 1 ? 0 : load + 0.01;
     }
 }

@@ -7,7 +7,7 @@
 #include "monitor/cpu_load.h"
 #include "monitor/perf_reader.h"
 #include "monitor/tray_icon.h"
-#include "monitor/tray_icon_qimage.h"
+#include "monitor/tray_icon_argb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,7 +18,7 @@
 namespace {
 
 std::mutex sink_guard;
-std::function<void(const QImage &)> tray_icon_sink;
+std::function<void(const TRAY_ARGB &)> tray_icon_sink;
 // The picture last handed to the sink (under sink_guard); a new sink is
 // always given the next picture.
 TRAY_BITMAP last_sent;
@@ -51,7 +51,7 @@ Adcpuusage *program_unit() {
 
 } // namespace
 
-void set_tray_icon_sink(std::function<void(const QImage &)> sink) {
+void set_tray_icon_sink(std::function<void(const TRAY_ARGB &)> sink) {
     std::lock_guard<std::mutex> hold(sink_guard);
     tray_icon_sink = std::move(sink);
     sent_any = false;
@@ -70,7 +70,7 @@ double cpu_sampler_cycle(Adcpuusage *unit) {
         // over again would wake the GUI thread and the X server for nothing.
         std::lock_guard<std::mutex> sink_hold(sink_guard);
         if (tray_icon_sink && tray_mask && (!sent_any || tray_image->bits != last_sent.bits)) {
-            tray_icon_sink(tray_icon_qimage(*tray_image, *tray_mask));
+            tray_icon_sink(tray_icon_argb(*tray_image, *tray_mask));
             last_sent = *tray_image;
             sent_any = true;
         }

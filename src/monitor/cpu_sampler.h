@@ -3,14 +3,16 @@
 //
 // cpu_sampler_thread runs on its own thread; it never touches a widget:
 // each new icon goes to the sink set with set_tray_icon_sink, called on
-// the sampler thread while it holds "get_cpu_and_other" (the sink must
-// only queue the image, e.g. to the GUI thread, and return).
+// the sampler thread while it holds "get_cpu_and_other" (the sink hands
+// the picture to the tray and returns at once; it must not wait for the
+// GUI thread).
 #pragma once
+
+#include "monitor/tray_icon_argb.h"
 
 #include <functional>
 
 class Adcpuusage;
-class QImage;
 
 // Runs while sampler_running: one cycle, then a sleep of cpu_timer_interval
 // ms read anew each cycle. Sets sampler_finished as its last act. The
@@ -20,7 +22,7 @@ void cpu_sampler_thread();
 
 // The receiver of each new tray icon; an empty function drops them. Any
 // thread.
-void set_tray_icon_sink(std::function<void(const QImage &)> sink);
+void set_tray_icon_sink(std::function<void(const TRAY_ARGB &)> sink);
 
 // One cycle without the sleep, with unit as the CPU unit: under
 // "get_cpu_and_other" clears the well, reads the load, smooths it into

@@ -90,7 +90,7 @@ TTM::TTM(QWidget *owner)
     tasks_available_ = hooks::tasks_page_supported();
     // 6. The tray icon's two bitmaps with their frame.
     hooks::create_tray_images();
-    tray->setIcon(QIcon(QPixmap::fromImage(hooks::current_tray_icon())));
+    hooks::show_current_tray_picture();
     // 7. The two stored paths.
     catalogue_path = catalogue_file_path();
     icons_path = icons_file_path();
@@ -121,10 +121,7 @@ TTM::TTM(QWidget *owner)
     }
     list_visible = false;
     // 17. The CPU sampler, which also draws the tray icon.
-    hooks::set_tray_icon_sink([](const QImage &img) {
-        if (TM)
-            TM->set_tray_icon_queued(img);
-    });
+    hooks::send_tray_pictures(true);
     sampler_finished = false;
     sampler_running = true;
     cpu_sampler = std::thread([] { hooks::cpu_sampler_thread(); });
@@ -138,6 +135,7 @@ TTM::~TTM() {
         sampler_running = false;
         cpu_sampler.join();
     }
+    hooks::send_tray_pictures(false);
     if (message_token_)
         platform::remove_message_handler(message_token_);
     platform::set_hotkey_handler(nullptr);
@@ -222,11 +220,11 @@ void TTM::build_components() {
 
     build_menus();
 
-    tray = new QSystemTrayIcon(this);
+    tray = new TTrayIcon(this);
     tray->setToolTip(QStringLiteral("Vorkel"));
     tray->setContextMenu(PopupMenu1);
-    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::DoubleClick && N1->isEnabled())
+    connect(tray, &TTrayIcon::activated, this, [this](TTrayIcon::ACTIVATION why) {
+        if (why == TTrayIcon::double_click && N1->isEnabled())
             N1Click();
     });
 
@@ -567,16 +565,6 @@ void TTM::set_stay_on_top(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown)
         show();
-}
-
-void TTM::set_tray_icon_queued(const QImage &image) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, image] {
-            if (tray)
-                tray->setIcon(QIcon(QPixmap::fromImage(image)));
-        },
-        Qt::QueuedConnection);
 }
 
 void TTM::load_column_widths() {

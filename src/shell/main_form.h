@@ -6,11 +6,13 @@
 // the program and the rescue hotkey show it; closing it (close box, Esc)
 // only hides it. The program ends only through the tray menu's "Exit".
 //
-// Threads: every member runs on the GUI thread. Workers reach the window
-// only through queued calls (set_tray_icon_queued).
+// Threads: every member runs on the GUI thread. The CPU sampler draws the
+// tray icon's picture itself (TTrayIcon::set_picture) and never touches
+// the window.
 #pragma once
 
 #include "toolkit/form_placement.h"
+#include "toolkit/system_tray_icon.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,7 +25,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -42,7 +43,7 @@ public:
     ~TTM() override;
 
     // Components, by their designer names.
-    QSystemTrayIcon *tray = nullptr;
+    TTrayIcon *tray = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *N4 = nullptr, *N1 = nullptr, *N25 = nullptr, *N2 = nullptr, *N14 = nullptr, *N3 = nullptr;
     QMenu *PopupMenu2 = nullptr;
@@ -111,9 +112,6 @@ public:
     // Sets the window's stay-on-top style.
     void set_stay_on_top(bool on);
     bool stay_on_top() const { return stay_on_top_; }
-
-    // Hands a new tray icon to the GUI thread; callable from any thread.
-    void set_tray_icon_queued(const QImage &image);
 
     bool tasks_available() const { return tasks_available_; }
 

@@ -11,11 +11,12 @@
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
 #include "monitor/tray_icon.h"
-#include "monitor/tray_icon_qimage.h"
+#include "monitor/tray_icon_argb.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
 #include "shell/shutdown_command.h"
 #include "shell/settings_form.h"
+#include "toolkit/system_tray_icon.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -43,13 +44,19 @@ void create_tray_images() {
 
 void destroy_tray_images() { ::destroy_tray_images(); }
 
-QImage current_tray_icon() {
+void show_current_tray_picture() {
     if (!tray_image || !tray_mask)
-        return {};
-    return tray_icon_qimage(*tray_image, *tray_mask);
+        return;
+    const TRAY_ARGB picture = tray_icon_argb(*tray_image, *tray_mask);
+    TTrayIcon::set_picture(picture.data(), tray_side);
 }
 
-void set_tray_icon_sink(std::function<void(const QImage &)> sink) { ::set_tray_icon_sink(std::move(sink)); }
+void send_tray_pictures(bool on) {
+    if (on)
+        ::set_tray_icon_sink([](const TRAY_ARGB &picture) { TTrayIcon::set_picture(picture.data(), tray_side); });
+    else
+        ::set_tray_icon_sink(nullptr);
+}
 
 void cpu_sampler_thread() { ::cpu_sampler_thread(); }
 

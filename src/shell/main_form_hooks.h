@@ -5,7 +5,6 @@
 // GUI thread, except where a line says otherwise.
 #pragma once
 
-#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -24,8 +23,11 @@ void task_timer_tick(TTM *form);
 void reset_cpu_history();
 void create_tray_images();
 void destroy_tray_images();
-QImage current_tray_icon();
-void set_tray_icon_sink(std::function<void(const QImage &)> sink);
+// The tray icon shows the bitmaps as they are now (the initial icon).
+void show_current_tray_picture();
+// From now on every new picture of the sampler goes straight to the tray
+// icon, drawn on the sampler thread; false stops that.
+void send_tray_pictures(bool on);
 void cpu_sampler_thread(); // runs on the sampler thread
 void status_texts(QString texts[3]);
 

@@ -1,33 +1,113 @@
 #include "toolkit/status_panel.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
+
+namespace {
+
+constexpr int text_left = 4;  // from the panel's left edge to the text
+constexpr int text_right = 3; // kept free on the right
+
+} // namespace
+
 TStatusPanel::TStatusPanel(int design_width, const QString &sample_text, QWidget *parent) : QWidget(parent) {
     QFontMetrics fm(font());
     width_ = std::max(design_width, fm.horizontalAdvance(sample_text) + 10);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TStatusPanel::setText(const QString &text) {
     if (text == text_)
         return;
     text_ = text;
+    run_valid_ = false;
     update();
 }
 
 QSize TStatusPanel::sizeHint() const { return QSize(width_, QFontMetrics(font()).height() + 6); }
 
+void TStatusPanel::changeEvent(QEvent *event) {
+    switch (event->type()) {
+    case QEvent::FontChange:
+        raw_font_ = QRawFont();
+        run_valid_ = false;
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+        frame_ = QPixmap();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(event);
+}
+
+const QPixmap &TStatusPanel::frame_picture() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize device_size = size() * dpr;
+    if (frame_.isNull() || frame_.size() != device_size || frame_palette_ != palette().cacheKey()) {
+        frame_ = QPixmap(device_size);
+        frame_.setDevicePixelRatio(dpr);
+        frame_.fill(palette().color(backgroundRole()));
+        QPainter p(&frame_);
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.rect = QRect(QPoint(0, 0), size());
+        frame.frameShape = QFrame::Panel;
+        frame.state |= QStyle::State_Sunken;
+        frame.lineWidth = 1;
+        style()->drawControl(QStyle::CE_ShapedFrame, &frame, &p, this);
+        frame_palette_ = palette().cacheKey();
+    }
+    return frame_;
+}
+
+bool TStatusPanel::lay_out_glyphs() {
+    if (run_valid_)
+        return true;
+    if (!raw_font_.isValid())
+        raw_font_ = QRawFont::fromFont(font());
+    if (!raw_font_.isValid())
+        return false;
+    const QList<quint32> glyphs = raw_font_.glyphIndexesForString(text_);
+    if (std::find(glyphs.begin(), glyphs.end(), 0u) != glyphs.end())
+        return false; // a character the font lacks: leave it to the text layout's fallbacks
+    const QList<QPointF> advances = raw_font_.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    qreal x = 0;
+    for (const QPointF &a : advances) {
+        positions.append(QPointF(x, 0));
+        x += a.x();
+    }
+    run_.setRawFont(raw_font_);
+    run_.setGlyphIndexes(glyphs);
+    run_.setPositions(positions);
+    run_valid_ = true;
+    return true;
+}
+
 void TStatusPanel::paintEvent(QPaintEvent *) {
     QPainter p(this);
-    QStyleOptionFrame frame;
-    frame.initFrom(this);
-    frame.frameShape = QFrame::Panel;
-    frame.state |= QStyle::State_Sunken;
-    frame.lineWidth = 1;
-    style()->drawControl(QStyle::CE_ShapedFrame, &frame, &p, this);
+    p.drawPixmap(0, 0, frame_picture());
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect().adjusted(4, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, text_);
+    const QRect area = rect().adjusted(text_left, 0, -text_right, 0);
+    if (text_.isEmpty())
+        return;
+    if (lay_out_glyphs()) {
+        // Vertically centred like Qt::AlignVCenter: the line box (ascent
+        // + descent) in the middle of the panel, the glyphs on its baseline.
+        const qreal line = raw_font_.ascent() + raw_font_.descent();
+        const qreal baseline = area.top() + (area.height() - line) / 2 + raw_font_.ascent();
+        p.setClipRect(area);
+        p.drawGlyphRun(QPointF(area.left(), baseline), run_);
+    } else {
+        p.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, text_);
+    }
 }

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
 
 #include <atomic>
 #include <chrono>
@@ -36,8 +35,8 @@ struct IMAGES_SCOPE {
 TEST(CpuSampler, UnitErrorsCountAsZeroAndTheCycleGoesOn) {
     IMAGES_SCOPE images;
     int icons = 0;
-    QImage last;
-    set_tray_icon_sink([&](const QImage &img) {
+    TRAY_ARGB last{};
+    set_tray_icon_sink([&](const TRAY_ARGB &img) {
         ++icons;
         last = img;
     });
@@ -58,9 +57,10 @@ TEST(CpuSampler, UnitErrorsCountAsZeroAndTheCycleGoesOn) {
     EXPECT_NEAR(cpu_load_percent.load(), third * 100, 1e-9);
     EXPECT_EQ(icons, 2) << "the second cycle drew the same picture as the first: nothing handed over";
     // 0.4167 of 300 bytes = 125: four full rows and 5 bytes of the fifth.
-    EXPECT_EQ(last.pixel(3, 12), qRgba(opt_cpu_color, opt_cpu_color, opt_cpu_color, 255));
-    EXPECT_EQ(last.pixel(3, 8), qRgba(opt_cpu_color, opt_cpu_color, opt_cpu_color, 255));
-    EXPECT_EQ(last.pixel(3, 7), qRgba(opt_tray_color, opt_tray_color, opt_tray_color, 255));
+    const auto grey = [](unsigned g) { return 0xff000000u | g << 16 | g << 8 | g; };
+    EXPECT_EQ(last[12 * 16 + 3], grey(opt_cpu_color));
+    EXPECT_EQ(last[8 * 16 + 3], grey(opt_cpu_color));
+    EXPECT_EQ(last[7 * 16 + 3], grey(opt_tray_color));
 
     EXPECT_EQ(cpu_sampler_cycle(nullptr), (0 + 0.25 + 0) / 3); // a unit that never started
     reset_cpu_history();
@@ -69,8 +69,8 @@ TEST(CpuSampler, UnitErrorsCountAsZeroAndTheCycleGoesOn) {
 TEST(CpuSampler, ThreadDeliversIconsAndStopsPromptlyEvenWithALongInterval) {
     IMAGES_SCOPE images;
     std::atomic<int> icons{0};
-    set_tray_icon_sink([&](const QImage &img) {
-        if (img.width() == 16)
+    set_tray_icon_sink([&](const TRAY_ARGB &img) {
+        if (img[0] >> 24 == 0xff) // the margin takes the menu colour: opaque
             ++icons;
     });
     const int saved_interval = cpu_timer_interval.load();

@@ -1,9 +1,11 @@
 // The tray meter's bytes, checked against pixels computed here from the
 // picture's description, not from the drawing code.
 #include "monitor/tray_bitmap.h"
-#include "monitor/tray_icon_qimage.h"
+#include "monitor/tray_icon_argb.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -85,12 +87,12 @@ TEST(TrayBitmap, IconImageFlipsRowsAndSwapsBytes) {
     mask.bits[tray_pixel_offset(0, 0)] = 255;
     mask.bits[tray_pixel_offset(0, 0) + 1] = 255;
     mask.bits[tray_pixel_offset(0, 0) + 2] = 255;
-    const QImage q = tray_icon_qimage(image, mask);
-    ASSERT_EQ(q.width(), 16);
-    ASSERT_EQ(q.height(), 16);
-    EXPECT_EQ(q.pixel(3, 12), qRgba(bar, bar, bar, 255)); // bottom well row is bar
-    EXPECT_EQ(q.pixel(3, 3), qRgba(bg, bg, bg, 255));
-    EXPECT_EQ(q.pixel(13, 2), qRgba(248, 248, 248, 255));
-    EXPECT_EQ(q.pixel(5, 0), qRgba(212, 208, 200, 255));
-    EXPECT_EQ(qAlpha(q.pixel(0, 0)), 0); // white in the mask shows through
+    const TRAY_ARGB q = tray_icon_argb(image, mask);
+    const auto at = [&](int x, int y) { return q[static_cast<std::size_t>(y * 16 + x)]; };
+    const auto rgb = [](unsigned r, unsigned g, unsigned b) { return 0xff000000u | r << 16 | g << 8 | b; };
+    EXPECT_EQ(at(3, 12), rgb(bar, bar, bar)); // bottom well row is bar
+    EXPECT_EQ(at(3, 3), rgb(bg, bg, bg));
+    EXPECT_EQ(at(13, 2), rgb(248, 248, 248));
+    EXPECT_EQ(at(5, 0), rgb(212, 208, 200));
+    EXPECT_EQ(at(0, 0) >> 24, 0u); // white in the mask shows through
 }

@@ -1,22 +1,32 @@
 #include "platform/linux/x11_connection.h"
 #include "platform/linux/x11_pump.h"
 
+#include <atomic>
 #include <map>
+#include <mutex>
 
 namespace platform::x11 {
 
 namespace {
 
-Display *g_display = nullptr;
+std::atomic<Display *> g_display{nullptr}; // read by the error handler on any thread
 bool g_tried = false;
 error_trap *g_trap = nullptr;
 std::map<int, event_handler> g_handlers;
 int g_next_token = 1;
 
-int on_x_error(Display *, XErrorEvent *ev) {
-    if (g_trap)
+int on_x_error(Display *d, XErrorEvent *ev) {
+    // Errors of other threads' connections (the tray icon's drawing) are
+    // dropped: the traps belong to the GUI thread's connection.
+    if (d == g_display && g_trap)
         g_trap->record(ev->error_code);
     return 0; // never end the process over an X error
+}
+
+std::once_flag g_handler_once;
+
+void install_error_handler() {
+    std::call_once(g_handler_once, [] { XSetErrorHandler(on_x_error); });
 }
 
 } // namespace
@@ -24,10 +34,15 @@ int on_x_error(Display *, XErrorEvent *ev) {
 Display *display() {
     if (!g_tried) {
         g_tried = true;
-        XSetErrorHandler(on_x_error);
+        install_error_handler();
         g_display = XOpenDisplay(nullptr);
     }
     return g_display;
+}
+
+Display *open_thread_display() {
+    install_error_handler();
+    return XOpenDisplay(nullptr);
 }
 
 void close_display() {
@@ -59,12 +74,21 @@ int add_event_handler(event_handler h) {
 
 void remove_event_handler(int token) { g_handlers.erase(token); }
 
-int connection_fd() { return g_display ? ConnectionNumber(g_display) : -1; }
+int connection_fd() {
+    Display *d = g_display.load();
+    return d ? ConnectionNumber(d) : -1;
+}
 
-void dispatch_pending() {
+void dispatch_pending() { dispatch_events(true); }
+
+void dispatch_queued() { dispatch_events(false); }
+
+void dispatch_events(bool read_socket) {
     if (!g_display)
         return;
-    while (XPending(g_display) > 0) {
+    // XPending flushes and reads the socket: a system call each time.
+    // Events already read (while Xlib waited for a reply) need neither.
+    while (XEventsQueued(g_display, read_socket ? QueuedAfterFlush : QueuedAlready) > 0) {
         XEvent ev;
         XNextEvent(g_display, &ev);
         // Copy: a handler may add or remove handlers.

@@ -13,9 +13,17 @@ int connection_fd();
 // at any time; does nothing without a connection.
 void dispatch_pending();
 
-// Hooks dispatch_pending() into the Qt event loop (a socket notifier plus
-// a drain before the loop blocks, since Xlib may have queued events while
-// answering another request). Needs a QCoreApplication. Idempotent.
+// Hands out only the events Xlib has already read (while waiting for a
+// reply): no system call. Every request Vorkel sends is flushed where it
+// is made, so nothing waits for a flush here.
+void dispatch_queued();
+
+// Either of the above: read_socket true is dispatch_pending.
+void dispatch_events(bool read_socket);
+
+// Hooks the connection into the Qt event loop: dispatch_pending() when
+// its socket is readable, dispatch_queued() before the loop blocks, since
+// Xlib may have queued events while answering another request. Needs a QCoreApplication. Idempotent.
 void attach_to_event_loop();
 
 } // namespace platform::x11

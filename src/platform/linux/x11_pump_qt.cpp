@@ -17,7 +17,7 @@ void attach_to_event_loop() {
     auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] { dispatch_pending(); });
     if (auto *disp = QAbstractEventDispatcher::instance())
-        QObject::connect(disp, &QAbstractEventDispatcher::aboutToBlock, [] { dispatch_pending(); });
+        QObject::connect(disp, &QAbstractEventDispatcher::aboutToBlock, [] { dispatch_queued(); });
 }
 
 } // namespace platform::x11

@@ -1,0 +1,442 @@
+// The tray icon as an XEmbed client of the system tray protocol
+// (freedesktop.org System Tray Protocol Specification).
+//
+// The icon window is created, docked and watched on the GUI thread's
+// connection. Its picture is drawn with XPutImage by whichever thread sets
+// it: the GUI thread through its own connection, any other thread through
+// a connection of its own (thread_local), so a new picture never needs the
+// GUI thread. `guard` orders the drawing threads and protects the window
+// and picture they share.
+#include "platform/tray_icon.h"
+
+#include "platform/linux/tray_picture.h"
+#include "platform/linux/x11_connection.h"
+#include "platform/linux/x11_pump.h"
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+namespace platform {
+
+namespace {
+
+using x11::display;
+
+constexpr int initial_side = 16;
+constexpr long system_tray_request_dock = 0;
+constexpr long xembed_mapped = 1;
+
+// Shared by the drawing threads, under guard.
+struct TRAY_WINDOW {
+    Window window = 0;
+    int depth = 0;
+    PIXEL_FORMAT format;
+    int width = initial_side, height = initial_side;
+    std::vector<std::uint32_t> picture;
+    int side = 0;
+    std::vector<TRAY_RECT> drawn; // what the last drawing covered (no-alpha windows)
+    std::thread::id gui_thread;   // draws through the GUI connection
+};
+std::mutex guard;
+TRAY_WINDOW shared;
+
+// GUI thread only.
+struct TRAY_GUI {
+    bool shown = false;
+    std::string app_name;
+    TRAY_POINTER_HANDLER handler;
+    int event_token = 0;
+    Window manager = 0;
+    bool docked = false;
+    Colormap colormap = 0;
+    GC gc = nullptr; // on the GUI connection, for the current window
+    Window gc_window = 0;
+    Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0;
+};
+TRAY_GUI gui;
+
+// A drawing thread's own connection.
+struct THREAD_CONNECTION {
+    Display *d = nullptr;
+    bool tried = false;
+    GC gc = nullptr;
+    Window gc_window = 0;
+    ~THREAD_CONNECTION() {
+        if (d) {
+            if (gc)
+                XFreeGC(d, gc);
+            XCloseDisplay(d);
+        }
+    }
+};
+
+bool host_is_lsb_first() {
+    const std::uint16_t probe = 1;
+    return *reinterpret_cast<const std::uint8_t *>(&probe) == 1;
+}
+
+// Draws shared's picture into its window over connection d with gc (made
+// for that window when it changed). Caller holds guard.
+void draw_locked(Display *d, GC &gc, Window &gc_window) {
+    if (!shared.window || shared.picture.empty() || shared.side <= 0)
+        return;
+    if (gc_window != shared.window || !gc) {
+        if (gc)
+            XFreeGC(d, gc);
+        gc = XCreateGC(d, shared.window, 0, nullptr);
+        gc_window = shared.window;
+    }
+    const int w = shared.width, h = shared.height;
+    const TRAY_PLACEMENT at = place_tray_picture(shared.side, w, h);
+    thread_local std::vector<std::uint32_t> pixels;
+    render_tray_picture(shared.picture.data(), shared.side, at, shared.format, w, h, pixels);
+
+    XImage image{};
+    image.width = w;
+    image.height = h;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char *>(pixels.data());
+    image.byte_order = host_is_lsb_first() ? LSBFirst : MSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = image.byte_order;
+    image.bitmap_pad = 32;
+    image.depth = shared.depth;
+    image.bytes_per_line = w * 4;
+    image.bits_per_pixel = 32;
+    image.red_mask = shared.format.red_mask;
+    image.green_mask = shared.format.green_mask;
+    image.blue_mask = shared.format.blue_mask;
+    if (!XInitImage(&image))
+        return;
+    if (shared.format.alpha) {
+        XPutImage(d, shared.window, gc, &image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    } else {
+        // Only the opaque parts: the tray's own background shows elsewhere.
+        std::vector<TRAY_RECT> rects = opaque_rects(shared.picture.data(), shared.side, at, w, h);
+        const bool same = rects.size() == shared.drawn.size() &&
+                          std::equal(rects.begin(), rects.end(), shared.drawn.begin(), [](const TRAY_RECT &a, const TRAY_RECT &b) {
+                              return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+                          });
+        if (!same)
+            XClearArea(d, shared.window, 0, 0, 0, 0, False);
+        for (const TRAY_RECT &r : rects)
+            XPutImage(d, shared.window, gc, &image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
+                      static_cast<unsigned>(r.height));
+        shared.drawn = std::move(rects);
+    }
+    XFlush(d);
+}
+
+void draw_on_gui_thread() {
+    Display *d = display();
+    if (!d)
+        return;
+    std::lock_guard<std::mutex> hold(guard);
+    draw_locked(d, gui.gc, gui.gc_window);
+}
+
+PIXEL_FORMAT format_of(const Visual *visual, int depth) {
+    PIXEL_FORMAT f;
+    f.red_mask = static_cast<std::uint32_t>(visual->red_mask);
+    f.green_mask = static_cast<std::uint32_t>(visual->green_mask);
+    f.blue_mask = static_cast<std::uint32_t>(visual->blue_mask);
+    f.alpha = depth == 32;
+    return f;
+}
+
+void destroy_window(Display *d) {
+    Window old = 0;
+    {
+        std::lock_guard<std::mutex> hold(guard);
+        old = shared.window;
+        shared.window = 0;
+        shared.drawn.clear();
+    }
+    if (gui.gc) {
+        XFreeGC(d, gui.gc);
+        gui.gc = nullptr;
+        gui.gc_window = 0;
+    }
+    if (old)
+        XDestroyWindow(d, old);
+    if (gui.colormap) {
+        XFreeColormap(d, gui.colormap);
+        gui.colormap = 0;
+    }
+    gui.docked = false;
+    XSync(d, False);
+}
+
+// The visual the tray asks its icons to use, 0 when it names none.
+VisualID tray_visual_of(Display *d, Window manager) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    VisualID id = 0;
+    if (XGetWindowProperty(d, manager, gui.tray_visual, 0, 1, False, XA_VISUALID, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        if (type == XA_VISUALID && format == 32 && count == 1)
+            id = static_cast<VisualID>(*reinterpret_cast<unsigned long *>(data));
+        XFree(data);
+    }
+    return id;
+}
+
+// Makes the icon window in the visual the tray wants (or the default one).
+void create_window(Display *d, VisualID wanted) {
+    destroy_window(d);
+    const int screen = DefaultScreen(d);
+    const Window root = RootWindow(d, screen);
+    Visual *visual = DefaultVisual(d, screen);
+    int depth = DefaultDepth(d, screen);
+    if (wanted && wanted != XVisualIDFromVisual(visual)) {
+        XVisualInfo want{};
+        want.visualid = wanted;
+        int n = 0;
+        if (XVisualInfo *found = XGetVisualInfo(d, VisualIDMask, &want, &n)) {
+            if (n > 0 && found[0].c_class == TrueColor) {
+                visual = found[0].visual;
+                depth = found[0].depth;
+            }
+            XFree(found);
+        }
+    }
+    XSetWindowAttributes a{};
+    unsigned long mask = CWEventMask | CWBorderPixel;
+    a.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask | EnterWindowMask |
+                   LeaveWindowMask | PointerMotionMask;
+    a.border_pixel = 0;
+    if (visual != DefaultVisual(d, screen)) {
+        gui.colormap = XCreateColormap(d, root, visual, AllocNone);
+        a.colormap = gui.colormap;
+        mask |= CWColormap;
+    }
+    if (depth == 32) {
+        a.background_pixel = 0; // transparent
+        mask |= CWBackPixel;
+    } else if (depth == DefaultDepth(d, screen)) {
+        a.background_pixmap = ParentRelative; // the tray's own background
+        mask |= CWBackPixmap;
+    }
+    const Window w = XCreateWindow(d, root, 0, 0, initial_side, initial_side, 0, depth, InputOutput, visual, mask, &a);
+
+    XStoreName(d, w, gui.app_name.c_str());
+    XClassHint hint{};
+    hint.res_name = const_cast<char *>(gui.app_name.c_str());
+    hint.res_class = const_cast<char *>(gui.app_name.c_str());
+    XSetClassHint(d, w, &hint);
+    const long info[2] = {0, xembed_mapped}; // XEmbed version 0, map me when embedded
+    XChangeProperty(d, w, gui.xembed_info, gui.xembed_info, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(info), 2);
+
+    std::lock_guard<std::mutex> hold(guard);
+    shared.window = w;
+    shared.depth = depth;
+    shared.format = format_of(visual, depth);
+    shared.width = shared.height = initial_side;
+    shared.drawn.clear();
+}
+
+// Asks the running tray, if any, to embed the icon.
+void dock() {
+    Display *d = display();
+    if (!d)
+        return;
+    gui.docked = false;
+    gui.manager = XGetSelectionOwner(d, gui.selection);
+    if (!gui.manager)
+        return; // no tray yet: its MANAGER announcement will call again
+    x11::error_trap trap;
+    XSelectInput(d, gui.manager, StructureNotifyMask);
+    const VisualID visual = tray_visual_of(d, gui.manager);
+    if (trap.failed()) {
+        gui.manager = 0; // the tray went away meanwhile
+        return;
+    }
+    create_window(d, visual);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = gui.manager;
+    ev.xclient.message_type = gui.opcode;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = CurrentTime;
+    ev.xclient.data.l[1] = system_tray_request_dock;
+    {
+        std::lock_guard<std::mutex> hold(guard);
+        ev.xclient.data.l[2] = static_cast<long>(shared.window);
+    }
+    XSendEvent(d, gui.manager, False, NoEventMask, &ev);
+    XSync(d, False);
+}
+
+Window current_window() {
+    std::lock_guard<std::mutex> hold(guard);
+    return shared.window;
+}
+
+void report(TRAY_POINTER kind, int button, int x, int y, Time time) {
+    if (!gui.handler)
+        return;
+    TRAY_POINTER_EVENT e;
+    e.kind = kind;
+    e.button = button;
+    e.x = x;
+    e.y = y;
+    e.time = static_cast<std::uint32_t>(time);
+    gui.handler(e);
+}
+
+bool on_event(XEvent &ev) {
+    Display *d = display();
+    const Window icon = current_window();
+    switch (ev.type) {
+    case ClientMessage:
+        if (ev.xclient.message_type == gui.manager_atom && static_cast<Atom>(ev.xclient.data.l[1]) == gui.selection) {
+            dock(); // a tray has (re)started
+            return true;
+        }
+        return false;
+    case DestroyNotify:
+        if (gui.manager && ev.xdestroywindow.window == gui.manager) {
+            gui.manager = 0;
+            gui.docked = false;
+            return true;
+        }
+        return icon && ev.xdestroywindow.window == icon;
+    case ReparentNotify:
+        if (!icon || ev.xreparent.window != icon)
+            return false;
+        gui.docked = ev.xreparent.parent != DefaultRootWindow(d);
+        if (!gui.docked)
+            XUnmapWindow(d, icon); // the tray ended: no stray icon on the desktop
+        return true;
+    case ConfigureNotify:
+        if (!icon || ev.xconfigure.window != icon)
+            return false;
+        {
+            std::lock_guard<std::mutex> hold(guard);
+            if (shared.width == ev.xconfigure.width && shared.height == ev.xconfigure.height)
+                return true;
+            shared.width = ev.xconfigure.width;
+            shared.height = ev.xconfigure.height;
+            shared.drawn.clear();
+        }
+        XClearArea(d, icon, 0, 0, 0, 0, False);
+        draw_on_gui_thread();
+        return true;
+    case Expose:
+        if (!icon || ev.xexpose.window != icon)
+            return false;
+        if (ev.xexpose.count == 0)
+            draw_on_gui_thread();
+        return true;
+    case MapNotify:
+    case UnmapNotify:
+        return icon && ev.xany.window == icon;
+    case ButtonPress:
+    case ButtonRelease:
+        if (!icon || ev.xbutton.window != icon)
+            return false;
+        report(ev.type == ButtonPress ? TRAY_POINTER::press : TRAY_POINTER::release, static_cast<int>(ev.xbutton.button),
+               ev.xbutton.x_root, ev.xbutton.y_root, ev.xbutton.time);
+        return true;
+    case EnterNotify:
+    case LeaveNotify:
+        if (!icon || ev.xcrossing.window != icon)
+            return false;
+        report(ev.type == EnterNotify ? TRAY_POINTER::enter : TRAY_POINTER::leave, 0, ev.xcrossing.x_root,
+               ev.xcrossing.y_root, ev.xcrossing.time);
+        return true;
+    case MotionNotify:
+        if (!icon || ev.xmotion.window != icon)
+            return false;
+        report(TRAY_POINTER::motion, 0, ev.xmotion.x_root, ev.xmotion.y_root, ev.xmotion.time);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool tray_icon_show(const std::string &app_name, TRAY_POINTER_HANDLER handler) {
+    Display *d = display();
+    if (!d)
+        return false;
+    gui.handler = std::move(handler);
+    if (gui.shown)
+        return true;
+    gui.shown = true;
+    {
+        std::lock_guard<std::mutex> hold(guard);
+        shared.gui_thread = std::this_thread::get_id();
+    }
+    gui.app_name = app_name.empty() ? "vorkel" : app_name;
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(d));
+    gui.selection = XInternAtom(d, selection.c_str(), False);
+    gui.opcode = XInternAtom(d, "_NET_SYSTEM_TRAY_OPCODE", False);
+    gui.manager_atom = XInternAtom(d, "MANAGER", False);
+    gui.xembed_info = XInternAtom(d, "_XEMBED_INFO", False);
+    gui.tray_visual = XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False);
+    // A starting tray announces itself to the root window's structure
+    // listeners; keep whatever this connection already selects there.
+    const Window root = DefaultRootWindow(d);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(d, root, &attributes);
+    XSelectInput(d, root, attributes.your_event_mask | StructureNotifyMask);
+    gui.event_token = x11::add_event_handler(on_event);
+    x11::attach_to_event_loop();
+    dock();
+    return true;
+}
+
+void tray_icon_hide() {
+    Display *d = display();
+    if (!d || !gui.shown)
+        return;
+    x11::remove_event_handler(gui.event_token);
+    gui.event_token = 0;
+    gui.shown = false;
+    if (gui.manager) {
+        x11::error_trap trap;
+        XSelectInput(d, gui.manager, NoEventMask);
+        trap.failed();
+    }
+    gui.manager = 0;
+    destroy_window(d);
+}
+
+bool tray_icon_docked() { return gui.shown && gui.docked; }
+
+void tray_icon_set_picture(const std::uint32_t *argb, int side) {
+    if (!argb || side <= 0 || side > 256)
+        return;
+    std::lock_guard<std::mutex> hold(guard);
+    shared.picture.assign(argb, argb + side * side);
+    if (shared.side != side)
+        shared.drawn.clear();
+    shared.side = side;
+    if (!shared.window)
+        return;
+    if (std::this_thread::get_id() == shared.gui_thread) {
+        if (Display *d = display())
+            draw_locked(d, gui.gc, gui.gc_window);
+        return;
+    }
+    thread_local THREAD_CONNECTION own;
+    if (!own.tried) {
+        own.tried = true;
+        own.d = x11::open_thread_display();
+    }
+    if (own.d)
+        draw_locked(own.d, own.gc, own.gc_window);
+}
+
+} // namespace platform

@@ -1,0 +1,100 @@
+#include "platform/linux/tray_picture.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// Scales an 8-bit channel value into the bits of mask.
+std::uint32_t channel(std::uint32_t value, std::uint32_t mask) {
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!(mask >> shift & 1))
+        ++shift;
+    const std::uint32_t max = mask >> shift;
+    return (value * max + 127) / 255 << shift & mask;
+}
+
+} // namespace
+
+TRAY_PLACEMENT place_tray_picture(int side, int window_width, int window_height) {
+    TRAY_PLACEMENT at;
+    if (side <= 0)
+        return at;
+    at.scale = std::max(1, std::min(window_width, window_height) / side);
+    at.left = (window_width - side * at.scale) / 2;
+    at.top = (window_height - side * at.scale) / 2;
+    return at;
+}
+
+std::uint32_t to_pixel(std::uint32_t argb, const PIXEL_FORMAT &format) {
+    std::uint32_t a = argb >> 24, r = argb >> 16 & 0xff, g = argb >> 8 & 0xff, b = argb & 0xff;
+    if (format.alpha) {
+        r = r * a / 255;
+        g = g * a / 255;
+        b = b * a / 255;
+    }
+    return channel(r, format.red_mask) | channel(g, format.green_mask) | channel(b, format.blue_mask) |
+           (format.alpha ? a << 24 : 0);
+}
+
+void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
+                         const PIXEL_FORMAT &format, int width, int height, std::vector<std::uint32_t> &out) {
+    out.assign(static_cast<std::size_t>(std::max(0, width) * std::max(0, height)), 0);
+    if (!argb || side <= 0 || at.scale <= 0)
+        return;
+    for (int y = std::max(0, at.top); y < std::min(height, at.top + side * at.scale); ++y) {
+        const std::uint32_t *row = argb + (y - at.top) / at.scale * side;
+        std::uint32_t *line = out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        for (int x = std::max(0, at.left); x < std::min(width, at.left + side * at.scale); ++x) {
+            const std::uint32_t p = row[(x - at.left) / at.scale];
+            line[x] = p >> 24 ? to_pixel(p, format) : 0;
+        }
+    }
+}
+
+std::vector<TRAY_RECT> opaque_rects(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at, int width,
+                                    int height) {
+    std::vector<TRAY_RECT> rects;
+    if (!argb || side <= 0 || at.scale <= 0)
+        return rects;
+    // Runs of one picture row, in picture pixels; rows with the same runs
+    // extend the rectangles of the row above.
+    std::vector<std::pair<int, int>> runs, above;
+    std::size_t first_of_above = 0;
+    for (int py = 0; py < side; ++py) {
+        runs.clear();
+        for (int px = 0; px < side;) {
+            if (!(argb[py * side + px] >> 24)) {
+                ++px;
+                continue;
+            }
+            const int start = px;
+            while (px < side && argb[py * side + px] >> 24)
+                ++px;
+            runs.emplace_back(start, px);
+        }
+        if (!runs.empty() && runs == above) {
+            for (std::size_t i = first_of_above; i < rects.size(); ++i)
+                rects[i].height += at.scale;
+            continue;
+        }
+        first_of_above = rects.size();
+        for (const auto &[from, to] : runs)
+            rects.push_back({at.left + from * at.scale, at.top + py * at.scale, (to - from) * at.scale, at.scale});
+        above = runs;
+    }
+    // Clip to the window.
+    std::vector<TRAY_RECT> clipped;
+    for (const TRAY_RECT &r : rects) {
+        const int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
+        const int x1 = std::min(width, r.x + r.width), y1 = std::min(height, r.y + r.height);
+        if (x1 > x0 && y1 > y0)
+            clipped.push_back({x0, y0, x1 - x0, y1 - y0});
+    }
+    return clipped;
+}
+
+} // namespace platform
