@@ -166,6 +166,11 @@ TEST(ProcParse, PidStatWithAwkwardNamesAndTruncation) {
     EXPECT_EQ(s.utime, 1234u);
     EXPECT_EQ(s.stime, 567u);
     EXPECT_EQ(s.num_threads, 7u);
+    EXPECT_EQ(s.flags, 4194560u);
+    EXPECT_FALSE(s.kernel_thread());
+    PROC_PID_STAT k;
+    ASSERT_TRUE(parse_pid_stat("2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 3 0 0 20 0 1 0 5 0 0", k));
+    EXPECT_TRUE(k.kernel_thread());
     for (std::size_t n = 0; n < line.find(" 0 99"); ++n)
         EXPECT_FALSE(parse_pid_stat(line.substr(0, n), s)) << n;
     EXPECT_FALSE(parse_pid_stat("12 ) (x S 1", s));

@@ -57,9 +57,14 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
         return false;
     out.comm = text.substr(open + 1, close - open - 1);
     std::size_t pos = close + 1;
-    // Fields after the name start at field 3 (state); utime is field 14,
-    // stime 15, num_threads 20.
-    for (int field = 3; field < 14; ++field)
+    // Fields after the name start at field 3 (state); flags is field 9,
+    // utime 14, stime 15, num_threads 20.
+    for (int field = 3; field < 9; ++field)
+        if (!skip_field(text, pos))
+            return false;
+    if (!next_number(text, pos, out.flags))
+        return false;
+    for (int field = 10; field < 14; ++field)
         if (!skip_field(text, pos))
             return false;
     if (!next_number(text, pos, out.utime) || !next_number(text, pos, out.stime))

@@ -16,6 +16,8 @@ struct PROC_PID_STAT {
     std::uint64_t utime = 0;
     std::uint64_t stime = 0;
     std::uint64_t num_threads = 0;
+    std::uint64_t flags = 0; // the kernel's PF_* bits
+    bool kernel_thread() const { return flags & 0x00200000; } // PF_KTHREAD
 };
 bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out);
 

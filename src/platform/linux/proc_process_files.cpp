@@ -33,13 +33,22 @@ bool PROC_PROCESS_FILES::open_held(std::uint32_t pid, bool swap_used, HELD &h) {
     const int dir = open_proc_pid(pid);
     if (dir < 0)
         return false;
-    h.pid = pid;
+    h = HELD{pid, -1, -1, swap_used, -1, false};
     h.stat_fd = openat(dir, "stat", O_RDONLY | O_CLOEXEC);
-    h.memory_is_status = swap_used;
-    h.memory_fd = openat(dir, swap_used ? "status" : "statm", O_RDONLY | O_CLOEXEC);
-    h.fd_dir = openat(dir, "fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    PROC_PID_STAT stat;
+    if (h.stat_fd < 0 || pread_whole(h.stat_fd, stat_text_, sizeof stat_text_) <= 0 ||
+        !parse_pid_stat(stat_text_, stat)) {
+        close(dir);
+        close_held(h);
+        return false;
+    }
+    h.kernel_thread = stat.kernel_thread();
+    if (!h.kernel_thread) {
+        h.memory_fd = openat(dir, swap_used ? "status" : "statm", O_RDONLY | O_CLOEXEC);
+        h.fd_dir = openat(dir, "fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
     close(dir);
-    if (h.stat_fd < 0 || h.memory_fd < 0) {
+    if (!h.kernel_thread && h.memory_fd < 0) {
         close_held(h);
         return false;
     }
@@ -59,6 +68,8 @@ bool PROC_PROCESS_FILES::read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
     sample.pid = h.pid;
     if (pread_whole(h.stat_fd, stat_text_, sizeof stat_text_) <= 0 || !parse_pid_stat(stat_text_, sample.stat))
         return false;
+    if (h.kernel_thread)
+        return true; // no memory of its own, no files
     if (pread_whole(h.memory_fd, memory_text_, sizeof memory_text_) <= 0)
         return false;
     if (h.memory_is_status)
@@ -91,7 +102,7 @@ bool PROC_PROCESS_FILES::sample_all(bool swap_used,
         bool have = false;
         if (old < held_.size() && held_[old].pid == pid) {
             h = held_[old++];
-            have = h.memory_is_status == swap_used;
+            have = h.kernel_thread || h.memory_is_status == swap_used;
             if (have && !read_held(h, sample))
                 have = false; // reaped; the id may belong to a new process now
             if (!have)

@@ -10,7 +10,8 @@
 // descriptor; the new process gets descriptors of its own.
 //
 // Cost: three descriptors and two kernel buffers of 4 KB per process
-// held. At most max_held processes are held (from the descriptor limit);
+// held; one descriptor and buffer for a kernel thread, which has neither
+// memory of its own nor open files. At most max_held processes are held (from the descriptor limit);
 // any beyond are opened and closed in every snapshot.
 //
 // One owner, one thread at a time (the performance source, under its
@@ -62,8 +63,9 @@ private:
         int memory_fd;
         bool memory_is_status;
         int fd_dir; // O_PATH descriptor of /proc/PID/fd
+        bool kernel_thread; // memory_fd and fd_dir stay -1
     };
-    static bool open_held(std::uint32_t pid, bool swap_used, HELD &h);
+    bool open_held(std::uint32_t pid, bool swap_used, HELD &h);
     static void close_held(HELD &h);
     bool read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample);
 
