@@ -15,6 +15,7 @@ public:
 
     const std::string &folder() const { return folder_; }
     const std::string &exe() const { return exe_; }
+    const std::string &class_name() const { return class_name_; }
     std::string data_dir() const;
 
     // Starts a copy; returns its handle. Output goes to <folder>/run-N.log.

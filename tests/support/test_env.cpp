@@ -322,12 +322,23 @@ x_session::x_session(bool with_window_manager) {
     display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
     xvfb_raw_pid = pid;
-    if (with_window_manager) {
-        wm_ = child_process({"icewm"}, {}, scratch_root() + "/tmp/icewm-" + number + ".log");
-        // icewm is ready for tray icons once it owns the tray selection.
-        wait_until([] { return tray_selection_owned(); }, std::chrono::seconds(20));
-    }
     ok_ = true;
+    if (with_window_manager)
+        start_window_manager();
+}
+
+bool x_session::start_window_manager() {
+    static int runs = 0;
+    wm_ = child_process({"icewm"}, {}, scratch_root() + "/tmp/icewm" + display_ + "-" + std::to_string(runs++) + ".log");
+    // icewm is ready for tray icons once it owns the tray selection.
+    return wait_until([] { return tray_selection_owned(); }, std::chrono::seconds(20));
+}
+
+bool x_session::restart_window_manager() {
+    wm_.kill_hard();
+    if (!wait_until([] { return !tray_selection_owned(); }, std::chrono::seconds(10)))
+        return false;
+    return start_window_manager();
 }
 
 x_session::~x_session() {

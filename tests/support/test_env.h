@@ -65,10 +65,14 @@ public:
     ~x_session();
     const std::string &display() const { return display_; }
     bool ok() const { return ok_; }
+    // Ends the window manager (and its tray) and starts a new one; true
+    // once the new tray is ready.
+    bool restart_window_manager();
     // Saves a PNG of the whole screen (needs ImageMagick's import).
     bool screenshot(const std::string &png_path) const;
 
 private:
+    bool start_window_manager();
     std::string display_;
     bool ok_ = false;
     pid_t xvfb_raw_pid = -1;

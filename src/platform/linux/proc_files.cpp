@@ -140,21 +140,18 @@ PROC_FILE_READER::~PROC_FILE_READER() {
 long pread_whole(int fd, char *buffer, std::size_t capacity) {
     if (capacity == 0)
         return -1;
-    std::size_t got = 0;
-    // /proc files are produced whole on the first read when they fit; loop
-    // for the rare ones that come in pieces.
-    while (got < capacity - 1) {
-        const ssize_t n = pread(fd, buffer + got, capacity - 1 - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    buffer[got] = '\0';
-    return static_cast<long>(got);
+    // The /proc texts read here are made whole by the kernel for a read
+    // at offset 0 and handed out as far as the buffer reaches, so one
+    // read gives all there is (or all that fits): asking again only to
+    // hear "end of file" would double the system calls.
+    ssize_t n;
+    do {
+        n = pread(fd, buffer, capacity - 1, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return -1;
+    buffer[n] = '\0';
+    return static_cast<long>(n);
 }
 
 long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {

@@ -14,10 +14,11 @@ namespace platform {
 // -1 when the file cannot be opened or read (a process that has gone).
 long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity);
 
-// Reads at most capacity - 1 bytes of the open file fd from offset 0 and
-// NUL-terminates. A /proc file makes its text anew for a read at offset 0.
-// Returns the byte count, or -1 when the read fails (for /proc/PID files:
-// the process has been reaped).
+// Reads at most capacity - 1 bytes of the open file fd from offset 0 with
+// one read and NUL-terminates. For the /proc texts built whole on each
+// read at offset 0 (stat, statm, status, meminfo, /proc/stat) that is the
+// whole text, or as much as fits. Returns the byte count, or -1 when the
+// read fails (for /proc/PID files: the process has been reaped).
 long pread_whole(int fd, char *buffer, std::size_t capacity);
 
 // A /proc file read again and again through one open descriptor: each

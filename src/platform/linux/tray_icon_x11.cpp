@@ -1,12 +1,11 @@
 // The tray icon as an XEmbed client of the system tray protocol
 // (freedesktop.org System Tray Protocol Specification).
 //
-// The icon window is created, docked and watched on the GUI thread's
-// connection. Its picture is drawn with XPutImage by whichever thread sets
-// it: the GUI thread through its own connection, any other thread through
-// a connection of its own (thread_local), so a new picture never needs the
-// GUI thread. `guard` orders the drawing threads and protects the window
-// and picture they share.
+// The icon window is created, docked and watched on the GUI thread's Xlib
+// connection. Its picture is drawn by whichever thread sets it (or by the
+// GUI thread on an exposure) through an xcb connection of that thread's
+// own, so a new picture never needs the GUI thread. `guard` orders the
+// drawing threads and protects the window and picture they share.
 #include "platform/tray_icon.h"
 
 #include "platform/linux/tray_picture.h"
@@ -15,11 +14,13 @@
 
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include <cstdlib>
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
 namespace platform {
 
@@ -40,7 +41,6 @@ struct TRAY_WINDOW {
     std::vector<std::uint32_t> picture;
     int side = 0;
     std::vector<TRAY_RECT> drawn; // what the last drawing covered (no-alpha windows)
-    std::thread::id gui_thread;   // draws through the GUI connection
 };
 std::mutex guard;
 TRAY_WINDOW shared;
@@ -54,67 +54,79 @@ struct TRAY_GUI {
     Window manager = 0;
     bool docked = false;
     Colormap colormap = 0;
-    GC gc = nullptr; // on the GUI connection, for the current window
-    Window gc_window = 0;
     Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0;
 };
 TRAY_GUI gui;
 
-// A drawing thread's own connection.
+// A drawing thread's own connection, plain xcb: a picture is one
+// put-image request and one write, with no read of the socket.
 struct THREAD_CONNECTION {
-    Display *d = nullptr;
+    xcb_connection_t *c = nullptr;
     bool tried = false;
-    GC gc = nullptr;
+    bool swap_bytes = false; // the server wants the other byte order
+    xcb_gcontext_t gc = 0;
     Window gc_window = 0;
+    unsigned draws = 0;
     ~THREAD_CONNECTION() {
-        if (d) {
-            if (gc)
-                XFreeGC(d, gc);
-            XCloseDisplay(d);
+        if (c)
+            xcb_disconnect(c);
+    }
+    bool open() {
+        if (!tried) {
+            tried = true;
+            c = xcb_connect(nullptr, nullptr);
+            if (xcb_connection_has_error(c)) {
+                xcb_disconnect(c);
+                c = nullptr;
+            } else {
+                const std::uint16_t probe = 1;
+                const bool host_lsb = *reinterpret_cast<const std::uint8_t *>(&probe) == 1;
+                swap_bytes = (xcb_get_setup(c)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) != host_lsb;
+            }
         }
+        return c != nullptr;
     }
 };
 
-bool host_is_lsb_first() {
-    const std::uint16_t probe = 1;
-    return *reinterpret_cast<const std::uint8_t *>(&probe) == 1;
+// Sends rows [y, y + h) x [x, x + w) of the window's pixels.
+void put_pixels(THREAD_CONNECTION &own, const std::vector<std::uint32_t> &pixels, int width, int x, int y, int w,
+                int h) {
+    thread_local std::vector<std::uint32_t> part;
+    part.resize(static_cast<std::size_t>(w * h));
+    for (int row = 0; row < h; ++row)
+        for (int col = 0; col < w; ++col) {
+            std::uint32_t p = pixels[static_cast<std::size_t>((y + row) * width + x + col)];
+            if (own.swap_bytes)
+                p = __builtin_bswap32(p);
+            part[static_cast<std::size_t>(row * w + col)] = p;
+        }
+    xcb_put_image(own.c, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_drawable_t>(shared.window), own.gc,
+                  static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), static_cast<std::int16_t>(x),
+                  static_cast<std::int16_t>(y), 0, static_cast<std::uint8_t>(shared.depth),
+                  static_cast<std::uint32_t>(part.size() * 4), reinterpret_cast<const std::uint8_t *>(part.data()));
 }
 
-// Draws shared's picture into its window over connection d with gc (made
-// for that window when it changed). Caller holds guard.
-void draw_locked(Display *d, GC &gc, Window &gc_window) {
+// Draws shared's picture into its window over this thread's connection.
+// Caller holds guard.
+void draw_locked() {
     if (!shared.window || shared.picture.empty() || shared.side <= 0)
         return;
-    if (gc_window != shared.window || !gc) {
-        if (gc)
-            XFreeGC(d, gc);
-        gc = XCreateGC(d, shared.window, 0, nullptr);
-        gc_window = shared.window;
+    thread_local THREAD_CONNECTION own;
+    if (!own.open())
+        return;
+    if (own.gc_window != shared.window) {
+        if (own.gc)
+            xcb_free_gc(own.c, own.gc);
+        own.gc = xcb_generate_id(own.c);
+        xcb_create_gc(own.c, own.gc, static_cast<xcb_drawable_t>(shared.window), 0, nullptr);
+        own.gc_window = shared.window;
     }
     const int w = shared.width, h = shared.height;
     const TRAY_PLACEMENT at = place_tray_picture(shared.side, w, h);
     thread_local std::vector<std::uint32_t> pixels;
     render_tray_picture(shared.picture.data(), shared.side, at, shared.format, w, h, pixels);
-
-    XImage image{};
-    image.width = w;
-    image.height = h;
-    image.format = ZPixmap;
-    image.data = reinterpret_cast<char *>(pixels.data());
-    image.byte_order = host_is_lsb_first() ? LSBFirst : MSBFirst;
-    image.bitmap_unit = 32;
-    image.bitmap_bit_order = image.byte_order;
-    image.bitmap_pad = 32;
-    image.depth = shared.depth;
-    image.bytes_per_line = w * 4;
-    image.bits_per_pixel = 32;
-    image.red_mask = shared.format.red_mask;
-    image.green_mask = shared.format.green_mask;
-    image.blue_mask = shared.format.blue_mask;
-    if (!XInitImage(&image))
-        return;
     if (shared.format.alpha) {
-        XPutImage(d, shared.window, gc, &image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+        put_pixels(own, pixels, w, 0, 0, w, h);
     } else {
         // Only the opaque parts: the tray's own background shows elsewhere.
         std::vector<TRAY_RECT> rects = opaque_rects(shared.picture.data(), shared.side, at, w, h);
@@ -123,21 +135,22 @@ void draw_locked(Display *d, GC &gc, Window &gc_window) {
                               return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
                           });
         if (!same)
-            XClearArea(d, shared.window, 0, 0, 0, 0, False);
+            xcb_clear_area(own.c, 0, static_cast<xcb_window_t>(shared.window), 0, 0, 0, 0);
         for (const TRAY_RECT &r : rects)
-            XPutImage(d, shared.window, gc, &image, r.x, r.y, r.x, r.y, static_cast<unsigned>(r.width),
-                      static_cast<unsigned>(r.height));
+            put_pixels(own, pixels, w, r.x, r.y, r.width, r.height);
         shared.drawn = std::move(rects);
     }
-    XFlush(d);
+    xcb_flush(own.c);
+    // Errors (a window the tray destroyed) are never waited for; drop the
+    // ones that have arrived now and then so they cannot pile up.
+    if (++own.draws % 64 == 0)
+        while (xcb_generic_event_t *e = xcb_poll_for_event(own.c))
+            free(e);
 }
 
 void draw_on_gui_thread() {
-    Display *d = display();
-    if (!d)
-        return;
     std::lock_guard<std::mutex> hold(guard);
-    draw_locked(d, gui.gc, gui.gc_window);
+    draw_locked();
 }
 
 PIXEL_FORMAT format_of(const Visual *visual, int depth) {
@@ -156,11 +169,6 @@ void destroy_window(Display *d) {
         old = shared.window;
         shared.window = 0;
         shared.drawn.clear();
-    }
-    if (gui.gc) {
-        XFreeGC(d, gui.gc);
-        gui.gc = nullptr;
-        gui.gc_window = 0;
     }
     if (old)
         XDestroyWindow(d, old);
@@ -235,6 +243,9 @@ void create_window(Display *d, VisualID wanted) {
     const long info[2] = {0, xembed_mapped}; // XEmbed version 0, map me when embedded
     XChangeProperty(d, w, gui.xembed_info, gui.xembed_info, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(info), 2);
+    // Other threads draw into it over their own connections: it must exist
+    // at the server before they learn of it.
+    XSync(d, False);
 
     std::lock_guard<std::mutex> hold(guard);
     shared.window = w;
@@ -374,10 +385,6 @@ bool tray_icon_show(const std::string &app_name, TRAY_POINTER_HANDLER handler) {
     if (gui.shown)
         return true;
     gui.shown = true;
-    {
-        std::lock_guard<std::mutex> hold(guard);
-        shared.gui_thread = std::this_thread::get_id();
-    }
     gui.app_name = app_name.empty() ? "vorkel" : app_name;
     const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(d));
     gui.selection = XInternAtom(d, selection.c_str(), False);
@@ -423,20 +430,7 @@ void tray_icon_set_picture(const std::uint32_t *argb, int side) {
     if (shared.side != side)
         shared.drawn.clear();
     shared.side = side;
-    if (!shared.window)
-        return;
-    if (std::this_thread::get_id() == shared.gui_thread) {
-        if (Display *d = display())
-            draw_locked(d, gui.gc, gui.gc_window);
-        return;
-    }
-    thread_local THREAD_CONNECTION own;
-    if (!own.tried) {
-        own.tried = true;
-        own.d = x11::open_thread_display();
-    }
-    if (own.d)
-        draw_locked(own.d, own.gc, own.gc_window);
+    draw_locked();
 }
 
 } // namespace platform

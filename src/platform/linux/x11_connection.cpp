@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <map>
-#include <mutex>
 
 namespace platform::x11 {
 
@@ -16,17 +15,11 @@ std::map<int, event_handler> g_handlers;
 int g_next_token = 1;
 
 int on_x_error(Display *d, XErrorEvent *ev) {
-    // Errors of other threads' connections (the tray icon's drawing) are
-    // dropped: the traps belong to the GUI thread's connection.
+    // The traps belong to the GUI thread's connection; errors of any other
+    // Display are dropped.
     if (d == g_display && g_trap)
         g_trap->record(ev->error_code);
     return 0; // never end the process over an X error
-}
-
-std::once_flag g_handler_once;
-
-void install_error_handler() {
-    std::call_once(g_handler_once, [] { XSetErrorHandler(on_x_error); });
 }
 
 } // namespace
@@ -34,15 +27,10 @@ void install_error_handler() {
 Display *display() {
     if (!g_tried) {
         g_tried = true;
-        install_error_handler();
+        XSetErrorHandler(on_x_error);
         g_display = XOpenDisplay(nullptr);
     }
     return g_display;
-}
-
-Display *open_thread_display() {
-    install_error_handler();
-    return XOpenDisplay(nullptr);
 }
 
 void close_display() {

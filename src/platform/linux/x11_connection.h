@@ -4,7 +4,7 @@
 // include no Qt header (Xlib defines None, Bool, KeyPress... as macros).
 //
 // Threads: the connection belongs to the GUI thread; no other thread may
-// call these or use the Display, except open_thread_display.
+// call these or use the Display.
 //
 // Errors: a process-wide Xlib error handler is installed on first use. It
 // never ends the process (the default one does on BadWindow, e.g. for a
@@ -21,11 +21,6 @@ namespace platform::x11 {
 // The connection, opened on first use. Null when there is no X server
 // (no $DISPLAY, or it cannot be reached); callers then do nothing.
 Display *display();
-
-// A further connection for a worker thread that draws (the tray icon),
-// used by that thread alone; errors on it are ignored. Null without an X
-// server. The caller closes it.
-Display *open_thread_display();
 
 // Closes the connection (tests; the program keeps it to the end).
 void close_display();

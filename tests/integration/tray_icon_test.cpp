@@ -1,0 +1,87 @@
+// The tray icon of the running program: its hint, the double click and a
+// tray that restarts.
+#include "integration/vorkel_app.h"
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+using namespace std::chrono_literals;
+using test_env::wait_until;
+
+namespace {
+
+std::string xdotool(const std::string &args) { return test_env::run_capture("xdotool " + args + " 2>/dev/null"); }
+
+// Pixels of the window whose three channels are all within 6 of grey.
+int pixels_near_grey(unsigned long window, int grey) {
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return 0;
+    int count = 0;
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable) {
+        if (XImage *img = XGetImage(d, window, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
+                                    AllPlanes, ZPixmap)) {
+            for (int y = 0; y < a.height; ++y)
+                for (int x = 0; x < a.width; ++x) {
+                    const unsigned long p = XGetPixel(img, x, y);
+                    const int r = static_cast<int>(p >> 16 & 0xff), g = static_cast<int>(p >> 8 & 0xff),
+                              b = static_cast<int>(p & 0xff);
+                    count += std::abs(r - grey) <= 6 && std::abs(g - grey) <= 6 && std::abs(b - grey) <= 6;
+                }
+            XDestroyImage(img);
+        }
+    }
+    XCloseDisplay(d);
+    return count;
+}
+
+} // namespace
+
+TEST(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
+    test_env::x_session x;
+    ASSERT_TRUE(x.ok());
+    vorkel_app app;
+    auto p = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    auto icon = app.tray_icon();
+    ASSERT_TRUE(icon);
+
+    xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8");
+    EXPECT_TRUE(wait_until([&] {
+        for (auto &w : test_env::windows_of_class(app.class_name()))
+            if (!w.in_tray && w.viewable && w.name != "Vorkel" && w.height < 60 && w.width > 20)
+                return true;
+        return false;
+    }, 10s)) << "no hint window";
+
+    EXPECT_FALSE(app.main_window_shown());
+    xdotool("click --repeat 2 --delay 80 1");
+    EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s)) << "a double click runs Show list";
+    EXPECT_TRUE(p.running());
+}
+
+TEST(TrayIcon, DocksAgainAndRedrawsWhenTheTrayRestarts) {
+    test_env::x_session x;
+    ASSERT_TRUE(x.ok());
+    vorkel_app app;
+    auto p = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    const auto first = app.tray_icon();
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(wait_until([&] { return pixels_near_grey(first->id, 170) > 30; }, 10s)) << "no well drawn";
+
+    ASSERT_TRUE(x.restart_window_manager());
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "not docked into the new tray";
+    const auto again = app.tray_icon();
+    ASSERT_TRUE(again);
+    // The well (grey 170, or the bar's grey 100) is drawn in the new place.
+    EXPECT_TRUE(wait_until([&] { return pixels_near_grey(again->id, 170) + pixels_near_grey(again->id, 100) > 60; }, 10s));
+    // No stray copy of the icon was left on the desktop.
+    for (auto &w : test_env::windows_of_class(app.class_name()))
+        EXPECT_FALSE(!w.in_tray && w.viewable && w.width < 40 && w.height < 40) << "stray icon window " << w.id;
+    EXPECT_TRUE(p.running());
+}
