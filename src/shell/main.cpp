@@ -21,6 +21,12 @@ int main(int argc, char **argv) {
         }
         // 4. The program lives in the tray: the main window starts hidden and
         // closing it must not end the program.
+        // The window's repaints are small (status bar ten times a second,
+        // the Tasks grid once a second). Through shared memory each one
+        // first waits for the X server to finish the last (a round trip);
+        // sent as image data they cost one write. A user's own setting wins.
+        if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+            qputenv("QT_XCB_NO_MITSHM", "1");
         QApplication app(argc, argv);
         QApplication::setApplicationName(QString::fromLocal8Bit(default_title(platform::executable_path()).c_str()));
         QApplication::setApplicationDisplayName(QStringLiteral("Vorkel"));

@@ -8,7 +8,8 @@
 // - the text is laid out glyph by glyph from the font's own tables
 //   (advances, no shaping). Panel texts are short ASCII lines ("CPU
 //   usage 12%", "PHM 123/456") that need nothing more; a text with a
-//   character the font lacks goes through the full text layout instead.
+//   character the font lacks goes through the full text layout instead;
+// - a new text repaints only from its first changed character on.
 //
 // GUI thread only.
 #pragma once

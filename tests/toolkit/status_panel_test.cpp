@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace {
@@ -78,4 +80,51 @@ TEST(StatusPanel, TextTheFontLacksStillShowsAndAnEmptyTextShowsNothing) {
     EXPECT_GT(ink_of(render(panel), background).pixels, 20);
     panel.setText(QString());
     EXPECT_EQ(ink_of(render(panel), background).pixels, 0);
+}
+
+namespace {
+
+// Records the rectangle of every paint.
+class RECORDING_PANEL : public TStatusPanel {
+public:
+    using TStatusPanel::TStatusPanel;
+    std::vector<QRect> painted;
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        painted.push_back(event->rect());
+        TStatusPanel::paintEvent(event);
+    }
+};
+
+} // namespace
+
+TEST(StatusPanel, ANewTextRepaintsFromItsFirstChangedCharacter) {
+    ensure_qt_application(true);
+    RECORDING_PANEL panel(150, QStringLiteral("PHM 99999999/99999999"));
+    panel.resize(panel.sizeHint());
+    panel.show();
+    panel.setText(QStringLiteral("PHM 24683752/24226096"));
+    QCoreApplication::processEvents();
+    panel.painted.clear();
+
+    panel.setText(QStringLiteral("PHM 24683752/24226107"));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(panel.painted.empty());
+    const int unchanged = panel.fontMetrics().horizontalAdvance(QStringLiteral("PHM 24683752/24226"));
+    EXPECT_GE(panel.painted.back().left(), 4 + unchanged - 3) << "the unchanged part was painted again";
+    EXPECT_EQ(panel.painted.back().right(), panel.width() - 1);
+    // What shows is the same as a panel that drew the new text whole.
+    TStatusPanel fresh(150, QStringLiteral("PHM 99999999/99999999"));
+    fresh.resize(panel.size());
+    fresh.setText(panel.text());
+    QImage shown = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, render(fresh));
+
+    // A different first character: all of it.
+    panel.painted.clear();
+    panel.setText(QStringLiteral("VM 1/2"));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(panel.painted.empty());
+    EXPECT_EQ(panel.painted.back(), panel.rect());
 }
