@@ -62,9 +62,10 @@ void cpu_sampler_thread() { ::cpu_sampler_thread(); }
 
 void status_texts(QString texts[3]) {
     STATUS_TEXTS t = current_status_texts();
-    texts[0] = QString::fromStdString(t.cpu);
-    texts[1] = QString::fromStdString(t.physical);
-    texts[2] = QString::fromStdString(t.virtual_memory);
+    // Plain ASCII: no UTF-8 decoding needed.
+    texts[0] = QString::fromLatin1(t.cpu.data(), static_cast<qsizetype>(t.cpu.size()));
+    texts[1] = QString::fromLatin1(t.physical.data(), static_cast<qsizetype>(t.physical.size()));
+    texts[2] = QString::fromLatin1(t.virtual_memory.data(), static_cast<qsizetype>(t.virtual_memory.size()));
 }
 
 void load_catalogue(const std::string &path) {

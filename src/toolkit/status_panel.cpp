@@ -47,7 +47,7 @@ void TStatusPanel::setText(const QString &text) {
     // From the start of the first changed glyph, less a pixel for the
     // antialiased edge of the one before it.
     const int from = text_left + static_cast<int>(run_.positions()[same - 1].x() +
-                                                  raw_font_.advancesForGlyphIndexes({glyphs[same - 1]})[0].x()) - 1;
+                                                  ascii_advance_[text_[same - 1].unicode()]) - 1;
     update(QRect(from, 0, width() - from, height()));
 }
 
@@ -92,20 +92,33 @@ const QPixmap &TStatusPanel::frame_picture() {
 bool TStatusPanel::lay_out_glyphs() {
     if (run_valid_)
         return true;
-    if (!raw_font_.isValid())
+    if (!raw_font_.isValid()) {
         raw_font_ = QRawFont::fromFont(font());
-    if (!raw_font_.isValid())
-        return false;
-    const QList<quint32> glyphs = raw_font_.glyphIndexesForString(text_);
-    if (std::find(glyphs.begin(), glyphs.end(), 0u) != glyphs.end())
-        return false; // a character the font lacks: leave it to the text layout's fallbacks
-    const QList<QPointF> advances = raw_font_.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        if (!raw_font_.isValid())
+            return false;
+        // The glyph and advance of every ASCII character, looked up once.
+        QString ascii;
+        for (char16_t c = 0; c < 128; ++c)
+            ascii.append(QChar(c));
+        const QList<quint32> glyphs = raw_font_.glyphIndexesForString(ascii);
+        const QList<QPointF> advances = raw_font_.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        for (qsizetype i = 0; i < 128; ++i) {
+            ascii_glyph_[i] = i < glyphs.size() ? glyphs[i] : 0;
+            ascii_advance_[i] = i < advances.size() ? advances[i].x() : 0;
+        }
+    }
+    QList<quint32> glyphs;
     QList<QPointF> positions;
-    positions.reserve(glyphs.size());
+    glyphs.reserve(text_.size());
+    positions.reserve(text_.size());
     qreal x = 0;
-    for (const QPointF &a : advances) {
+    for (const QChar c : text_) {
+        const char16_t u = c.unicode();
+        if (u >= 128 || !ascii_glyph_[u])
+            return false; // beyond ASCII, or a character the font lacks: the text layout's fallbacks
+        glyphs.append(ascii_glyph_[u]);
         positions.append(QPointF(x, 0));
-        x += a.x();
+        x += ascii_advance_[u];
     }
     run_.setRawFont(raw_font_);
     run_.setGlyphIndexes(glyphs);

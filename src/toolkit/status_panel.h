@@ -6,9 +6,10 @@
 //   it;
 // - the sunken frame is drawn once into a picture and copied from there;
 // - the text is laid out glyph by glyph from the font's own tables
-//   (advances, no shaping). Panel texts are short ASCII lines ("CPU
-//   usage 12%", "PHM 123/456") that need nothing more; a text with a
-//   character the font lacks goes through the full text layout instead;
+//   (advances, no shaping), ASCII glyphs looked up once per font. Panel
+//   texts are short ASCII lines ("CPU usage 12%", "PHM 123/456") that
+//   need nothing more; any other text (beyond ASCII, or with a character
+//   the font lacks) goes through the full text layout instead;
 // - a new text repaints only from its first changed character on.
 //
 // GUI thread only.
@@ -48,6 +49,8 @@ private:
     QPixmap frame_;
     qint64 frame_palette_ = -1;
     QRawFont raw_font_;
+    quint32 ascii_glyph_[128] = {}; // of raw_font_; 0: the font lacks it
+    qreal ascii_advance_[128] = {};
     QGlyphRun run_;
     bool run_valid_ = false;
 };

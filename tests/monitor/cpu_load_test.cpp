@@ -39,4 +39,6 @@ TEST(StatusTexts, FormatsAndRounding) {
     EXPECT_EQ(status_bar_texts(0.2, m).cpu, "CPU usage 0%");
     EXPECT_EQ(status_bar_texts(100.0, m).cpu, "CPU usage 100%");
     EXPECT_EQ(status_bar_texts(NAN, m).cpu, "CPU usage 0%");
+    m.total_virtual = m.available_virtual = ~0ULL; // the largest figures fit whole
+    EXPECT_EQ(status_bar_texts(50.0, m).virtual_memory, "VM 18014398509481983/18014398509481983");
 }

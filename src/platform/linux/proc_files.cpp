@@ -71,13 +71,18 @@ bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids) {
 }
 
 bool list_proc_pids(std::vector<std::uint32_t> &pids) {
+    // Listed every second by the Tasks page: one descriptor per thread,
+    // rewound each time, spares the open and close.
+    struct PROC_DIR {
+        int fd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ~PROC_DIR() {
+            if (fd >= 0)
+                close(fd);
+        }
+    };
+    thread_local PROC_DIR proc;
     pids.clear();
-    const int fd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = list_proc_pids(fd, pids);
-    close(fd);
-    return ok;
+    return proc.fd >= 0 && list_proc_pids(proc.fd, pids);
 }
 
 int open_proc_pid(std::uint32_t pid) {

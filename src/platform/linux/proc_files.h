@@ -41,9 +41,9 @@ private:
 
 // Replaces pids with the numeric entries of /proc (thread-group leaders),
 // in the order the kernel lists them (ascending). False when /proc cannot
-// be listed.
+// be listed. Keeps one open descriptor of /proc per calling thread.
 bool list_proc_pids(std::vector<std::uint32_t> &pids);
-// The same through an open descriptor of /proc, rewound first.
+// The same through a given open descriptor of /proc, rewound first.
 bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids);
 
 // Opens /proc/PID as a directory handle for the reads of one process, so

@@ -23,8 +23,6 @@ PROC_PROCESS_FILES::PROC_PROCESS_FILES(std::size_t max_held)
 PROC_PROCESS_FILES::~PROC_PROCESS_FILES() {
     for (HELD &h : held_)
         close_held(h);
-    if (proc_fd_ >= 0)
-        close(proc_fd_);
 }
 
 bool PROC_PROCESS_FILES::open_held(std::uint32_t pid, bool swap_used, HELD &h) {
@@ -84,9 +82,7 @@ bool PROC_PROCESS_FILES::read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
 
 bool PROC_PROCESS_FILES::sample_all(bool swap_used,
                                     const std::function<void(const PROC_PROCESS_SAMPLE &)> &each) {
-    if (proc_fd_ < 0)
-        proc_fd_ = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (proc_fd_ < 0 || !list_proc_pids(proc_fd_, pids_))
+    if (!list_proc_pids(pids_))
         return false;
     // The kernel lists ids in ascending order; the merge below relies on it.
     if (!std::is_sorted(pids_.begin(), pids_.end()))

@@ -70,7 +70,6 @@ private:
     bool read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample);
 
     std::size_t max_held_;
-    int proc_fd_ = -1;
     std::vector<std::uint32_t> pids_;
     std::vector<HELD> held_; // ascending pid
     std::vector<HELD> next_;
