@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QRegion>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -547,8 +548,16 @@ void TTM::cpu_timerTimer() {
         return;
     QString texts[3];
     hooks::status_texts(texts);
-    for (int i = 0; i < 3; ++i)
-        sb_panel[i]->setText(texts[i]);
+    // Painted at once, all changed panels in one pass: ten times a second,
+    // a posted repaint would cost another turn of the event loop.
+    QRegion dirty;
+    for (int i = 0; i < 3; ++i) {
+        const QRect part = sb_panel[i]->set_text_deferred(texts[i]);
+        if (!part.isEmpty())
+            dirty += part.translated(sb_panel[i]->pos());
+    }
+    if (!dirty.isEmpty())
+        sb->repaint(dirty);
 }
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }

@@ -23,16 +23,20 @@ TStatusPanel::TStatusPanel(int design_width, const QString &sample_text, QWidget
 }
 
 void TStatusPanel::setText(const QString &text) {
+    const QRect dirty = set_text_deferred(text);
+    if (!dirty.isEmpty())
+        update(dirty);
+}
+
+QRect TStatusPanel::set_text_deferred(const QString &text) {
     if (text == text_)
-        return;
+        return {};
     const bool had_run = run_valid_;
     const QList<quint32> old_glyphs = had_run ? run_.glyphIndexes() : QList<quint32>();
     text_ = text;
     run_valid_ = false;
-    if (!had_run || !lay_out_glyphs()) {
-        update();
-        return;
-    }
+    if (!had_run || !lay_out_glyphs())
+        return rect();
     // Mostly the last digits change ("PHM 24683752/24226" + "096" ->
     // "107"): only the part from the first new glyph on is painted and
     // sent to the display.
@@ -40,15 +44,13 @@ void TStatusPanel::setText(const QString &text) {
     qsizetype same = 0;
     while (same < glyphs.size() && same < old_glyphs.size() && glyphs[same] == old_glyphs[same])
         ++same;
-    if (same == 0) {
-        update();
-        return;
-    }
+    if (same == 0)
+        return rect();
     // From the start of the first changed glyph, less a pixel for the
     // antialiased edge of the one before it.
     const int from = text_left + static_cast<int>(run_.positions()[same - 1].x() +
                                                   ascii_advance_[text_[same - 1].unicode()]) - 1;
-    update(QRect(from, 0, width() - from, height()));
+    return QRect(from, 0, width() - from, height());
 }
 
 QSize TStatusPanel::sizeHint() const { return QSize(width_, QFontMetrics(font()).height() + 6); }

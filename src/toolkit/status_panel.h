@@ -30,6 +30,11 @@ public:
 
     QString text() const { return text_; }
     void setText(const QString &text);
+    // As setText, but leaves the repaint to the caller: returns the part
+    // of the panel (its own coordinates) that must be painted, empty when
+    // the text is the same. For a status bar that repaints all its panels
+    // in one pass.
+    QRect set_text_deferred(const QString &text);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
