@@ -4,12 +4,17 @@
 # refresh (htop -d 10, in a pseudo-terminal). Both run on one private
 # virtual display session; nothing of the real user's is touched.
 #
-# Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds]
+# Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes]
+# The third argument starts that many idle processes of the script's own
+# first (sleep), for a process table of a desktop's size: a bare test
+# machine has well under a hundred processes, a desktop session several
+# hundred, and both programs read every one of them each second.
 # Needs: Xvfb, icewm, htop, script (util-linux); scripts/setup.sh installs them.
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
+idle=${3:-0}
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm htop script; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
@@ -28,6 +33,11 @@ export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$s
 export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$scratch/app" && cp "$binary" "$scratch/app/vorkel"
+
+for _ in $(seq "$idle"); do
+    sleep 100000 &
+    pids+=($!)
+done
 
 display=:$((100 + RANDOM % 800))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &

@@ -11,10 +11,6 @@ using test_env::wait_until;
 
 namespace {
 
-std::string xdotool(const std::string &args) {
-    return test_env::run_capture("xdotool " + args + " 2>/dev/null");
-}
-
 class Spine : public ::testing::Test {
 protected:
     void SetUp() override {

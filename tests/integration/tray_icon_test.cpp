@@ -5,41 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 using namespace std::chrono_literals;
 using test_env::wait_until;
-
-namespace {
-
-std::string xdotool(const std::string &args) { return test_env::run_capture("xdotool " + args + " 2>/dev/null"); }
-
-// Pixels of the window whose three channels are all within 6 of grey.
-int pixels_near_grey(unsigned long window, int grey) {
-    Display *d = XOpenDisplay(nullptr);
-    if (!d)
-        return 0;
-    int count = 0;
-    XWindowAttributes a{};
-    if (XGetWindowAttributes(d, window, &a) && a.map_state == IsViewable) {
-        if (XImage *img = XGetImage(d, window, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
-                                    AllPlanes, ZPixmap)) {
-            for (int y = 0; y < a.height; ++y)
-                for (int x = 0; x < a.width; ++x) {
-                    const unsigned long p = XGetPixel(img, x, y);
-                    const int r = static_cast<int>(p >> 16 & 0xff), g = static_cast<int>(p >> 8 & 0xff),
-                              b = static_cast<int>(p & 0xff);
-                    count += std::abs(r - grey) <= 6 && std::abs(g - grey) <= 6 && std::abs(b - grey) <= 6;
-                }
-            XDestroyImage(img);
-        }
-    }
-    XCloseDisplay(d);
-    return count;
-}
-
-} // namespace
 
 TEST(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
     test_env::x_session x;

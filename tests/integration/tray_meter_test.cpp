@@ -4,42 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-// Pixels of a window whose red, green and blue are all within 12 of grey.
-int pixels_near_grey(unsigned long window, int grey) {
-    Display *d = XOpenDisplay(nullptr);
-    if (!d)
-        return -1;
-    XWindowAttributes a{};
-    int count = -1;
-    if (XGetWindowAttributes(d, window, &a)) {
-        XImage *img = XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-        if (img) {
-            count = 0;
-            for (int y = 0; y < a.height; ++y)
-                for (int x = 0; x < a.width; ++x) {
-                    unsigned long p = XGetPixel(img, x, y);
-                    int r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
-                    if (std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12)
-                        ++count;
-                }
-            XDestroyImage(img);
-        }
-    }
-    XCloseDisplay(d);
-    return count;
-}
-
-} // namespace
 
 TEST(TrayMeter, WellFillsWhenEveryProcessorIsBusy) {
     test_env::x_session x;

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 vorkel_app::vorkel_app(const std::string &exe_name) {
     folder_ = test_env::make_temp_dir("app");
     exe_ = folder_ + "/" + exe_name;
@@ -40,3 +43,29 @@ bool vorkel_app::main_window_shown() const {
 }
 
 bool vorkel_app::tray_icon_shown() const { return tray_icon().has_value(); }
+
+int pixels_near_grey(unsigned long window, int grey) {
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return -1;
+    XWindowAttributes a{};
+    int count = -1;
+    if (XGetWindowAttributes(d, window, &a)) {
+        XImage *img = XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+        if (img) {
+            count = 0;
+            for (int y = 0; y < a.height; ++y)
+                for (int x = 0; x < a.width; ++x) {
+                    unsigned long p = XGetPixel(img, x, y);
+                    int r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+                    if (std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12)
+                        ++count;
+                }
+            XDestroyImage(img);
+        }
+    }
+    XCloseDisplay(d);
+    return count;
+}
+
+std::string xdotool(const std::string &args) { return test_env::run_capture("xdotool " + args + " 2>/dev/null"); }

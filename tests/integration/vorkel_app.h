@@ -33,3 +33,10 @@ private:
     std::string class_name_;
     int runs_ = 0;
 };
+
+// Pixels of a window (as the X server holds them) whose red, green and
+// blue are all within 12 of grey; -1 when the window cannot be read.
+int pixels_near_grey(unsigned long window, int grey);
+
+// Runs xdotool with args on $DISPLAY; its output.
+std::string xdotool(const std::string &args);
