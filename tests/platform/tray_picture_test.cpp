@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 using namespace platform;
@@ -79,33 +80,25 @@ TEST(TrayPicture, RenderScalesPlacesAndClearsTransparentPixels) {
 }
 
 TEST(TrayPicture, OpaqueRectsMergeRowsAndSkipTheTransparentParts) {
+    // Each rectangle as {x, y, width, height}.
+    const auto as_tuples = [](const std::vector<TRAY_RECT> &rects) {
+        std::vector<std::array<int, 4>> out;
+        for (const TRAY_RECT &r : rects)
+            out.push_back({r.x, r.y, r.width, r.height});
+        return out;
+    };
+    using RECTS = std::vector<std::array<int, 4>>;
     auto picture = ringed();
-    auto rects = opaque_rects(picture.data(), 4, place_tray_picture(4, 10, 8), 10, 8);
-    ASSERT_EQ(rects.size(), 1u) << "two identical rows make one rectangle";
-    EXPECT_EQ(rects[0].x, 3);
-    EXPECT_EQ(rects[0].y, 2);
-    EXPECT_EQ(rects[0].width, 4);
-    EXPECT_EQ(rects[0].height, 4);
+    EXPECT_EQ(as_tuples(opaque_rects(picture.data(), 4, place_tray_picture(4, 10, 8), 10, 8)), (RECTS{{3, 2, 4, 4}}))
+        << "two identical rows make one rectangle";
 
     // A hole in the lower row splits it; rows differ, so no merge.
     picture[9] = 0;
-    rects = opaque_rects(picture.data(), 4, place_tray_picture(4, 4, 4), 4, 4);
-    ASSERT_EQ(rects.size(), 2u);
-    EXPECT_EQ(rects[0].x, 1);
-    EXPECT_EQ(rects[0].y, 1);
-    EXPECT_EQ(rects[0].width, 2);
-    EXPECT_EQ(rects[0].height, 1);
-    EXPECT_EQ(rects[1].x, 2);
-    EXPECT_EQ(rects[1].y, 2);
-    EXPECT_EQ(rects[1].width, 1);
+    EXPECT_EQ(as_tuples(opaque_rects(picture.data(), 4, place_tray_picture(4, 4, 4), 4, 4)),
+              (RECTS{{1, 1, 2, 1}, {2, 2, 1, 1}}));
 
     // Fully opaque picture: one rectangle, clipped to a smaller window.
     std::vector<std::uint32_t> full(16, 0xff000000);
-    rects = opaque_rects(full.data(), 4, place_tray_picture(4, 3, 3), 3, 3);
-    ASSERT_EQ(rects.size(), 1u);
-    EXPECT_EQ(rects[0].x, 0);
-    EXPECT_EQ(rects[0].y, 0);
-    EXPECT_EQ(rects[0].width, 3);
-    EXPECT_EQ(rects[0].height, 3);
+    EXPECT_EQ(as_tuples(opaque_rects(full.data(), 4, place_tray_picture(4, 3, 3), 3, 3)), (RECTS{{0, 0, 3, 3}}));
     EXPECT_TRUE(opaque_rects(std::vector<std::uint32_t>(16, 0).data(), 4, TRAY_PLACEMENT{}, 4, 4).empty());
 }
