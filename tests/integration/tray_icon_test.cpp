@@ -52,3 +52,27 @@ TEST(TrayIcon, DocksAgainAndRedrawsWhenTheTrayRestarts) {
         EXPECT_FALSE(!w.in_tray && w.viewable && w.width < 40 && w.height < 40) << "stray icon window " << w.id;
     EXPECT_TRUE(p.running());
 }
+
+TEST(TrayIcon, PictureSitsInTheMiddleOfTheSizeTheTrayGives) {
+    test_env::x_session x;
+    ASSERT_TRUE(x.ok());
+    vorkel_app app;
+    auto p = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    const auto icon = app.tray_icon();
+    ASSERT_TRUE(icon);
+    // Made 16 x 16, the icon is resized by the tray (icewm: 24 x 24). The
+    // picture must then sit in the middle, shifted by half the extra room:
+    // grey near 170 spans the frame's dark left edge (column 2, grey 160)
+    // to the well's last column (12); the light right edge (248) is not
+    // counted.
+    GREY_PIXELS well;
+    const bool placed = wait_until([&] {
+        well = grey_pixels(icon->id, 170);
+        const int shift = (well.width - 16) / 2;
+        return well.width > 16 && well.left == 2 + shift && well.right == 12 + shift;
+    }, 10s);
+    EXPECT_TRUE(placed) << "window " << well.width << " x " << well.height << ", well columns " << well.left
+                        << ".." << well.right;
+    EXPECT_TRUE(p.running());
+}

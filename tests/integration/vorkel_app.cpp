@@ -2,6 +2,8 @@
 
 #include "platform/system_info.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include <X11/Xlib.h>
@@ -44,28 +46,37 @@ bool vorkel_app::main_window_shown() const {
 
 bool vorkel_app::tray_icon_shown() const { return tray_icon().has_value(); }
 
-int pixels_near_grey(unsigned long window, int grey) {
+GREY_PIXELS grey_pixels(unsigned long window, int grey) {
+    GREY_PIXELS out;
     Display *d = XOpenDisplay(nullptr);
     if (!d)
-        return -1;
+        return out;
     XWindowAttributes a{};
-    int count = -1;
     if (XGetWindowAttributes(d, window, &a)) {
         XImage *img = XGetImage(d, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
         if (img) {
-            count = 0;
+            out.count = 0;
+            out.width = a.width;
+            out.height = a.height;
             for (int y = 0; y < a.height; ++y)
                 for (int x = 0; x < a.width; ++x) {
                     unsigned long p = XGetPixel(img, x, y);
                     int r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
-                    if (std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12)
-                        ++count;
+                    if (std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12) {
+                        ++out.count;
+                        out.left = std::min(out.left, x);
+                        out.top = std::min(out.top, y);
+                        out.right = std::max(out.right, x);
+                        out.bottom = std::max(out.bottom, y);
+                    }
                 }
             XDestroyImage(img);
         }
     }
     XCloseDisplay(d);
-    return count;
+    return out;
 }
+
+int pixels_near_grey(unsigned long window, int grey) { return grey_pixels(window, grey).count; }
 
 std::string xdotool(const std::string &args) { return test_env::run_capture("xdotool " + args + " 2>/dev/null"); }

@@ -5,6 +5,7 @@
 
 #include "support/test_env.h"
 
+#include <climits>
 #include <optional>
 #include <string>
 
@@ -34,8 +35,15 @@ private:
     int runs_ = 0;
 };
 
-// Pixels of a window (as the X server holds them) whose red, green and
-// blue are all within 12 of grey; -1 when the window cannot be read.
+// The pixels of a window (as the X server holds them) whose red, green
+// and blue are all within 12 of grey: how many (-1 when the window cannot
+// be read) and their bounding box.
+struct GREY_PIXELS {
+    int count = -1;
+    int width = 0, height = 0; // of the window
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+};
+GREY_PIXELS grey_pixels(unsigned long window, int grey);
 int pixels_near_grey(unsigned long window, int grey);
 
 // Runs xdotool with args on $DISPLAY; its output.

@@ -337,9 +337,8 @@ bool on_event(XEvent &ev) {
                 return true;
             shared.width = ev.xconfigure.width;
             shared.height = ev.xconfigure.height;
-            shared.drawn.clear();
+            shared.drawn.clear(); // the next drawing clears the window first
         }
-        XClearArea(d, icon, 0, 0, 0, 0, False);
         draw_on_gui_thread();
         return true;
     case Expose:
