@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include <X11/Xlib.h>
+
 using namespace std::chrono_literals;
 using test_env::wait_until;
 
@@ -74,5 +78,98 @@ TEST(TrayIcon, PictureSitsInTheMiddleOfTheSizeTheTrayGives) {
     }, 10s);
     EXPECT_TRUE(placed) << "window " << well.width << " x " << well.height << ", well columns " << well.left
                         << ".." << well.right;
+    EXPECT_TRUE(p.running());
+}
+
+namespace {
+
+// A minimal system tray of the test's own on a display without a window
+// manager: it owns the tray selection, takes dock requests and embeds the
+// icon window at the size it chooses.
+class fake_tray {
+public:
+    fake_tray() {
+        d_ = XOpenDisplay(nullptr);
+        if (!d_)
+            return;
+        const Window root = DefaultRootWindow(d_);
+        selection_ = XInternAtom(d_, "_NET_SYSTEM_TRAY_S0", False);
+        opcode_ = XInternAtom(d_, "_NET_SYSTEM_TRAY_OPCODE", False);
+        box_ = XCreateSimpleWindow(d_, root, 0, 0, 200, 200, 0, 0, 0);
+        XMapWindow(d_, box_);
+        XSetSelectionOwner(d_, selection_, box_, CurrentTime);
+        XSync(d_, False);
+    }
+    ~fake_tray() {
+        if (d_)
+            XCloseDisplay(d_);
+    }
+    bool owns() const { return d_ && XGetSelectionOwner(d_, selection_) == box_; }
+
+    // Waits for a dock request; the icon window it names, or 0.
+    unsigned long wait_for_dock() {
+        unsigned long icon = 0;
+        wait_until([&] {
+            while (XPending(d_) > 0) {
+                XEvent ev;
+                XNextEvent(d_, &ev);
+                if (ev.type == ClientMessage && ev.xclient.message_type == opcode_ && ev.xclient.data.l[1] == 0)
+                    icon = static_cast<unsigned long>(ev.xclient.data.l[2]);
+            }
+            return icon != 0;
+        }, 20s);
+        return icon;
+    }
+
+    // The icon's _XEMBED_INFO: version and flags.
+    std::vector<long> xembed_info(unsigned long icon) {
+        Atom info = XInternAtom(d_, "_XEMBED_INFO", False), type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char *data = nullptr;
+        std::vector<long> out;
+        if (XGetWindowProperty(d_, icon, info, 0, 2, False, AnyPropertyType, &type, &format, &count, &after, &data) ==
+                Success && data) {
+            out.assign(reinterpret_cast<long *>(data), reinterpret_cast<long *>(data) + count);
+            XFree(data);
+        }
+        return out;
+    }
+
+    void embed(unsigned long icon, int side) {
+        XReparentWindow(d_, icon, box_, 0, 0);
+        XResizeWindow(d_, icon, static_cast<unsigned>(side), static_cast<unsigned>(side));
+        XMapWindow(d_, icon);
+        XSync(d_, False);
+    }
+
+private:
+    Display *d_ = nullptr;
+    Atom selection_ = 0, opcode_ = 0;
+    Window box_ = 0;
+};
+
+} // namespace
+
+TEST(TrayIcon, DocksIntoAnyTrayAndScalesByWholeSteps) {
+    test_env::x_session x(false);
+    ASSERT_TRUE(x.ok());
+    fake_tray tray;
+    ASSERT_TRUE(tray.owns());
+    vorkel_app app;
+    auto p = app.start();
+    const unsigned long icon = tray.wait_for_dock();
+    ASSERT_NE(icon, 0u) << "no dock request";
+    EXPECT_EQ(tray.xembed_info(icon), (std::vector<long>{0, 1})) << "XEmbed version 0, map when embedded";
+
+    // 64 x 64: every picture pixel becomes 4 x 4. The frame's dark left
+    // edge and the well (grey 160 and 170) span picture columns 2..12.
+    tray.embed(icon, 64);
+    GREY_PIXELS well;
+    const bool scaled = wait_until([&] {
+        well = grey_pixels(icon, 170);
+        return well.width == 64 && well.left == 8 && well.right == 12 * 4 + 3;
+    }, 10s);
+    EXPECT_TRUE(scaled) << "window " << well.width << ", grey columns " << well.left << ".." << well.right;
     EXPECT_TRUE(p.running());
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <X11/Xatom.h>
@@ -88,22 +89,31 @@ struct THREAD_CONNECTION {
     }
 };
 
-// Sends rows [y, y + h) x [x, x + w) of the window's pixels.
+// Sends rows [y, y + h) x [x, x + w) of the window's pixels, in bands
+// that each fit one request (a tray may make the icon large).
 void put_pixels(THREAD_CONNECTION &own, const std::vector<std::uint32_t> &pixels, int width, int x, int y, int w,
                 int h) {
+    if (w <= 0 || h <= 0)
+        return;
+    // In 4-byte units, less the request's own header.
+    const std::uint32_t max_words = xcb_get_maximum_request_length(own.c);
+    const int band = static_cast<int>(std::max<std::uint32_t>(1, (max_words > 8 ? max_words - 8 : 1) / static_cast<std::uint32_t>(w)));
     thread_local std::vector<std::uint32_t> part;
-    part.resize(static_cast<std::size_t>(w * h));
-    for (int row = 0; row < h; ++row)
-        for (int col = 0; col < w; ++col) {
-            std::uint32_t p = pixels[static_cast<std::size_t>((y + row) * width + x + col)];
-            if (own.swap_bytes)
-                p = __builtin_bswap32(p);
-            part[static_cast<std::size_t>(row * w + col)] = p;
-        }
-    xcb_put_image(own.c, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_drawable_t>(shared.window), own.gc,
-                  static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), static_cast<std::int16_t>(x),
-                  static_cast<std::int16_t>(y), 0, static_cast<std::uint8_t>(shared.depth),
-                  static_cast<std::uint32_t>(part.size() * 4), reinterpret_cast<const std::uint8_t *>(part.data()));
+    for (int top = 0; top < h; top += band) {
+        const int rows = std::min(band, h - top);
+        part.resize(static_cast<std::size_t>(w * rows));
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < w; ++col) {
+                std::uint32_t p = pixels[static_cast<std::size_t>((y + top + row) * width + x + col)];
+                if (own.swap_bytes)
+                    p = __builtin_bswap32(p);
+                part[static_cast<std::size_t>(row * w + col)] = p;
+            }
+        xcb_put_image(own.c, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_drawable_t>(shared.window), own.gc,
+                      static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(rows), static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y + top), 0, static_cast<std::uint8_t>(shared.depth),
+                      static_cast<std::uint32_t>(part.size() * 4), reinterpret_cast<const std::uint8_t *>(part.data()));
+    }
 }
 
 // Draws shared's picture into its window over this thread's connection.
