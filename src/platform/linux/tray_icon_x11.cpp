@@ -1,5 +1,5 @@
-// The tray icon as an XEmbed client of the system tray protocol
-// (freedesktop.org System Tray Protocol Specification).
+// The tray icon as an XEmbed client of freedesktop.org's system tray
+// protocol.
 //
 // The icon window is created, docked and watched on the GUI thread's Xlib
 // connection. Its picture is drawn by whichever thread sets it (or by the
