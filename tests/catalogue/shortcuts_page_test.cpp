@@ -350,6 +350,11 @@ TEST_F(ShortcutsPage, AddNewShortcutCataloguesTheChosenProgramOnce) {
     auto choose = [&](const std::string &path) {
         when_shown<QFileDialog>([path](QFileDialog *od) {
             EXPECT_TRUE(od->nameFilters().contains(QStringLiteral("All (*)")));
+            // selectFile leaves the name box alone while it has the focus,
+            // which it gets or not depending on when the dialog is
+            // activated: take the focus away first.
+            if (QWidget *focused = QApplication::focusWidget())
+                focused->clearFocus();
             od->selectFile(QString::fromLocal8Bit(path.c_str()));
             static_cast<QDialog *>(od)->accept(); // QFileDialog hides it
         });
