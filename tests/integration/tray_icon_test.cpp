@@ -12,12 +12,24 @@
 using namespace std::chrono_literals;
 using test_env::wait_until;
 
-TEST(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
+namespace {
+
+// The real program on a virtual display with icewm, its icon docked.
+class TrayIcon : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.ok());
+        p = app.start();
+        ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    }
     test_env::x_session x;
-    ASSERT_TRUE(x.ok());
     vorkel_app app;
-    auto p = app.start();
-    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    test_env::child_process p;
+};
+
+} // namespace
+
+TEST_F(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
     auto icon = app.tray_icon();
     ASSERT_TRUE(icon);
 
@@ -35,12 +47,7 @@ TEST(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
     EXPECT_TRUE(p.running());
 }
 
-TEST(TrayIcon, DocksAgainAndRedrawsWhenTheTrayRestarts) {
-    test_env::x_session x;
-    ASSERT_TRUE(x.ok());
-    vorkel_app app;
-    auto p = app.start();
-    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+TEST_F(TrayIcon, DocksAgainAndRedrawsWhenTheTrayRestarts) {
     const auto first = app.tray_icon();
     ASSERT_TRUE(first);
     ASSERT_TRUE(wait_until([&] { return pixels_near_grey(first->id, 170) > 30; }, 10s)) << "no well drawn";
@@ -57,12 +64,7 @@ TEST(TrayIcon, DocksAgainAndRedrawsWhenTheTrayRestarts) {
     EXPECT_TRUE(p.running());
 }
 
-TEST(TrayIcon, PictureSitsInTheMiddleOfTheSizeTheTrayGives) {
-    test_env::x_session x;
-    ASSERT_TRUE(x.ok());
-    vorkel_app app;
-    auto p = app.start();
-    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+TEST_F(TrayIcon, PictureSitsInTheMiddleOfTheSizeTheTrayGives) {
     const auto icon = app.tray_icon();
     ASSERT_TRUE(icon);
     // Made 16 x 16, the icon is resized by the tray (icewm: 24 x 24). The
@@ -151,7 +153,7 @@ private:
 
 } // namespace
 
-TEST(TrayIcon, DocksIntoAnyTrayAndScalesByWholeSteps) {
+TEST(TrayIconProtocol, DocksIntoAnyTrayAndScalesByWholeSteps) {
     test_env::x_session x(false);
     ASSERT_TRUE(x.ok());
     fake_tray tray;

@@ -40,19 +40,7 @@ bool fd_dir_size_is_count() {
     return yes;
 }
 
-} // namespace
-
-long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity) {
-    if (capacity == 0)
-        return -1;
-    const int fd = openat(dirfd, name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    const long n = pread_whole(fd, buffer, capacity);
-    close(fd);
-    return n;
-}
-
+// The pid entries of /proc through an open descriptor of it, rewound first.
 bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids) {
     pids.clear();
     if (lseek(proc_dir_fd, 0, SEEK_SET) != 0)
@@ -68,6 +56,19 @@ bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids) {
         }
         pids.push_back(v);
     });
+}
+
+} // namespace
+
+long read_proc_file(int dirfd, const char *name, char *buffer, std::size_t capacity) {
+    if (capacity == 0)
+        return -1;
+    const int fd = openat(dirfd, name, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const long n = pread_whole(fd, buffer, capacity);
+    close(fd);
+    return n;
 }
 
 bool list_proc_pids(std::vector<std::uint32_t> &pids) {
@@ -100,18 +101,15 @@ int open_proc_pid(std::uint32_t pid) {
     return open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-namespace {
-
-// Counts the entries of dirfd/name; the size of its stat where that is
-// the count.
-std::uint32_t count_fds_at(int dirfd, const char *name) {
+std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd) {
     if (fd_dir_size_is_count()) {
         struct stat st {};
-        if (fstatat(dirfd, name, &st, *name ? 0 : AT_EMPTY_PATH) != 0)
+        if (fstat(fd_dirfd, &st) != 0)
             return 0;
         return static_cast<std::uint32_t>(st.st_size);
     }
-    const int fd = openat(dirfd, *name ? name : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // An O_PATH descriptor cannot be listed: open the folder itself.
+    const int fd = openat(fd_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return 0;
     std::uint32_t count = 0;
@@ -122,12 +120,6 @@ std::uint32_t count_fds_at(int dirfd, const char *name) {
     close(fd);
     return count;
 }
-
-} // namespace
-
-std::uint32_t count_open_fds(int pid_dirfd) { return count_fds_at(pid_dirfd, "fd"); }
-
-std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd) { return count_fds_at(fd_dirfd, ""); }
 
 long proc_clock_ticks() {
     static const long ticks = [] {

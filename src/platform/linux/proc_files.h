@@ -43,18 +43,15 @@ private:
 // in the order the kernel lists them (ascending). False when /proc cannot
 // be listed. Keeps one open descriptor of /proc per calling thread.
 bool list_proc_pids(std::vector<std::uint32_t> &pids);
-// The same through a given open descriptor of /proc, rewound first.
-bool list_proc_pids(int proc_dir_fd, std::vector<std::uint32_t> &pids);
 
 // Opens /proc/PID as a directory handle for the reads of one process, so
 // that all of them see the same process even if the id is reused. -1 when
 // the process has gone.
 int open_proc_pid(std::uint32_t pid);
 
-// Number of open file descriptors of the process whose /proc directory is
-// pid_dirfd; 0 when they cannot be read (another user's process).
-std::uint32_t count_open_fds(int pid_dirfd);
-// The same from a descriptor of /proc/PID/fd itself (O_PATH is enough).
+// Number of open file descriptors of a process, from a descriptor of its
+// /proc/PID/fd folder (O_PATH is enough); 0 when they cannot be counted
+// (another user's process).
 std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd);
 
 // Clock ticks per second of the times in /proc.

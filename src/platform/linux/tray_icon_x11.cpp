@@ -140,11 +140,7 @@ void draw_locked() {
     } else {
         // Only the opaque parts: the tray's own background shows elsewhere.
         std::vector<TRAY_RECT> rects = opaque_rects(shared.picture.data(), shared.side, at, w, h);
-        const bool same = rects.size() == shared.drawn.size() &&
-                          std::equal(rects.begin(), rects.end(), shared.drawn.begin(), [](const TRAY_RECT &a, const TRAY_RECT &b) {
-                              return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-                          });
-        if (!same)
+        if (rects != shared.drawn)
             xcb_clear_area(own.c, 0, static_cast<xcb_window_t>(shared.window), 0, 0, 0, 0);
         for (const TRAY_RECT &r : rects)
             put_pixels(own, pixels, w, r.x, r.y, r.width, r.height);

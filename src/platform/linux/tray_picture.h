@@ -34,6 +34,7 @@ void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEME
 // background (the tray's) shows elsewhere.
 struct TRAY_RECT {
     int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const TRAY_RECT &) const = default;
 };
 std::vector<TRAY_RECT> opaque_rects(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at, int width,
                                     int height);

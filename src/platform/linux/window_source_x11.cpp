@@ -86,6 +86,15 @@ std::string local_host_name() {
     return buf;
 }
 
+// The record XResQueryClientIds takes for each client asked about (its
+// third parameter), named through the call itself.
+template <typename F> struct third_parameter;
+template <typename R, typename A, typename B, typename C, typename... REST>
+struct third_parameter<R (*)(A, B, C *, REST...)> {
+    using type = C;
+};
+using CLIENT_QUERY = third_parameter<decltype(&XResQueryClientIds)>::type;
+
 // The pid the X server knows for the client that made the window. Only
 // local clients have one.
 pid_t pid_from_server(Display *d, Window w) {
@@ -93,7 +102,7 @@ pid_t pid_from_server(Display *d, Window w) {
     if (!XResQueryExtension(d, &event_base, &error_base))
         return 0;
     x11::error_trap trap;
-    XResClientIdSpec wanted;
+    CLIENT_QUERY wanted;
     wanted.client = w;
     wanted.mask = XRES_CLIENT_ID_PID_MASK;
     long count = 0;
@@ -101,8 +110,7 @@ pid_t pid_from_server(Display *d, Window w) {
     pid_t pid = 0;
     if (XResQueryClientIds(d, 1, &wanted, &count, &values) == Success && !trap.failed()) {
         for (long i = 0; i < count && pid <= 0; ++i)
-            if (values[i].spec.mask & XRES_CLIENT_ID_PID_MASK)
-                pid = XResGetClientPid(&values[i]);
+            pid = XResGetClientPid(&values[i]); // -1 for ids of other kinds
     }
     if (values)
         XResClientIdsDestroy(count, values);
