@@ -25,7 +25,6 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QRegion>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -549,15 +548,23 @@ void TTM::cpu_timerTimer() {
     QString texts[3];
     hooks::status_texts(texts);
     // Painted at once, all changed panels in one pass: ten times a second,
-    // a posted repaint would cost another turn of the event loop.
-    QRegion dirty;
+    // a posted repaint would cost another turn of the event loop. The
+    // panels mark their parts and the last one repaints, which paints every
+    // marked widget of the window. (A repaint of the status bar itself
+    // would paint nothing: Qt leaves out what opaque children cover.)
+    TStatusPanel *last = nullptr;
+    QRect last_part;
     for (int i = 0; i < 3; ++i) {
         const QRect part = sb_panel[i]->set_text_deferred(texts[i]);
-        if (!part.isEmpty())
-            dirty += part.translated(sb_panel[i]->pos());
+        if (part.isEmpty())
+            continue;
+        if (last)
+            last->update(last_part);
+        last = sb_panel[i];
+        last_part = part;
     }
-    if (!dirty.isEmpty())
-        sb->repaint(dirty);
+    if (last)
+        last->repaint(last_part);
 }
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }

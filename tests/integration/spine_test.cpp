@@ -34,6 +34,11 @@ TEST_F(Spine, StartsHiddenInTrayAndSecondStartShowsTheWindow) {
     EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s))
         << "the running copy shows its window";
     EXPECT_TRUE(first.running());
+    // The status bar (the window's last rows) shows its texts in black.
+    const auto window = app.main_window();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(wait_until([&] { return grey_pixels(window->id, 0, 16).count > 30; }, 5s))
+        << "the status bar shows no text";
 
     // A start while it is shown only raises it; the copy still ends with 1.
     auto third = app.start();

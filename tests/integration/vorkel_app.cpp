@@ -46,7 +46,7 @@ bool vorkel_app::main_window_shown() const {
 
 bool vorkel_app::tray_icon_shown() const { return tray_icon().has_value(); }
 
-GREY_PIXELS grey_pixels(unsigned long window, int grey) {
+GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows) {
     GREY_PIXELS out;
     Display *d = XOpenDisplay(nullptr);
     if (!d)
@@ -58,7 +58,7 @@ GREY_PIXELS grey_pixels(unsigned long window, int grey) {
             out.count = 0;
             out.width = a.width;
             out.height = a.height;
-            for (int y = 0; y < a.height; ++y)
+            for (int y = bottom_rows > 0 ? std::max(0, a.height - bottom_rows) : 0; y < a.height; ++y)
                 for (int x = 0; x < a.width; ++x) {
                     unsigned long p = XGetPixel(img, x, y);
                     int r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;

@@ -37,13 +37,14 @@ private:
 
 // The pixels of a window (as the X server holds them) whose red, green
 // and blue are all within 12 of grey: how many (-1 when the window cannot
-// be read) and their bounding box.
+// be read) and their bounding box. bottom_rows > 0 looks only at that many
+// rows at the bottom of the window.
 struct GREY_PIXELS {
     int count = -1;
     int width = 0, height = 0; // of the window
     int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
 };
-GREY_PIXELS grey_pixels(unsigned long window, int grey);
+GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows = 0);
 int pixels_near_grey(unsigned long window, int grey);
 
 // Runs xdotool with args on $DISPLAY; its output.

@@ -17,6 +17,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -26,6 +27,16 @@ QStringList action_texts(QMenu *menu) {
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
+
+// Paint events per watched widget.
+struct PAINT_COUNTER : QObject {
+    std::map<QObject *, int> count;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            ++count[watched];
+        return false;
+    }
+};
 
 class MainForm : public ::testing::Test {
 protected:
@@ -120,7 +131,14 @@ TEST_F(MainForm, ShowListThenEscHidesAndStatusBarFillsOnlyWhileShown) {
     form->N1Click();
     EXPECT_TRUE(list_visible);
     EXPECT_TRUE(form->isVisible());
+    QApplication::processEvents();
+    // Each panel whose text changes is painted before the tick returns.
+    PAINT_COUNTER painted;
+    for (auto *panel : form->sb_panel)
+        panel->installEventFilter(&painted);
     form->cpu_timerTimer();
+    for (auto *panel : form->sb_panel)
+        EXPECT_EQ(painted.count[panel], 1) << panel->text().toStdString();
     EXPECT_TRUE(form->sb_panel[0]->text().startsWith("CPU usage ")) << form->sb_panel[0]->text().toStdString();
     EXPECT_TRUE(form->sb_panel[0]->text().endsWith("%"));
     EXPECT_TRUE(form->sb_panel[1]->text().startsWith("PHM "));
