@@ -4,17 +4,23 @@
 # refresh (htop -d 10, in a pseudo-terminal). Both run on one private
 # virtual display session; nothing of the real user's is touched.
 #
-# Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes]
+# Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes] [page]
 # The third argument starts that many idle processes of the script's own
 # first (sleep), for a process table of a desktop's size: a bare test
 # machine has well under a hundred processes, a desktop session several
 # hundred, and both programs read every one of them each second.
-# Needs: Xvfb, icewm, htop, script (util-linux); scripts/setup.sh installs them.
+# page "Shortcuts" measures the window shown on its Shortcuts page
+# instead: no process table refresh at all, only the work done ten times a
+# second whatever the page (status bar, CPU sampler, tray meter).
+# Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page;
+# scripts/setup.sh installs them.
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 idle=${3:-0}
+page=${4:-Tasks}
+case $page in Tasks | Shortcuts) ;; *) echo "page: Tasks or Shortcuts" >&2; exit 2 ;; esac
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm htop script; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
@@ -77,6 +83,13 @@ if command -v xdotool >/dev/null && [ -z "$(xdotool search --onlyvisible --name 
     echo "the Vorkel window is not shown" >&2
     exit 1
 fi
+if [ "$page" = Shortcuts ]; then
+    command -v xdotool >/dev/null || { echo "missing xdotool (scripts/setup.sh)" >&2; exit 2; }
+    window=$(xdotool search --onlyvisible --name '^Vorkel$' | head -n1)
+    xdotool windowactivate --sync "$window"
+    xdotool key --window "$window" ctrl+shift+Tab # Tasks -> Shortcuts
+    sleep 2
+fi
 
 # User and system clock ticks of a process, as "user sys".
 ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
@@ -94,4 +107,4 @@ awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 
     printf "htop    %.2f s CPU  %.2f %%  (user %.2f %%, system %.2f %%)\n", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
     if (h > 0) printf "ratio vorkel/htop %.2f\n", v / h
 }'
-echo "processes: $(ls -d /proc/[0-9]* | wc -l)"
+echo "processes: $(ls -d /proc/[0-9]* | wc -l), page: $page"
