@@ -25,7 +25,7 @@ PROC_PROCESS_FILES::~PROC_PROCESS_FILES() {
         close_held(h);
 }
 
-bool PROC_PROCESS_FILES::open_held(std::uint32_t pid, bool swap_used, HELD &h) {
+bool PROC_PROCESS_FILES::open_held(std::uint32_t pid, bool swap_used, HELD &h, PROC_PROCESS_SAMPLE &sample) {
     // All three through one directory descriptor, so that they belong to
     // one and the same process.
     const int dir = open_proc_pid(pid);
@@ -33,20 +33,19 @@ bool PROC_PROCESS_FILES::open_held(std::uint32_t pid, bool swap_used, HELD &h) {
         return false;
     h = HELD{pid, -1, -1, swap_used, -1, false};
     h.stat_fd = openat(dir, "stat", O_RDONLY | O_CLOEXEC);
-    PROC_PID_STAT stat;
-    if (h.stat_fd < 0 || pread_whole(h.stat_fd, stat_text_, sizeof stat_text_) <= 0 ||
-        !parse_pid_stat(stat_text_, stat)) {
+    // The stat read that tells a kernel thread is the sample's own.
+    if (h.stat_fd < 0 || !read_stat(h, sample)) {
         close(dir);
         close_held(h);
         return false;
     }
-    h.kernel_thread = stat.kernel_thread();
+    h.kernel_thread = sample.stat.kernel_thread();
     if (!h.kernel_thread) {
         h.memory_fd = openat(dir, swap_used ? "status" : "statm", O_RDONLY | O_CLOEXEC);
         h.fd_dir = openat(dir, "fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     close(dir);
-    if (!h.kernel_thread && h.memory_fd < 0) {
+    if ((!h.kernel_thread && h.memory_fd < 0) || !read_rest(h, sample)) {
         close_held(h);
         return false;
     }
@@ -61,11 +60,13 @@ void PROC_PROCESS_FILES::close_held(HELD &h) {
     }
 }
 
-bool PROC_PROCESS_FILES::read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
+bool PROC_PROCESS_FILES::read_stat(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
     sample = PROC_PROCESS_SAMPLE{};
     sample.pid = h.pid;
-    if (pread_whole(h.stat_fd, stat_text_, sizeof stat_text_) <= 0 || !parse_pid_stat(stat_text_, sample.stat))
-        return false;
+    return pread_whole(h.stat_fd, stat_text_, sizeof stat_text_) > 0 && parse_pid_stat(stat_text_, sample.stat);
+}
+
+bool PROC_PROCESS_FILES::read_rest(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
     if (h.kernel_thread)
         return true; // no memory of its own, no files
     if (pread_whole(h.memory_fd, memory_text_, sizeof memory_text_) <= 0)
@@ -99,19 +100,13 @@ bool PROC_PROCESS_FILES::sample_all(bool swap_used,
         if (old < held_.size() && held_[old].pid == pid) {
             h = held_[old++];
             have = h.kernel_thread || h.memory_is_status == swap_used;
-            if (have && !read_held(h, sample))
+            if (have && !(read_stat(h, sample) && read_rest(h, sample)))
                 have = false; // reaped; the id may belong to a new process now
             if (!have)
                 close_held(h);
         }
-        if (!have) {
-            if (!open_held(pid, swap_used, h))
-                continue; // gone since the listing
-            if (!read_held(h, sample)) {
-                close_held(h);
-                continue;
-            }
-        }
+        if (!have && !open_held(pid, swap_used, h, sample))
+            continue; // gone since the listing
         each(sample);
         if (next_.size() < max_held_)
             next_.push_back(h);

@@ -65,9 +65,13 @@ private:
         int fd_dir; // O_PATH descriptor of /proc/PID/fd
         bool kernel_thread; // memory_fd and fd_dir stay -1
     };
-    bool open_held(std::uint32_t pid, bool swap_used, HELD &h);
+    // Opens the process's descriptors and reads its sample through them.
+    bool open_held(std::uint32_t pid, bool swap_used, HELD &h, PROC_PROCESS_SAMPLE &sample);
     static void close_held(HELD &h);
-    bool read_held(const HELD &h, PROC_PROCESS_SAMPLE &sample);
+    // A held process's sample: stat first (read_stat starts the sample
+    // afresh), then memory and open files. False once it has been reaped.
+    bool read_stat(const HELD &h, PROC_PROCESS_SAMPLE &sample);
+    bool read_rest(const HELD &h, PROC_PROCESS_SAMPLE &sample);
 
     std::size_t max_held_;
     std::vector<std::uint32_t> pids_;

@@ -67,10 +67,10 @@ int connection_fd() {
     return d ? ConnectionNumber(d) : -1;
 }
 
-void dispatch_pending() { dispatch_events(true); }
+namespace {
 
-void dispatch_queued() { dispatch_events(false); }
-
+// read_socket: also read what the socket holds (after a flush); otherwise
+// only the events Xlib has queued already.
 void dispatch_events(bool read_socket) {
     if (!g_display)
         return;
@@ -86,5 +86,11 @@ void dispatch_events(bool read_socket) {
                 break;
     }
 }
+
+} // namespace
+
+void dispatch_pending() { dispatch_events(true); }
+
+void dispatch_queued() { dispatch_events(false); }
 
 } // namespace platform::x11

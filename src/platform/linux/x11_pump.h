@@ -18,9 +18,6 @@ void dispatch_pending();
 // is made, so nothing waits for a flush here.
 void dispatch_queued();
 
-// Either of the above: read_socket true is dispatch_pending.
-void dispatch_events(bool read_socket);
-
 // Hooks the connection into the Qt event loop: dispatch_pending() when
 // its socket is readable, dispatch_queued() before the loop blocks, since
 // Xlib may have queued events while answering another request. Needs a QCoreApplication. Idempotent.
