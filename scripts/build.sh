@@ -4,5 +4,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 shift || true
-cmake -S "$here" -B "$build" -G Ninja "$@" >/dev/null
+launcher=()
+# ccache, when present, lets several build folders share their objects.
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 ninja -C "$build"
