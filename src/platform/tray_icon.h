@@ -41,8 +41,8 @@ bool tray_icon_docked();
 
 // The icon's picture: side x side pixels, top row first, 0xAARRGGBB with
 // alpha 0 or 255. Copied; drawn at once when the icon is docked (scaled
-// by a whole factor to the size the tray gives, centred), otherwise when
-// it next docks.
+// by a whole factor to the size the tray gives, centred; shrunk when the
+// tray gives less than side), otherwise when it next docks.
 void tray_icon_set_picture(const std::uint32_t *argb, int side);
 
 } // namespace platform
