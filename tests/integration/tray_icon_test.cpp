@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -227,12 +228,14 @@ TEST(TrayIconProtocol, SizeHintsAskForASquareThatFollowsTheSideTheTrayFixes) {
     // asks for 30 x 30.
     std::string hints;
     tray.embed(icon, 16, 30);
-    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 30x30 base 30x30"; }, 10s)) << hints;
+    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 30x30 base 30x30"; }, 10s))
+        << hints;
 
     // A vertical tray fixes the width.
     tray.set_orientation(1);
     tray.resize(icon, 40, 30);
-    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 40x40 base 40x40"; }, 10s)) << hints;
+    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 40x40 base 40x40"; }, 10s))
+        << hints;
 
     // Made smaller than the picture, the meter is shrunk, not cut: the
     // well (grey 170, or the load bar's 100) with the frame's dark edge
@@ -248,8 +251,8 @@ TEST(TrayIconProtocol, SizeHintsAskForASquareThatFollowsTheSideTheTrayFixes) {
         return well.width == 10 && well.count + bar.count >= 20 && left >= 1 && top >= 1 && right <= 8 &&
                bottom <= 8;
     }, 10s)) << "window " << well.width << " x " << well.height << ", well columns " << well.left << ".."
-             << well.right << ", rows " << well.top << ".." << well.bottom << "; bar columns " << bar.left << ".."
-             << bar.right << ", rows " << bar.top << ".." << bar.bottom;
+             << well.right << ", rows " << well.top << ".." << well.bottom << "; bar columns " << bar.left
+             << ".." << bar.right << ", rows " << bar.top << ".." << bar.bottom;
     EXPECT_TRUE(p.running());
 }
 
@@ -263,8 +266,8 @@ struct EMBEDDED_ICON {
 };
 
 std::ostream &operator<<(std::ostream &out, const EMBEDDED_ICON &icon) {
-    return out << "window " << icon.id << (icon.viewable ? " viewable " : " not viewable ") << icon.width << " x "
-               << icon.height << " at " << icon.x << "," << icon.y;
+    return out << "window " << icon.id << (icon.viewable ? " viewable " : " not viewable ") << icon.width
+               << " x " << icon.height << " at " << icon.x << "," << icon.y;
 }
 
 int ignore_x_errors(Display *, XErrorEvent *) { return 0; }
@@ -306,9 +309,10 @@ int meter_pixels_on_screen(const EMBEDDED_ICON &icon) {
     Display *d = XOpenDisplay(nullptr);
     if (!d)
         return -1;
-    const int screen_width = DisplayWidth(d, DefaultScreen(d)), screen_height = DisplayHeight(d, DefaultScreen(d));
+    const int screen = DefaultScreen(d);
     const int x0 = std::max(0, icon.x), y0 = std::max(0, icon.y);
-    const int x1 = std::min(screen_width, icon.x + icon.width), y1 = std::min(screen_height, icon.y + icon.height);
+    const int x1 = std::min(DisplayWidth(d, screen), icon.x + icon.width);
+    const int y1 = std::min(DisplayHeight(d, screen), icon.y + icon.height);
     int count = 0;
     if (x1 > x0 && y1 > y0) {
         if (XImage *img = XGetImage(d, DefaultRootWindow(d), x0, y0, static_cast<unsigned>(x1 - x0),
@@ -344,6 +348,8 @@ std::string host_name(TRAY_HOST host) {
     }
     return "?";
 }
+
+void PrintTo(TRAY_HOST host, std::ostream *out) { *out << host_name(host); }
 
 // The Xfce panel's settings: one panel along the top with only the
 // notification area in it.

@@ -398,8 +398,8 @@ bool on_event(XEvent &ev) {
     case ConfigureNotify:
         if (!icon || ev.xconfigure.window != icon)
             return false;
-        if (const int side = tray_side_to_request(gui.requested_side, ev.xconfigure.width, ev.xconfigure.height,
-                                                  gui.orientation);
+        if (const int side = tray_side_to_request(gui.requested_side, ev.xconfigure.width,
+                                                  ev.xconfigure.height, gui.orientation);
             side != gui.requested_side) {
             x11::error_trap trap; // the tray may have destroyed the window meanwhile
             request_side(d, icon, side);

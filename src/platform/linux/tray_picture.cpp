@@ -71,7 +71,8 @@ void shrink_tray_picture(const std::uint32_t *argb, int side, int target, std::v
             for (int sy = ty * side / target; sy < side && sy * target < (ty + 1) * side; ++sy) {
                 const int wy = overlap(sy, ty);
                 for (int sx = tx * side / target; sx < side && sx * target < (tx + 1) * side; ++sx) {
-                    const std::uint64_t w = static_cast<std::uint64_t>(wy) * static_cast<std::uint64_t>(overlap(sx, tx));
+                    const std::uint64_t w =
+                        static_cast<std::uint64_t>(wy) * static_cast<std::uint64_t>(overlap(sx, tx));
                     const std::uint32_t p = argb[sy * side + sx];
                     const std::uint64_t wa = w * (p >> 24);
                     a += wa;
@@ -84,7 +85,8 @@ void shrink_tray_picture(const std::uint32_t *argb, int side, int target, std::v
                 continue;
             const auto mean = [&](std::uint64_t c) { return static_cast<std::uint32_t>((c + a / 2) / a); };
             const std::uint32_t alpha = static_cast<std::uint32_t>((a + area / 2) / area);
-            out[static_cast<std::size_t>(ty * target + tx)] = alpha << 24 | mean(r) << 16 | mean(g) << 8 | mean(b);
+            out[static_cast<std::size_t>(ty * target + tx)] =
+                alpha << 24 | mean(r) << 16 | mean(g) << 8 | mean(b);
         }
 }
 
