@@ -1,0 +1,196 @@
+#include "logging/globalstat_form.h"
+
+#include "logging/global_stat.h"
+#include "logging/stat_chart.h"
+#include "logging/stat_texts.h"
+#include "toolkit/grid.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <atomic>
+#include <thread>
+
+Tglobalstat_form *globalstat_form = nullptr;
+
+struct Tglobalstat_form::FILL {
+    std::atomic<bool> done{false};
+    int page = 0; // the tab it fills
+    PROCESS_MAP_LONG map;
+    GLOBAL_STAT_HEADER header;
+};
+
+namespace {
+
+enum { all_tab, cpu_tab, ram_tab, paged_tab, handles_tab, threads_tab, time_tab };
+
+} // namespace
+
+Tglobalstat_form::Tglobalstat_form(const std::string &statistics_path, QWidget *owner)
+    : QDialog(owner), path_(statistics_path) {
+    setWindowTitle(QStringLiteral("Process statistic (average)"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSize(8);
+    setFont(f);
+    setFixedSize(433, 266);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    pages = new QTabWidget(this);
+    layout->addWidget(pages, 1);
+    auto *panel = new QWidget(this);
+    panel->setFixedHeight(41);
+    layout->addWidget(panel);
+
+    auto make_page = [this](const QString &caption) {
+        auto *page = new QWidget;
+        auto *l = new QVBoxLayout(page);
+        l->setContentsMargins(0, 0, 0, 0);
+        pages->addTab(page, caption);
+        return page;
+    };
+    all_page = make_page(QStringLiteral("All"));
+    cpu_page = make_page(QStringLiteral("CPU"));
+    ram_page = make_page(QStringLiteral("RAM"));
+    paged_page = make_page(QStringLiteral("Paged mem"));
+    handles_page = make_page(QStringLiteral("Handles"));
+    threads_page = make_page(QStringLiteral("Threads"));
+    time_page = make_page(QStringLiteral("Time"));
+
+    grid = new TGrid({QStringLiteral("Name"), QStringLiteral("Time"), QStringLiteral("CPU"), QStringLiteral("RAM"),
+                      QStringLiteral("Paged mem"), QStringLiteral("Handles"), QStringLiteral("Threads")},
+                     16, all_page);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setStyleSheet(QStringLiteral("QTableView { gridline-color: silver; }"));
+    const int widths[] = {92, 69, 42, 46, 64, 50, 51};
+    for (int c = 0; c < 7; ++c)
+        grid->set_col_width(c, widths[c]);
+    all_page->layout()->addWidget(grid);
+
+    auto add_chart = [this](QWidget *page, bool percent) {
+        auto *chart = new TStatChart(percent, page);
+        page->layout()->addWidget(chart);
+        connect(chart->prev_button, &QPushButton::clicked, this, &Tglobalstat_form::Button1Click);
+        connect(chart->next_button, &QPushButton::clicked, this, &Tglobalstat_form::Button2Click);
+        return chart;
+    };
+    cpu_chart = add_chart(cpu_page, false);
+    ram_chart = add_chart(ram_page, false);
+    paged_chart = add_chart(paged_page, false);
+    handles_chart = add_chart(handles_page, false);
+    threads_chart = add_chart(threads_page, false);
+    time_chart = add_chart(time_page, true);
+
+    poll_ = new QTimer(this);
+    poll_->setInterval(10);
+    connect(poll_, &QTimer::timeout, this, &Tglobalstat_form::poll_fill);
+    pages->setCurrentIndex(all_tab);
+    connect(pages, &QTabWidget::currentChanged, this, [this] { pagesChange(); });
+}
+
+Tglobalstat_form::~Tglobalstat_form() {
+    if (globalstat_form == this)
+        globalstat_form = nullptr;
+}
+
+void Tglobalstat_form::refresh_stat_page() {
+    auto fill = std::make_shared<FILL>();
+    fill->page = pages->currentIndex();
+    pending_ = fill;
+    // The worker owns its share of the fill; a window closed meanwhile
+    // simply never applies it.
+    std::thread([fill, path = path_] {
+        read_global_stat(path, fill->map, fill->header);
+        fill->done = true;
+    }).detach();
+    poll_->start();
+}
+
+void Tglobalstat_form::poll_fill() {
+    if (!pending_ || !pending_->done)
+        return;
+    const auto fill = std::move(pending_);
+    poll_->stop();
+    apply_fill(fill->map, fill->header, fill->page);
+}
+
+void Tglobalstat_form::apply_fill(const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HEADER &header, int page) {
+    if (page == all_tab) {
+        const auto rows = global_stat_rows(map, header.sample_count, QLocale().decimalPoint().toStdString());
+        if (rows.empty()) {
+            grid->set_row_count(2);
+            for (int c = 0; c < grid->col_count(); ++c)
+                grid->set_cell(c, 1, QString());
+            return;
+        }
+        grid->setUpdatesEnabled(false);
+        grid->set_row_count(static_cast<int>(rows.size()) + 1);
+        int r = 1;
+        for (const auto &row : rows) {
+            const std::string *texts[] = {&row.name, &row.time, &row.cpu, &row.ram,
+                                          &row.paged, &row.handles, &row.threads};
+            for (int c = 0; c < 7; ++c)
+                grid->set_cell(c, r, QString::fromUtf8(texts[c]->c_str()));
+            ++r;
+        }
+        grid->setUpdatesEnabled(true);
+        return;
+    }
+    static const STAT_CHART kinds[] = {STAT_CHART::cpu, STAT_CHART::cpu,     STAT_CHART::ram, STAT_CHART::paged,
+                                       STAT_CHART::handles, STAT_CHART::threads, STAT_CHART::time};
+    TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
+    if (page > all_tab && page <= time_tab)
+        charts[page]->set_items(stat_chart_items(map, kinds[page]));
+}
+
+TStatChart *Tglobalstat_form::active_chart() const {
+    TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
+    const int page = pages->currentIndex();
+    return page > all_tab && page <= time_tab ? charts[page] : nullptr;
+}
+
+void Tglobalstat_form::pagesChange() { refresh_stat_page(); }
+
+void Tglobalstat_form::Button1Click() {
+    if (TStatChart *chart = active_chart())
+        chart->prev_page();
+}
+
+void Tglobalstat_form::Button2Click() {
+    if (TStatChart *chart = active_chart())
+        chart->next_page();
+}
+
+void Tglobalstat_form::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape)
+        close();
+}
+
+void Tglobalstat_form::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        FormKeyDown(event->key());
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Tglobalstat_form::closeEvent(QCloseEvent *event) {
+    if (globalstat_form == this)
+        globalstat_form = nullptr;
+    QDialog::closeEvent(event);
+}
+
+void show_global_stat(const std::string &statistics_path, QWidget *owner) {
+    if (!globalstat_form)
+        globalstat_form = new Tglobalstat_form(statistics_path, owner);
+    Tglobalstat_form *form = globalstat_form;
+    form->refresh_stat_page();
+    form->exec();
+}
