@@ -18,18 +18,24 @@
 
 Tglobalstat_form *globalstat_form = nullptr;
 
-struct Tglobalstat_form::FILL {
-    std::atomic<bool> done{false};
-    int page = 0; // the tab it fills
-    PROCESS_MAP_LONG map;
-    GLOBAL_STAT_HEADER header;
-};
-
 namespace {
 
 enum { all_tab, cpu_tab, ram_tab, paged_tab, handles_tab, threads_tab, time_tab };
 
+const STAT_CHART chart_of_tab[] = {STAT_CHART::cpu,     STAT_CHART::cpu,     STAT_CHART::ram,  STAT_CHART::paged,
+                                   STAT_CHART::handles, STAT_CHART::threads, STAT_CHART::time};
+
 } // namespace
+
+// The read and the texts are made on the worker; only the widgets are
+// filled on the GUI thread.
+struct Tglobalstat_form::FILL {
+    std::atomic<bool> done{false};
+    int page = 0;                  // the tab it fills
+    std::string decimal_separator; // the user's, taken on the GUI thread
+    std::vector<STAT_ROW> rows;    // "All"
+    std::vector<CHART_ITEM> items; // a chart page
+};
 
 Tglobalstat_form::Tglobalstat_form(const std::string &statistics_path, QWidget *owner)
     : QDialog(owner), path_(statistics_path) {
@@ -103,11 +109,18 @@ Tglobalstat_form::~Tglobalstat_form() {
 void Tglobalstat_form::refresh_stat_page() {
     auto fill = std::make_shared<FILL>();
     fill->page = pages->currentIndex();
+    fill->decimal_separator = QLocale().decimalPoint().toStdString();
     pending_ = fill;
     // The worker owns its share of the fill; a window closed meanwhile
     // simply never applies it.
     std::thread([fill, path = path_] {
-        read_global_stat(path, fill->map, fill->header);
+        PROCESS_MAP_LONG map;
+        GLOBAL_STAT_HEADER header;
+        read_global_stat(path, map, header);
+        if (fill->page == all_tab)
+            fill->rows = global_stat_rows(map, header.sample_count, fill->decimal_separator);
+        else if (fill->page > all_tab && fill->page <= time_tab)
+            fill->items = stat_chart_items(map, chart_of_tab[fill->page]);
         fill->done = true;
     }).detach();
     poll_->start();
@@ -118,22 +131,21 @@ void Tglobalstat_form::poll_fill() {
         return;
     const auto fill = std::move(pending_);
     poll_->stop();
-    apply_fill(fill->map, fill->header, fill->page);
+    apply_fill(*fill);
 }
 
-void Tglobalstat_form::apply_fill(const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HEADER &header, int page) {
-    if (page == all_tab) {
-        const auto rows = global_stat_rows(map, header.sample_count, QLocale().decimalPoint().toStdString());
-        if (rows.empty()) {
+void Tglobalstat_form::apply_fill(FILL &fill) {
+    if (fill.page == all_tab) {
+        if (fill.rows.empty()) {
             grid->set_row_count(2);
             for (int c = 0; c < grid->col_count(); ++c)
                 grid->set_cell(c, 1, QString());
             return;
         }
         grid->setUpdatesEnabled(false);
-        grid->set_row_count(static_cast<int>(rows.size()) + 1);
+        grid->set_row_count(static_cast<int>(fill.rows.size()) + 1);
         int r = 1;
-        for (const auto &row : rows) {
+        for (const auto &row : fill.rows) {
             const std::string *texts[] = {&row.name, &row.time, &row.cpu, &row.ram,
                                           &row.paged, &row.handles, &row.threads};
             for (int c = 0; c < 7; ++c)
@@ -143,11 +155,9 @@ void Tglobalstat_form::apply_fill(const PROCESS_MAP_LONG &map, const GLOBAL_STAT
         grid->setUpdatesEnabled(true);
         return;
     }
-    static const STAT_CHART kinds[] = {STAT_CHART::cpu, STAT_CHART::cpu,     STAT_CHART::ram, STAT_CHART::paged,
-                                       STAT_CHART::handles, STAT_CHART::threads, STAT_CHART::time};
     TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
-    if (page > all_tab && page <= time_tab)
-        charts[page]->set_items(stat_chart_items(map, kinds[page]));
+    if (fill.page > all_tab && fill.page <= time_tab)
+        charts[fill.page]->set_items(std::move(fill.items));
 }
 
 TStatChart *Tglobalstat_form::active_chart() const {

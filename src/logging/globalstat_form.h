@@ -53,7 +53,7 @@ protected:
 private:
     TStatChart *active_chart() const;
     void poll_fill();
-    void apply_fill(const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HEADER &header, int page);
+    void apply_fill(FILL &fill);
 
     std::string path_;
     std::shared_ptr<FILL> pending_;
