@@ -21,8 +21,15 @@
 namespace {
 
 void set_controls(bool logging, QPushButton *start, QPushButton *stop, QComboBox *processes) {
-    start->setEnabled(!logging);
-    stop->setEnabled(logging);
+    // The button that becomes usable is enabled first and takes the focus
+    // from the one that stops being usable, so Start and Stop alternate
+    // under the keyboard.
+    QPushButton *now_on = logging ? stop : start;
+    QPushButton *now_off = logging ? start : stop;
+    now_on->setEnabled(true);
+    if (now_off->hasFocus())
+        now_on->setFocus(Qt::OtherFocusReason);
+    now_off->setEnabled(false);
     processes->setEnabled(!logging);
 }
 
