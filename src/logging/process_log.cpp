@@ -36,29 +36,37 @@ void pause_while_active(int ms) {
 
 } // namespace
 
+void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry) {
+    if (!followed.replaced) {
+        if (followed.start_time == 0)
+            followed.start_time = entry.start_time;
+        else if (entry.start_time != 0 && entry.start_time != followed.start_time)
+            followed.replaced = true;
+    }
+    if (followed.replaced) {
+        entry = followed.last;
+        return;
+    }
+    entry.cpu_share = clamp_cpu_share(entry.cpu_share);
+    followed.last = entry;
+}
+
 void process_log_thread(PROCESS_LOG_JOB job) {
     PROCESS_MAP table;
     SAMPLE_CLOCK clock;
     table[job.pid].pid = job.pid;
-    PROCESS_INFO_STRUCT last = table[job.pid];
-    std::uint64_t own_start = 0; // start time of the process the log follows
-    bool stranger = false;       // its id now belongs to another process
+    LOGGED_PROCESS followed;
+    followed.last = table[job.pid];
     bool first_pass = true;
     while (logging_active) {
         if (!first_pass) {
-            if (!stranger) {
+            // A stranger under the id is not sampled at all: its figures
+            // would only be thrown away.
+            if (!followed.replaced)
                 sample_processes(table, clock);
-                PROCESS_INFO_STRUCT &entry = table[job.pid];
-                if (own_start == 0) {
-                    own_start = entry.start_time;
-                } else if (entry.start_time != 0 && entry.start_time != own_start) {
-                    stranger = true;
-                    entry = last;
-                }
-                entry.cpu_share = clamp_cpu_share(entry.cpu_share);
-                last = entry;
-            }
-            std::string bytes = process_log_line(local_time_now(), last, job.time_separator, job.decimal_separator);
+            follow_logged_process(followed, table[job.pid]);
+            std::string bytes =
+                process_log_line(local_time_now(), followed.last, job.time_separator, job.decimal_separator);
             bytes += process_log_terminator;
             job.file.append(bytes);
         }

@@ -9,6 +9,7 @@
 // and takes no lock but "get_cpu_and_other" (inside sample_processes).
 #pragma once
 
+#include "monitor/process_info.h"
 #include "platform/log_file.h"
 
 #include <cstdint>
@@ -24,6 +25,20 @@ struct PROCESS_LOG_JOB {
     std::string time_separator;  // the user's, e.g. ":"
     std::string decimal_separator;
 };
+
+// The process a log follows, across its samples.
+struct LOGGED_PROCESS {
+    std::uint64_t start_time = 0; // of the process first found under the id; 0 before
+    bool replaced = false;        // the id now belongs to a later process
+    PROCESS_INFO_STRUCT last;     // the figures of the latest line
+};
+
+// After a snapshot of entry: when the id still names the process first
+// found under it (or the start time is unknown), entry's CPU share is
+// limited to 0.0 .. 1.0 and entry becomes the latest figures; when another
+// process has taken the id, entry is set back to the latest figures, for
+// good. Pure.
+void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry);
 
 // The worker. Waits one second, then once a second samples the process
 // and appends its line, until logging_active is cleared. A process that

@@ -1,3 +1,4 @@
+#include "logging/process_log.h"
 #include "logging/process_log_line.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,52 @@ TEST(ProcessLogLine, TimeSeparatorOfFormat) {
     EXPECT_EQ(time_separator_of_format("H'h'mm"), "h");
     EXPECT_EQ(time_separator_of_format("mm"), ":");
     EXPECT_EQ(time_separator_of_format(""), ":");
+}
+
+} // namespace
+
+namespace {
+
+TEST(LoggedProcess, FollowsItsOwnProcessNeverAStranger) {
+    LOGGED_PROCESS followed;
+    PROCESS_INFO_STRUCT entry;
+    entry.pid = 500;
+    entry.start_time = 7000;
+    entry.cpu_share = 3.0;
+    entry.thread_count = 4;
+    follow_logged_process(followed, entry);
+    EXPECT_EQ(entry.cpu_share, 1.0) << "limited before it is logged and kept";
+    EXPECT_EQ(followed.last.thread_count, 4u);
+
+    entry.thread_count = 5; // same process, new figures
+    follow_logged_process(followed, entry);
+    EXPECT_EQ(followed.last.thread_count, 5u);
+
+    // The process ended and a later one got the id.
+    entry.start_time = 9000;
+    entry.thread_count = 60;
+    entry.cpu_share = 0.5;
+    std::strcpy(entry.name, "stranger");
+    follow_logged_process(followed, entry);
+    EXPECT_TRUE(followed.replaced);
+    EXPECT_EQ(entry.thread_count, 5u);
+    EXPECT_STREQ(entry.name, "");
+    EXPECT_EQ(entry.cpu_share, 1.0);
+    // ... for good, even if a record later carries an unknown start time.
+    entry.start_time = 0;
+    entry.thread_count = 61;
+    follow_logged_process(followed, entry);
+    EXPECT_EQ(entry.thread_count, 5u);
+
+    // Unknown start times never count as another process.
+    LOGGED_PROCESS unknown;
+    PROCESS_INFO_STRUCT e;
+    e.thread_count = 1;
+    follow_logged_process(unknown, e);
+    e.thread_count = 2;
+    follow_logged_process(unknown, e);
+    EXPECT_FALSE(unknown.replaced);
+    EXPECT_EQ(unknown.last.thread_count, 2u);
 }
 
 } // namespace
