@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -111,6 +112,7 @@ void Tglobalstat_form::refresh_stat_page() {
     fill->page = pages->currentIndex();
     fill->decimal_separator = QLocale().decimalPoint().toStdString();
     pending_ = fill;
+    applying_.reset();
     // The worker owns its share of the fill; a window closed meanwhile
     // simply never applies it.
     std::thread([fill, path = path_] {
@@ -127,11 +129,14 @@ void Tglobalstat_form::refresh_stat_page() {
 }
 
 void Tglobalstat_form::poll_fill() {
-    if (!pending_ || !pending_->done)
-        return;
-    const auto fill = std::move(pending_);
-    poll_->stop();
-    apply_fill(*fill);
+    if (pending_ && pending_->done) {
+        const auto fill = std::move(pending_);
+        apply_fill(*fill);
+    }
+    if (applying_)
+        fill_rows();
+    if (!pending_ && !applying_)
+        poll_->stop();
 }
 
 void Tglobalstat_form::apply_fill(FILL &fill) {
@@ -142,22 +147,34 @@ void Tglobalstat_form::apply_fill(FILL &fill) {
                 grid->set_cell(c, 1, QString());
             return;
         }
-        grid->setUpdatesEnabled(false);
         grid->set_row_count(static_cast<int>(fill.rows.size()) + 1);
-        int r = 1;
-        for (const auto &row : fill.rows) {
-            const std::string *texts[] = {&row.name, &row.time, &row.cpu, &row.ram,
-                                          &row.paged, &row.handles, &row.threads};
-            for (int c = 0; c < 7; ++c)
-                grid->set_cell(c, r, QString::fromUtf8(texts[c]->c_str()));
-            ++r;
-        }
-        grid->setUpdatesEnabled(true);
+        applying_ = std::make_shared<FILL>();
+        applying_->rows = std::move(fill.rows);
+        next_row_ = 0;
         return;
     }
     TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
     if (fill.page > all_tab && fill.page <= time_tab)
         charts[fill.page]->set_items(std::move(fill.items));
+}
+
+void Tglobalstat_form::fill_rows() {
+    // About 15 ms of work per part, so the window answers between parts.
+    constexpr std::size_t rows_per_part = 1000;
+    const auto &rows = applying_->rows;
+    const std::size_t end = std::min(rows.size(), next_row_ + rows_per_part);
+    grid->setUpdatesEnabled(false);
+    for (; next_row_ < end; ++next_row_) {
+        const STAT_ROW &row = rows[next_row_];
+        const std::string *texts[] = {&row.name, &row.time, &row.cpu, &row.ram,
+                                      &row.paged, &row.handles, &row.threads};
+        const int r = static_cast<int>(next_row_) + 1;
+        for (int c = 0; c < 7; ++c)
+            grid->set_cell(c, r, QString::fromUtf8(texts[c]->c_str()));
+    }
+    grid->setUpdatesEnabled(true);
+    if (next_row_ == rows.size())
+        applying_.reset();
 }
 
 TStatChart *Tglobalstat_form::active_chart() const {

@@ -4,7 +4,8 @@
 //
 // Every fill reads the file anew, on a worker thread, so the window stays
 // responsive while a large file is read; the page is filled on the GUI
-// thread when the read is done. Only the latest fill is applied.
+// thread when the read is done (a long table a part at a time). Only the
+// latest fill is applied.
 //
 // Threads: GUI thread only (the reading worker touches no widget).
 #pragma once
@@ -36,8 +37,8 @@ public:
 
     // Fills the active page from the file (the read runs on a worker).
     void refresh_stat_page();
-    // True while a fill's read has not been applied yet.
-    bool fill_pending() const { return pending_ != nullptr; }
+    // True until the latest fill is read and shown in full.
+    bool fill_pending() const { return pending_ != nullptr || applying_ != nullptr; }
 
     void pagesChange();
     void Button1Click(); // "<< Prev page" of the active chart
@@ -54,9 +55,12 @@ private:
     TStatChart *active_chart() const;
     void poll_fill();
     void apply_fill(FILL &fill);
+    void fill_rows(); // the next part of the "All" rows
 
     std::string path_;
-    std::shared_ptr<FILL> pending_;
+    std::shared_ptr<FILL> pending_;  // being read
+    std::shared_ptr<FILL> applying_; // "All" rows being written, a part per timer tick
+    std::size_t next_row_ = 0;
     QTimer *poll_ = nullptr;
 };
 
