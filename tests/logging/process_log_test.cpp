@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLocale>
 #include <QPushButton>
 
 #include <algorithm>
@@ -150,8 +151,11 @@ TEST_F(LoggingPage, LogsAChildOnceASecondUntilStopped) {
     logging_page_activated(start, stop, processes, pgrid);
     processes->setCurrentIndex(1);
     logfile->set_file_name(QString::fromStdString(path));
+    // A German user: the decimal comma, the colon between hours and minutes.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const auto t0 = std::chrono::steady_clock::now();
     click_start();
+    QLocale::setDefault(QLocale::c());
     ASSERT_TRUE(logging_active);
     EXPECT_FALSE(start->isEnabled());
     EXPECT_TRUE(stop->isEnabled());
@@ -180,8 +184,8 @@ TEST_F(LoggingPage, LogsAChildOnceASecondUntilStopped) {
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), n);
     EXPECT_EQ(bytes.find('\n'), std::string::npos);
     EXPECT_EQ(bytes.find('x'), std::string::npos) << "the old content is gone";
-    const std::regex line(R"(\d\d\.\d\d\.\d{4} \d\d.\d\d.\d\d )" + std::to_string(child.pid()) +
-                          R"( sleep CPU \d+.\d RAM \d+ Paged \d+ Handles \d+ Threads 1)");
+    const std::regex line(R"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d )" + std::to_string(child.pid()) +
+                          R"( sleep CPU \d+,\d RAM \d+ Paged \d+ Handles \d+ Threads 1)");
     std::size_t at = 0;
     for (long i = 0; i < n; ++i) {
         const std::size_t end = bytes.find('\0', at);
