@@ -39,7 +39,11 @@ TStatChart::TStatChart(bool percent_marks, QWidget *parent) : QChartView(parent)
     series_->attachAxis(axis_y_);
     setChart(c);
     setRenderHint(QPainter::Antialiasing);
+    // Dragging along the bars zooms into them (animated); a right click zooms out.
+    setRubberBand(QChartView::HorizontalRubberBand);
     connect(c, &QChart::plotAreaChanged, this, [this] { place_marks(); });
+    connect(axis_x_, &QBarCategoryAxis::rangeChanged, this, [this] { place_marks(); });
+    connect(axis_y_, &QValueAxis::rangeChanged, this, [this] { place_marks(); });
 
     prev_button = new QPushButton(QStringLiteral("<< Prev page"), this);
     prev_button->setGeometry(209, 164, 100, 25);
@@ -80,6 +84,7 @@ QStringList TStatChart::shown_labels() const { return axis_x_->categories(); }
 QStringList TStatChart::shown_marks() const { return mark_texts_; }
 
 void TStatChart::show_page() {
+    chart()->zoomReset();
     set_->remove(0, set_->count());
     axis_x_->clear();
     mark_texts_.clear();
@@ -106,6 +111,7 @@ void TStatChart::show_page() {
     axis_x_->append(labels);
     set_->append(values);
     axis_y_->setRange(0.0, top > 0.0 ? top * 1.15 : 1.0);
+    axis_y_->applyNiceNumbers();
     place_marks();
 }
 
@@ -118,6 +124,9 @@ void TStatChart::place_marks() {
     while (marks_.size() < static_cast<std::size_t>(mark_texts_.size())) {
         auto *item = new QGraphicsSimpleTextItem(c);
         item->setZValue(10);
+        QFont small = font();
+        small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1.0));
+        item->setFont(small);
         marks_.push_back(item);
     }
     for (int i = 0; i < mark_texts_.size(); ++i) {
@@ -126,5 +135,8 @@ void TStatChart::place_marks() {
         const QPointF top = c->mapToPosition(QPointF(i, set_->at(i)), series_);
         const QRectF box = item->boundingRect();
         item->setPos(top.x() - box.width() / 2, top.y() - box.height() - 2);
+        // A bar zoomed out of view keeps its mark out of view too.
+        const QRectF plot = c->plotArea();
+        item->setVisible(top.x() >= plot.left() && top.x() <= plot.right());
     }
 }
