@@ -2,6 +2,7 @@
 
 #include "common/flags.h"
 #include "common/options.h"
+#include "logging/logging_page.h"
 #include "monitor/tasks_page.h"
 #include "platform/hotkeys.h"
 #include "platform/messages.h"
@@ -312,6 +313,11 @@ void TTM::build_logging_page() {
     Button3 = new QPushButton(QStringLiteral(" Show stat"), GroupBox2);
     g2->addWidget(gllog, 0, 0);
     g2->addWidget(Button3, 0, 1);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    // A click (mouse release over the box, or the space key) has toggled it.
+    connect(gllog, &QCheckBox::clicked, this, [this] { gllogMouseUp(); });
     outer->addWidget(GroupBox1);
     outer->addWidget(GroupBox2);
     outer->addStretch(1);
@@ -508,32 +514,7 @@ void TTM::pagesChange() {
     } else if (page == sheet2) {
         task_timer->start();
     } else if (page == log) {
-        if (logging_active) {
-            Button1->setEnabled(false);
-            Button2->setEnabled(true);
-            log_processes->setEnabled(false);
-            return;
-        }
-        Button1->setEnabled(true);
-        Button2->setEnabled(false);
-        log_processes->setEnabled(true);
-        if (pgrid->cell(0, 1).isEmpty())
-            return;
-        // Each item starts with the PID, padded with blanks until it is at
-        // least 30 pixels wide in the label font, then the name. At least one
-        // blank always follows: the logger reads the PID up to the first
-        // blank, and a long PID in a wide font is 30 pixels by itself.
-        QFontMetrics fm(QApplication::font("QLabel"));
-        QStringList items;
-        for (int r = 1; r < pgrid->row_count(); ++r) {
-            QString text = pgrid->cell(0, r);
-            do
-                text += QLatin1Char(' ');
-            while (fm.horizontalAdvance(text) < 30);
-            items << text + pgrid->cell(1, r);
-        }
-        log_processes->clear();
-        log_processes->addItems(items);
+        logging_page_activated(Button1, Button2, log_processes, pgrid);
     }
 }
 

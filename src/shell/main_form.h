@@ -100,6 +100,11 @@ public:
     void N9Click();  // "Delete"
     void N10Click(); // "Delete and never add again"
     void N12Click(); // "Launch"
+    // Logging page (logging/logging_page.h).
+    void Button1Click(); // "Start logging"
+    void Button2Click(); // "Stop logging"
+    void Button3Click(); // " Show stat"
+    void gllogMouseUp(); // "Enable log" released
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);

@@ -5,6 +5,8 @@
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
 #include "common/flags.h"
+#include "logging/global_stat.h"
+#include "logging/process_log.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
 #include "monitor/process_table.h"
@@ -95,11 +97,8 @@ void rescue_hotkey(TTM *form, int) { form->N1Click(); }
 bool single_process_window_open() { return false; }
 void close_all_single_process_windows() {}
 
-void close_logger_thread() {}
-void stop_global_logging() {
-    global_stat_running = false;
-    wait_for_flag(global_stat_finished, true, 10000);
-}
+void close_logger_thread() { ::close_logger_thread(); }
+void stop_global_logging() { ::stop_global_logging(); }
 
 void show_settings(TTM *) { ::show_settings(); }
 void shutdown_command(TTM *form) { N14Click(form); }
