@@ -33,6 +33,39 @@ TEST(NamedLock, LivesInPrivateRuntimeFolderAndExcludesOtherHolders) {
     b.unlock();
 }
 
+TEST(NamedLock, NamesBelongToTheDisplayAndOnlyAHolderCountsAsBusy) {
+    EXPECT_EQ(platform::session_of_display(":0"), ":0");
+    EXPECT_EQ(platform::session_of_display(":0.1"), ":0");
+    EXPECT_EQ(platform::session_of_display("unix:3.0"), ":3");
+    EXPECT_EQ(platform::session_of_display("localhost:10.0"), "localhost:10");
+    EXPECT_EQ(platform::session_of_display(""), "");
+    EXPECT_EQ(platform::session_of_display(nullptr), "");
+
+    const char *saved = getenv("DISPLAY");
+    const std::string restore = saved ? saved : "";
+    setenv("DISPLAY", ":91", 1);
+    platform::named_lock first("seam session");
+    ASSERT_TRUE(first.try_lock());
+    platform::named_lock same("seam session");
+    EXPECT_FALSE(same.try_lock());
+    EXPECT_TRUE(same.busy());
+    setenv("DISPLAY", ":92.0", 1);
+    platform::named_lock other_display("seam session");
+    EXPECT_TRUE(other_display.try_lock()) << "a lock of another display must not exclude this one";
+    EXPECT_FALSE(other_display.busy());
+
+    // A lock whose file cannot be opened fails, but nobody holds it.
+    mkdir((platform::runtime_directory() + "/:92 seam unusable.lock").c_str(), 0700);
+    platform::named_lock unusable("seam unusable");
+    EXPECT_FALSE(unusable.valid());
+    EXPECT_FALSE(unusable.try_lock());
+    EXPECT_FALSE(unusable.busy());
+    if (saved)
+        setenv("DISPLAY", restore.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+}
+
 TEST(NamedLock, ChildProgramsDoNotInheritTheLock) {
     platform::named_lock held("seam_cloexec");
     ASSERT_TRUE(held.try_lock());
