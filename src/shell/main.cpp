@@ -1,5 +1,6 @@
 // Vorkel's entry point: one copy per user and executable name; a second
 // copy hands over to the running one and ends with code 1.
+#include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/system_info.h"
@@ -11,6 +12,9 @@
 #include <exception>
 
 int main(int argc, char **argv) {
+    // Programs Vorkel starts get the environment as it came, without what
+    // Vorkel sets for itself below.
+    platform::keep_received_environment();
     try {
         // 1, 2. The messages first, then the instance test, before any window.
         register_messages();
