@@ -33,7 +33,8 @@ int main(int argc, char **argv) {
             qputenv("QT_XCB_NO_MITSHM", "1");
         QApplication app(argc, argv);
         QApplication::setApplicationName(QString::fromLocal8Bit(default_title(platform::executable_path()).c_str()));
-        QApplication::setApplicationDisplayName(QStringLiteral("Vorkel"));
+        // No application display name: Qt would append it to every window's
+        // title (" — Vorkel"), and each window and box has its own caption.
         QApplication::setQuitOnLastWindowClosed(false);
         try {
             // 5.

@@ -332,6 +332,8 @@ void TTM::FormDestroy() {
 }
 
 void TTM::N1Click() {
+    if (exit_begun_)
+        return;
     if (!placement_restored_) {
         placement_restored_ = true;
         if (!FormPlacement1.restore(this)) {
@@ -381,8 +383,9 @@ void TTM::closeEvent(QCloseEvent *event) {
 }
 
 void TTM::N3Click() {
-    if (exit_requested)
+    if (exit_requested || exit_begun_)
         return;
+    exit_begun_ = true;
     // 1.
     update_list_timer->stop();
     // 2. The sampler finishes its cycle; no limit, it always does.
@@ -434,6 +437,8 @@ void TTM::main_window_proc(std::uint32_t message) {
 }
 
 void TTM::Dispatch_hotkey(int id) {
+    if (exit_begun_)
+        return;
     if (id == rescue_hotkey_id)
         hooks::rescue_hotkey(this, id);
 }

@@ -135,6 +135,7 @@ private:
     bool placement_restored_ = false;
     bool docking_ = false;
     bool closing_for_exit_ = false;
+    bool exit_begun_ = false; // "Exit" was chosen: nothing shows the window again
     bool destroyed_ = false;
     bool grid_sizes_loaded_ = false;
     int message_token_ = 0;

@@ -6,6 +6,7 @@
 #include "common/options.h"
 #include "shell/column_ini.h"
 #include "shell/data_paths.h"
+#include "shell/instance.h"
 #include "shell/main_form.h"
 #include "shell/settings.h"
 #include "support/test_env.h"
@@ -182,4 +183,18 @@ TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
     std::string ini = test_env::read_file(columns_file_path());
     EXPECT_NE(ini.find("x4=44\n"), std::string::npos) << ini;
     EXPECT_EQ(widths_from_ini(ini)[0], form->grid->col_width(0));
+}
+
+TEST_F(MainForm, NothingShowsTheWindowOnceExitHasBegun) {
+    register_messages();
+    build();
+    form->N3Click();
+    ASSERT_FALSE(form->isVisible());
+    form->main_window_proc(get_activate_msg()); // a second copy starting
+    EXPECT_FALSE(form->isVisible()) << "the activate message showed the window during exit";
+    form->Dispatch_hotkey(111); // the rescue hotkey
+    EXPECT_FALSE(form->isVisible()) << "the rescue hotkey showed the window during exit";
+    form->N1Click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(list_visible);
 }
