@@ -327,7 +327,8 @@ void TTM::FormDestroy() {
         return;
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
-    FormPlacement1.save(this);
+    if (shown_once_)
+        FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
 }
 
@@ -364,7 +365,8 @@ void TTM::closeEvent(QCloseEvent *event) {
     // 1. Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
         hooks::restore_priorities();
-    FormPlacement1.save(this);
+    if (shown_once_)
+        FormPlacement1.save(this);
     if (!exit_requested) {
         // 2. An ordinary close only hides the window; the program goes on in
         // the tray with its timers, threads and logging.
@@ -472,6 +474,7 @@ void TTM::resizeEvent(QResizeEvent *event) {
 }
 
 void TTM::showEvent(QShowEvent *event) {
+    shown_once_ = true;
     if (!grid_sizes_loaded_) {
         grid_sizes_loaded_ = true;
         // The grid keeps its own column sizes too; once its window exists

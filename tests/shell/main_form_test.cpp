@@ -9,6 +9,7 @@
 #include "shell/instance.h"
 #include "shell/main_form.h"
 #include "shell/settings.h"
+#include "platform/registry.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
 #include "toolkit/status_panel.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <map>
@@ -197,4 +199,24 @@ TEST_F(MainForm, NothingShowsTheWindowOnceExitHasBegun) {
     form->N1Click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(list_visible);
+}
+
+// A window never shown has no placement: storing its never-used (0,0)
+// would put the next first show in the corner instead of the centre.
+TEST_F(MainForm, PlacementIsStoredOnlyForAWindowThatWasShown) {
+    build();
+    const QString key = QStringLiteral("Software\\") + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    platform::open_user_key(key)->remove(QStringLiteral("TTM"));
+    QWidget probe;
+    form->N3Click(); // Exit without ever opening the window
+    form.reset();
+    EXPECT_FALSE(TFormPlacement(key, QStringLiteral("TTM")).restore(&probe)) << "a placement was stored";
+
+    exit_requested = false;
+    build();
+    form->N1Click();
+    ASSERT_TRUE(form->isVisible());
+    form->N3Click();
+    form.reset();
+    EXPECT_TRUE(TFormPlacement(key, QStringLiteral("TTM")).restore(&probe));
 }
