@@ -2,7 +2,13 @@
 #include "platform/linux/x11_pump.h"
 
 #include <atomic>
+#include <climits>
 #include <map>
+
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 namespace platform::x11 {
 
@@ -45,6 +51,21 @@ void close_display() {
         XCloseDisplay(g_display);
     g_display = nullptr;
     g_tried = false;
+}
+
+void set_client_identity(Display *d, Window w) {
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&pid), 1);
+    char host[HOST_NAME_MAX + 1] = {};
+    if (gethostname(host, sizeof host - 1) != 0 || !host[0])
+        return;
+    char *list[1] = {host};
+    XTextProperty text{};
+    if (XStringListToTextProperty(list, 1, &text)) {
+        XSetWMClientMachine(d, w, &text);
+        XFree(text.value);
+    }
 }
 
 error_trap::error_trap() : outer_(g_trap) {

@@ -28,6 +28,11 @@ Display *display();
 // Closes the connection (tests; the program keeps it to the end).
 void close_display();
 
+// Marks a window Vorkel creates itself (not through Qt) with the process
+// id (_NET_WM_PID) and the machine (WM_CLIENT_MACHINE), by which desktop
+// tools and trays tell whose window it is.
+void set_client_identity(Display *d, Window w);
+
 // Catches the X errors of the requests made while it lives.
 // failed() flushes the requests (XSync) and tells whether any failed.
 class error_trap {
