@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
 
@@ -219,4 +220,28 @@ TEST_F(MainForm, PlacementIsStoredOnlyForAWindowThatWasShown) {
     form->N3Click();
     form.reset();
     EXPECT_TRUE(TFormPlacement(key, QStringLiteral("TTM")).restore(&probe));
+}
+
+// At its first show the window is wide enough for the whole status bar;
+// the designed size stays the smallest it can be made.
+TEST_F(MainForm, DefaultWidthShowsAllThreeStatusPanels) {
+    build();
+    form->N1Click();
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->minimumSize(), QSize(232, 304));
+    for (TStatusPanel *panel : form->sb_panel) {
+        EXPECT_GE(panel->width(), panel->sizeHint().width());
+        const QPoint right = panel->mapTo(form.get(), QPoint(panel->width(), 0));
+        EXPECT_LE(right.x(), form->width()) << panel->text().toStdString() << " is cut off";
+    }
+    // What a screen reader reads is what the panels show.
+    form->cpu_timerTimer();
+    const char *start[3] = {"CPU usage ", "PHM ", "VM "};
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(form->sb_panel[i]);
+        ASSERT_NE(face, nullptr);
+        EXPECT_TRUE(face->text(QAccessible::Name).startsWith(QLatin1String(start[i])))
+            << face->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(face->text(QAccessible::Name), form->sb_panel[i]->text());
+    }
 }
