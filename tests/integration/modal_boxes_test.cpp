@@ -78,11 +78,14 @@ protected:
 
 } // namespace
 
-TEST_F(ModalBoxes, SettingsDialogShowsItsOwnCaption) {
+TEST_F(ModalBoxes, SettingsDialogShowsItsOwnCaptionAndExitEndsTheProgramFromIt) {
     tray_menu("Up Up Up Return"); // Exit, Shutdown, (separator), Settings
     std::optional<test_env::x_window> dialog;
     ASSERT_TRUE(wait_until([&] { return (dialog = shown_window(app, "Settings")).has_value(); }, 10s));
     EXPECT_EQ(net_wm_name(dialog->id), "Settings");
+
+    tray_menu("Up Return");
+    EXPECT_EQ(vorkel.wait(30s), 0) << "Exit with the settings dialog open did not end the program";
 }
 
 TEST_F(ModalBoxes, ExitWhileTheTooLongPathBoxIsOpenEndsTheProgram) {
