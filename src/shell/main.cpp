@@ -1,5 +1,6 @@
-// Vorkel's entry point: one copy per user and executable name; a second
-// copy hands over to the running one and ends with code 1.
+// Vorkel's entry point: one copy per desktop session (display) and
+// executable name; a second copy hands over to the running one and ends
+// with code 1.
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
