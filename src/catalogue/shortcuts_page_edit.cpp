@@ -1,6 +1,7 @@
 // The commands that add or remove Shortcuts rows and catalogue entries:
 // "Add new shortcut", "Delete", "Delete and never add again". Each holds
-// grid_busy and keeps discovery's timer off while it edits.
+// grid_busy and keeps discovery's timer off while it edits, and never
+// shows a dialog or a box while it holds them.
 #include "catalogue/shortcuts_page.h"
 
 #include "platform/message_box.h"
@@ -68,23 +69,27 @@ void TTM::N8Click() {
     const std::string path = choose_program_file(this);
     if (path.empty())
         return;
-    grid_edit edit(update_list_timer);
-    // A program catalogued already keeps its one row: a second row would
-    // show boxes that go stale as soon as the other row's change.
-    if (link_map_access(link_op::find, path) != link_map_access(link_op::end)) {
-        if (int row = row_of_path(grid, path))
-            grid->set_current_row(row);
-        return;
+    {
+        grid_edit edit(update_list_timer);
+        // A program catalogued already keeps its one row: a second row would
+        // show boxes that go stale as soon as the other row's change.
+        if (link_map_access(link_op::find, path) != link_map_access(link_op::end)) {
+            if (int row = row_of_path(grid, path))
+                grid->set_current_row(row);
+            return;
+        }
+        if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) != link_map_access(link_op::end)) {
+            link_map_access(link_op::save);
+            add_program_row(grid, path);
+            grid->set_current_row(grid->row_count() - 1);
+            return;
+        }
     }
-    if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) == link_map_access(link_op::end)) {
-        platform::message_box("The path is too long to be kept in the shortcut list:\n" +
-                                  path_display_text(path).toStdString(),
-                              "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
-        return;
-    }
-    link_map_access(link_op::save);
-    add_program_row(grid, path);
-    grid->set_current_row(grid->row_count() - 1);
+    // Shown only once grid_busy is free again: the box runs its own event
+    // loop, in which the tray menu's "Exit" waits for that flag.
+    platform::message_box("The path is too long to be kept in the shortcut list:\n" +
+                              path_display_text(path).toStdString(),
+                          "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
 }
 
 void TTM::N9Click() { delete_row(this, false); }

@@ -1,5 +1,7 @@
-// Vorkel's entry point: one copy per user and executable name; a second
-// copy hands over to the running one and ends with code 1.
+// Vorkel's entry point: one copy per desktop session (display) and
+// executable name; a second copy hands over to the running one and ends
+// with code 1.
+#include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/system_info.h"
@@ -11,6 +13,9 @@
 #include <exception>
 
 int main(int argc, char **argv) {
+    // Programs Vorkel starts get the environment as it came, without what
+    // Vorkel sets for itself below.
+    platform::keep_received_environment();
     try {
         // 1, 2. The messages first, then the instance test, before any window.
         register_messages();
@@ -29,7 +34,8 @@ int main(int argc, char **argv) {
             qputenv("QT_XCB_NO_MITSHM", "1");
         QApplication app(argc, argv);
         QApplication::setApplicationName(QString::fromLocal8Bit(default_title(platform::executable_path()).c_str()));
-        QApplication::setApplicationDisplayName(QStringLiteral("Vorkel"));
+        // No application display name: Qt would append it to every window's
+        // title (" — Vorkel"), and each window and box has its own caption.
         QApplication::setQuitOnLastWindowClosed(false);
         try {
             // 5.

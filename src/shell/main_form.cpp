@@ -207,6 +207,10 @@ void TTM::build_components() {
         sb_panel[i] = new TStatusPanel(design_width[i], QLatin1String(sample[i]), sb);
         sb->addWidget(sb_panel[i]);
     }
+    // The window starts wide enough for the whole status bar (the desktop
+    // font may need more than the design width); the design size stays
+    // its minimum.
+    resize(std::max(width(), sb->sizeHint().width()), height());
 
     update_list_timer = new QTimer(this);
     update_list_timer->setInterval(10000);
@@ -333,11 +337,14 @@ void TTM::FormDestroy() {
         return;
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
-    FormPlacement1.save(this);
+    if (shown_once_)
+        FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
 }
 
 void TTM::N1Click() {
+    if (exit_begun_)
+        return;
     if (!placement_restored_) {
         placement_restored_ = true;
         if (!FormPlacement1.restore(this)) {
@@ -368,7 +375,8 @@ void TTM::closeEvent(QCloseEvent *event) {
     // 1. Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
         hooks::restore_priorities();
-    FormPlacement1.save(this);
+    if (shown_once_)
+        FormPlacement1.save(this);
     if (!exit_requested) {
         // 2. An ordinary close only hides the window; the program goes on in
         // the tray with its timers, threads and logging.
@@ -387,8 +395,9 @@ void TTM::closeEvent(QCloseEvent *event) {
 }
 
 void TTM::N3Click() {
-    if (exit_requested)
+    if (exit_requested || exit_begun_)
         return;
+    exit_begun_ = true;
     // 1.
     update_list_timer->stop();
     // 2. The sampler finishes its cycle; no limit, it always does.
@@ -440,6 +449,8 @@ void TTM::main_window_proc(std::uint32_t message) {
 }
 
 void TTM::Dispatch_hotkey(int id) {
+    if (exit_begun_)
+        return;
     if (id == rescue_hotkey_id)
         hooks::rescue_hotkey(this, id);
 }
@@ -473,6 +484,7 @@ void TTM::resizeEvent(QResizeEvent *event) {
 }
 
 void TTM::showEvent(QShowEvent *event) {
+    shown_once_ = true;
     if (!grid_sizes_loaded_) {
         grid_sizes_loaded_ = true;
         // The grid keeps its own column sizes too; once its window exists

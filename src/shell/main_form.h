@@ -140,6 +140,8 @@ private:
     bool placement_restored_ = false;
     bool docking_ = false;
     bool closing_for_exit_ = false;
+    bool exit_begun_ = false; // "Exit" was chosen: nothing shows the window again
+    bool shown_once_ = false; // only a window that was shown has a placement to keep
     bool destroyed_ = false;
     bool grid_sizes_loaded_ = false;
     int message_token_ = 0;

@@ -12,8 +12,10 @@
 #include <sstream>
 #include <vector>
 
-#include <X11/Xlib.h>
+#include <unistd.h>
+
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 using namespace std::chrono_literals;
@@ -34,7 +36,76 @@ protected:
     test_env::child_process p;
 };
 
+// A window's _NET_WM_PID (-1 when it has none) and WM_CLIENT_MACHINE.
+struct CLIENT_IDENTITY {
+    long pid = -1;
+    std::string machine;
+};
+CLIENT_IDENTITY identity_of(unsigned long window) {
+    CLIENT_IDENTITY out;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return out;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success && data) {
+        if (count == 1 && format == 32)
+            out.pid = *reinterpret_cast<long *>(data);
+        XFree(data);
+    }
+    XTextProperty text{};
+    if (XGetWMClientMachine(d, window, &text) && text.value) {
+        out.machine.assign(reinterpret_cast<char *>(text.value), text.nitems);
+        XFree(text.value);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+
+// The top-level windows named name (mapped or not).
+std::vector<unsigned long> top_level_windows_named(const std::string &name) {
+    std::vector<unsigned long> out;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return out;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n; ++i) {
+            char *wname = nullptr;
+            if (XFetchName(d, children[i], &wname) && wname) {
+                if (name == wname)
+                    out.push_back(children[i]);
+                XFree(wname);
+            }
+        }
+        if (children)
+            XFree(children);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+
 } // namespace
+
+TEST_F(TrayIcon, OwnWindowsTellTheirProcessAndMachine) {
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    auto icon = app.tray_icon();
+    ASSERT_TRUE(icon);
+    CLIENT_IDENTITY id = identity_of(icon->id);
+    EXPECT_EQ(id.pid, static_cast<long>(p.pid())) << "tray icon window";
+    EXPECT_EQ(id.machine, host) << "tray icon window";
+
+    const auto receivers = top_level_windows_named("Vorkel message window");
+    ASSERT_EQ(receivers.size(), 1u);
+    id = identity_of(receivers[0]);
+    EXPECT_EQ(id.pid, static_cast<long>(p.pid())) << "message window";
+    EXPECT_EQ(id.machine, host) << "message window";
+}
 
 TEST_F(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
     auto icon = app.tray_icon();

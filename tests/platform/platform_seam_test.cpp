@@ -4,7 +4,10 @@
 #include "platform/hotkeys.h"
 #include "platform/named_lock.h"
 #include "platform/system_info.h"
+#include "support/qt_app.h"
 #include "support/test_env.h"
+
+#include <QGuiApplication>
 
 #include "platform/linux/x11_connection.h"
 #include <X11/keysym.h>
@@ -28,6 +31,39 @@ TEST(NamedLock, LivesInPrivateRuntimeFolderAndExcludesOtherHolders) {
     a.unlock();
     EXPECT_TRUE(b.try_lock());
     b.unlock();
+}
+
+TEST(NamedLock, NamesBelongToTheDisplayAndOnlyAHolderCountsAsBusy) {
+    EXPECT_EQ(platform::session_of_display(":0"), ":0");
+    EXPECT_EQ(platform::session_of_display(":0.1"), ":0");
+    EXPECT_EQ(platform::session_of_display("unix:3.0"), ":3");
+    EXPECT_EQ(platform::session_of_display("localhost:10.0"), "localhost:10");
+    EXPECT_EQ(platform::session_of_display(""), "");
+    EXPECT_EQ(platform::session_of_display(nullptr), "");
+
+    const char *saved = getenv("DISPLAY");
+    const std::string restore = saved ? saved : "";
+    setenv("DISPLAY", ":91", 1);
+    platform::named_lock first("seam session");
+    ASSERT_TRUE(first.try_lock());
+    platform::named_lock same("seam session");
+    EXPECT_FALSE(same.try_lock());
+    EXPECT_TRUE(same.busy());
+    setenv("DISPLAY", ":92.0", 1);
+    platform::named_lock other_display("seam session");
+    EXPECT_TRUE(other_display.try_lock()) << "a lock of another display must not exclude this one";
+    EXPECT_FALSE(other_display.busy());
+
+    // A lock whose file cannot be opened fails, but nobody holds it.
+    mkdir((platform::runtime_directory() + "/:92 seam unusable.lock").c_str(), 0700);
+    platform::named_lock unusable("seam unusable");
+    EXPECT_FALSE(unusable.valid());
+    EXPECT_FALSE(unusable.try_lock());
+    EXPECT_FALSE(unusable.busy());
+    if (saved)
+        setenv("DISPLAY", restore.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
 
 TEST(NamedLock, ChildProgramsDoNotInheritTheLock) {
@@ -76,4 +112,34 @@ TEST(Hotkeys, GrabTakenOnceAndRefusedWhenAnotherClientHoldsIt) {
     XCloseDisplay(other);
     // Let go of the server before it stops with the session.
     platform::x11::close_display();
+}
+
+// As in the program: Vorkel's connection opens first, then QApplication
+// starts on the xcb platform, whose plugin sets its own Xlib error handler
+// for the whole process. A key held by another client is still reported.
+TEST(Hotkeys, ConflictIsSeenUnderTheXcbPlatformOfARunningApplication) {
+    if (QGuiApplication::instance())
+        GTEST_SKIP() << "needs a process of its own";
+    // The display outlives the application, which is never deleted.
+    static test_env::x_session x(false);
+    ASSERT_TRUE(x.ok());
+    platform::x11::close_display();
+    ASSERT_NE(platform::x11::display(), nullptr);
+    unsetenv("QT_QPA_PLATFORM");
+    ensure_qt_application(false);
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+
+    Display *other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    KeyCode code = XKeysymToKeycode(other, XK_F7);
+    XGrabKey(other, code, ControlMask | ShiftMask, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+    EXPECT_FALSE(platform::register_hotkey(7, platform::MOD_CONTROL | platform::MOD_SHIFT, 0x76))
+        << "a key another client holds was reported as ours";
+    XCloseDisplay(other);
+
+    // Once the other client is gone the same key can be had, and an error
+    // of Qt's own connection still reaches Qt's handler (no crash, no exit).
+    EXPECT_TRUE(platform::register_hotkey(7, platform::MOD_CONTROL | platform::MOD_SHIFT, 0x76));
+    EXPECT_TRUE(platform::unregister_hotkey(7));
 }

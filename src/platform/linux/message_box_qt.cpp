@@ -38,7 +38,10 @@ int message_box(const std::string &text, const std::string &caption, unsigned fl
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    box.exec();
+    // Only a click on OK (or Enter on it) is an OK: the box also ends when
+    // the program quits while it is open.
+    return box.clickedButton() && box.clickedButton() == box.button(QMessageBox::Ok) ? IDOK : IDCANCEL;
 }
 
 } // namespace platform

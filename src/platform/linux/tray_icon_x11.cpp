@@ -297,6 +297,7 @@ void create_window(Display *d, VisualID wanted) {
     hint.res_class = const_cast<char *>(gui.app_name.c_str());
     XSetClassHint(d, w, &hint);
     request_side(d, w, initial_side);
+    x11::set_client_identity(d, w);
     const long info[2] = {0, xembed_mapped}; // XEmbed version 0, map me when embedded
     XChangeProperty(d, w, gui.xembed_info, gui.xembed_info, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(info), 2);
