@@ -317,3 +317,53 @@ TEST(ProcFileReader, EachReadIsFreshAndWhole) {
     PROC_FILE_READER missing("/proc/no-such-file");
     EXPECT_EQ(missing.read(a, sizeof a), -1);
 }
+
+namespace {
+
+// /proc/stat of a 256-processor machine: about 15 KB of cpu lines, then
+// the rest. CPU i has idle 1000 + i and iowait 7.
+std::string many_cpu_stat_text() {
+    std::string text = "cpu  123456789 2345 3456789 99999999 777 0 88888 0 0 0\n";
+    for (int i = 0; i < 256; ++i)
+        text += "cpu" + std::to_string(i) + " 4823741 1234 987654 " + std::to_string(1000 + i) +
+                " 7 0 34567 0 0 0\n";
+    text += "intr 123456 1 2 3 4 5 6 7 8 9\nctxt 987654321\nbtime 1700000000\nprocesses 12345\n";
+    return text;
+}
+
+} // namespace
+
+TEST(ProcParse, ProcStatOfManyProcessorsIsReadWhole) {
+    const std::string text = many_cpu_stat_text();
+    ASSERT_GT(text.size(), 8192u);
+    char name[] = "/tmp/proc_stat_text.XXXXXX";
+    const int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+
+    PROC_FILE_READER reader(name);
+    std::vector<char> buffer(64); // grows as the text needs
+    const long n = reader.read_all(buffer);
+    unlink(name);
+    ASSERT_EQ(n, static_cast<long>(text.size()));
+    std::uint64_t total = 0, per[1024] = {};
+    std::size_t cpus = 0;
+    ASSERT_TRUE(parse_proc_stat_idle(std::string_view(buffer.data(), static_cast<std::size_t>(n)), total,
+                                     per, 1024, cpus));
+    ASSERT_EQ(cpus, 256u);
+    for (std::size_t i = 0; i < cpus; ++i)
+        EXPECT_EQ(per[i], 1007u + i) << "cpu" << i;
+}
+
+TEST(ProcParse, ProcStatCutInsideTheProcessorLinesIsRefused) {
+    // Cut where a fixed 8 KB read ended: the cut line's idle figure is
+    // short (a busy processor) and the later processors are missing.
+    const std::string text = many_cpu_stat_text();
+    std::uint64_t total = 0, per[1024] = {};
+    std::size_t cpus = 0;
+    EXPECT_FALSE(parse_proc_stat_idle(std::string_view(text).substr(0, 8191), total, per, 1024, cpus));
+    // Cut at a line's end: the processors after it would vanish.
+    const std::size_t line_end = text.rfind('\n', 8191) + 1;
+    EXPECT_FALSE(parse_proc_stat_idle(std::string_view(text).substr(0, line_end), total, per, 1024, cpus));
+}

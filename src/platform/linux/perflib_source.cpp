@@ -72,11 +72,15 @@ std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
 bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
     // Read ten times a second by the sampler; one reader per thread, so
     // no caller ever shares a descriptor.
+    // The whole text: a machine with over a hundred processors has more
+    // than 8 KB of cpu lines. The buffer is kept, so it grows only once.
     thread_local PROC_FILE_READER proc_stat("/proc/stat");
-    char text[8192]; // the cpu lines come first; the tail may be cut
-    if (proc_stat.read(text, sizeof text) < 0)
+    thread_local std::vector<char> text(16384);
+    const long n = proc_stat.read_all(text);
+    if (n < 0)
         return false;
-    return parse_proc_stat_idle(text, total, per_cpu, max_cpus, count);
+    return parse_proc_stat_idle(std::string_view(text.data(), static_cast<std::size_t>(n)), total,
+                                per_cpu, max_cpus, count);
 }
 
 } // namespace

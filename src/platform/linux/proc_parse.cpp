@@ -129,9 +129,16 @@ bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
     bool have_total = false;
     std::size_t line = 0;
     std::string_view l;
-    while (next_line(text, line, l)) {
+    for (;;) {
+        // The cpu lines come first and other lines always follow them: a
+        // text that ends among the cpu lines was cut, and a cut line would
+        // read as a busy processor while the ones after it vanish.
+        if (!next_line(text, line, l) || line > text.size()) {
+            cpu_count = 0;
+            return false;
+        }
         if (!l.starts_with("cpu"))
-            break; // the cpu lines come first; the rest is not needed
+            break; // the rest is not needed
         std::size_t pos = 3;
         const bool summary = pos < l.size() && l[pos] == ' ';
         if (!summary && !skip_field(l, pos)) // the number after "cpu"
