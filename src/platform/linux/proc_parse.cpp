@@ -58,7 +58,7 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
     out.comm = text.substr(open + 1, close - open - 1);
     std::size_t pos = close + 1;
     // Fields after the name start at field 3 (state); flags is field 9,
-    // utime 14, stime 15, num_threads 20.
+    // utime 14, stime 15, num_threads 20, starttime 22.
     for (int field = 3; field < 9; ++field)
         if (!skip_field(text, pos))
             return false;
@@ -72,7 +72,8 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
     for (int field = 16; field < 20; ++field)
         if (!skip_field(text, pos))
             return false;
-    return next_number(text, pos, out.num_threads);
+    return next_number(text, pos, out.num_threads) && skip_field(text, pos) &&
+           next_number(text, pos, out.start_time);
 }
 
 namespace {

@@ -17,6 +17,7 @@ struct PROC_PID_STAT {
     std::uint64_t stime = 0;
     std::uint64_t num_threads = 0;
     std::uint64_t flags = 0; // the kernel's PF_* bits
+    std::uint64_t start_time = 0; // since boot, on the clock that counts suspend (CLOCK_BOOTTIME)
     bool kernel_thread() const { return flags & 0x00200000; } // PF_KTHREAD
 };
 bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out);
