@@ -87,7 +87,8 @@ void bare_proc_reads(benchmark::State &state) {
             const ssize_t n = read(fd, stat_text, sizeof stat_text - 1);
             close(fd);
             platform::PROC_PID_STAT stat;
-            if (n > 0 && platform::parse_pid_stat(std::string_view(stat_text, static_cast<std::size_t>(n)), stat) &&
+            if (n > 0 &&
+                platform::parse_pid_stat(std::string_view(stat_text, static_cast<std::size_t>(n)), stat) &&
                 !stat.kernel_thread()) {
                 fd = openat(dir, memory_file, O_RDONLY | O_CLOEXEC);
                 benchmark::DoNotOptimize(read(fd, memory_text, sizeof memory_text));

@@ -88,7 +88,8 @@ public:
                 ws_offset = c.offset;
         });
         for (std::uint32_t i = 0; i < processes; ++i) {
-            if (!(i == 0 ? perf_first_instance(block, object, instance) : perf_next_instance(block, instance)))
+            if (!(i == 0 ? perf_first_instance(block, object, instance)
+                         : perf_next_instance(block, instance)))
                 std::abort();
             if (i % 3 == 0)
                 busy.push_back({instance.counter_block + cpu_offset, 10000ull * (i % 97 + 1)});

@@ -115,8 +115,9 @@ TEST(ApplyProcessBlock, ReusedIdIsANewProcessWithAFreshBaseline) {
     PROCESS_MAP m = table_with({10, 11});
     SAMPLE_CLOCK clock;
     auto block = [&](std::uint64_t t, std::uint64_t cpu10, std::uint64_t start10, std::uint64_t cpu11) {
-        return process_block({{"p", 10, cpu10, 0, 0, 0, 1}, {"q", 11, cpu11, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
-                             t, {start10, old_start, 0});
+        return process_block(
+            {{"p", 10, cpu10, 0, 0, 0, 1}, {"q", 11, cpu11, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}}, t,
+            {start10, old_start, 0});
     };
     ASSERT_TRUE(apply_process_block(block(base_time, 50000000, old_start, 1000), idx, m, clock));
     EXPECT_EQ(m[10].start_time, old_start);
@@ -134,7 +135,8 @@ TEST(ApplyProcessBlock, ReusedIdIsANewProcessWithAFreshBaseline) {
     EXPECT_DOUBLE_EQ(m[10].cpu_share, 0.5);
     // Reused by a process that has used more time than the old one: the
     // start time alone tells it.
-    ASSERT_TRUE(apply_process_block(block(base_time + 4 * second, 90000000, new_start + 1, 5000), idx, m, clock));
+    ASSERT_TRUE(
+        apply_process_block(block(base_time + 4 * second, 90000000, new_start + 1, 5000), idx, m, clock));
     EXPECT_EQ(m[10].cpu_share, 0.0);
     EXPECT_EQ(m[10].start_time, new_start + 1);
 }
