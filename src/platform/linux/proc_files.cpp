@@ -168,4 +168,18 @@ long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {
     return -1;
 }
 
+long PROC_FILE_READER::read_all(std::vector<char> &buffer) {
+    // Far above any /proc text read this way; a file that keeps filling
+    // the buffer beyond it is not one.
+    constexpr std::size_t max_size = 64u << 20;
+    if (buffer.size() < 4096)
+        buffer.resize(4096);
+    for (;;) {
+        const long n = read(buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) + 1 < buffer.size() || buffer.size() >= max_size)
+            return n;
+        buffer.resize(buffer.size() * 2); // filled to the brim: there may be more
+    }
+}
+
 } // namespace platform

@@ -33,6 +33,10 @@ public:
     PROC_FILE_READER &operator=(const PROC_FILE_READER &) = delete;
     // As read_proc_file.
     long read(char *buffer, std::size_t capacity);
+    // The whole text, however long: buffer grows (doubling, kept for the
+    // next call) until one read leaves room to spare. NUL-terminated;
+    // returns the byte count, or -1 as read.
+    long read_all(std::vector<char> &buffer);
 
 private:
     const char *path_;
