@@ -23,4 +23,9 @@ namespace platform {
 // executable), ENOTDIR/ENOENT (working folder unusable), or a fork error.
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory);
 
+// The file start_detached would run for argv0: argv0 itself when it holds
+// a '/' (a relative one taken from the current folder), else the first
+// executable file of that name in $PATH. Empty when there is none.
+std::string find_program(const std::string &argv0);
+
 } // namespace platform

@@ -263,6 +263,7 @@ void TTM::build_menus() {
     N27->setVisible(false);
     N28->setVisible(false);
     connect(N28, &QAction::triggered, this, &TTM::N28Click);
+    connect(N13, &QAction::triggered, this, &TTM::N13Click);
     grid->set_popup_menu(PopupMenu2);
 
     PopupMenu3 = new QMenu(this);
@@ -320,6 +321,8 @@ void TTM::build_logging_page() {
 void TTM::FormCreate() {
     platform::set_hotkey_handler([this](int id) { Dispatch_hotkey(id); });
     platform::register_hotkey(rescue_hotkey_id, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK);
+    // After the rescue key, which therefore always wins over an entry.
+    hooks::start_program_hotkeys(this);
 }
 
 void TTM::FormDestroy() {
@@ -327,6 +330,7 @@ void TTM::FormDestroy() {
         return;
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
+    hooks::stop_program_hotkeys();
     FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
 }
@@ -436,6 +440,8 @@ void TTM::main_window_proc(std::uint32_t message) {
 void TTM::Dispatch_hotkey(int id) {
     if (id == rescue_hotkey_id)
         hooks::rescue_hotkey(this, id);
+    else
+        hooks::program_hotkey(this, id);
 }
 
 void TTM::dock_if_needed() {

@@ -100,6 +100,7 @@ public:
     void N9Click();  // "Delete"
     void N10Click(); // "Delete and never add again"
     void N12Click(); // "Launch"
+    void N13Click(); // "Hotkeys"
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);
