@@ -46,7 +46,7 @@ std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std:
         entry.exec.empty())
         return std::nullopt;
     const auto word = static_cast<std::uint16_t>(entry.hotkey);
-    if (platform::keysym_for_virtual_key(word & 0xff) == 0)
+    if (platform::keysym_for_virtual_key(word & 0xff) == 0 || platform::find_program(entry.exec[0]).empty())
         return std::nullopt;
     if (!hotkey_word_usable(word)) {
         if (unusable)
@@ -136,38 +136,36 @@ void Thotkey_watch::rescan() {
         return;
     }
 
-    std::map<std::string, HOTKEY_ENTRY_STRUCT> wanted;
-    for (auto &e : found)
-        wanted.emplace(e.file, std::move(e)); // the same file twice: the first stays
+    // The same file twice (a folder given twice): the first stays.
+    std::map<std::string, const HOTKEY_ENTRY_STRUCT *> wanted;
+    for (const auto &e : found)
+        wanted.emplace(e.file, &e);
     std::set<std::pair<std::string, std::uint16_t>> still_reported;
 
     // Release the keys of entries that are gone or have another word now.
     for (auto it = grabs_.begin(); it != grabs_.end();) {
         auto w = wanted.find(it->first);
-        if (w == wanted.end() || w->second.word != it->second.entry.word) {
+        if (w == wanted.end() || w->second->word != it->second.entry.word) {
             platform::unregister_hotkey(it->second.id);
             it = grabs_.erase(it);
         } else {
-            it->second.entry = std::move(w->second); // the command may have changed
-            wanted.erase(w);
+            it->second.entry = *w->second; // the command may have changed
             ++it;
         }
     }
     // Take the new ones, in folder order.
-    for (auto &e : found) {
+    for (const auto &e : found) {
         auto w = wanted.find(e.file);
-        if (w == wanted.end() || grabs_.count(e.file))
+        if (w == wanted.end() || w->second != &e || grabs_.count(e.file))
             continue;
-        HOTKEY_ENTRY_STRUCT entry = std::move(w->second);
-        wanted.erase(w);
         const int id = next_id_++;
-        if (platform::register_hotkey(id, hotkey_platform_modifiers(entry.word), entry.word & 0xffu)) {
-            grabs_[entry.file] = GRAB{id, std::move(entry)};
+        if (platform::register_hotkey(id, hotkey_platform_modifiers(e.word), e.word & 0xffu)) {
+            grabs_[e.file] = GRAB{id, e};
             continue;
         }
-        auto key = std::make_pair(entry.file, entry.word);
+        auto key = std::make_pair(e.file, e.word);
         if (!reported_.count(key))
-            say("hotkey " + hotkey_word_name(entry.word) + " of " + entry.file +
+            say("hotkey " + hotkey_word_name(e.word) + " of " + e.file +
                 " is held by another program or entry; it is not taken");
         still_reported.insert(key);
     }

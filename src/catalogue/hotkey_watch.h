@@ -37,7 +37,8 @@ struct HOTKEY_ENTRY_STRUCT {
 };
 
 // The entry of file whose text is text, when it is an application entry
-// (not Hidden) with a usable word and an Exec line that splits. unusable,
+// (not Hidden) with a usable word for a key the system knows and an Exec
+// line that splits and names a program that exists. unusable,
 // when given, receives a word that is there but not usable (a bare letter),
 // else 0.
 std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std::string_view text,

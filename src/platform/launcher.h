@@ -25,7 +25,8 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
 
 // The file start_detached would run for argv0: argv0 itself when it holds
 // a '/' (a relative one taken from the current folder), else the first
-// executable file of that name in $PATH. Empty when there is none.
+// executable file of that name in $PATH. Empty when that is no executable
+// file.
 std::string find_program(const std::string &argv0);
 
 } // namespace platform

@@ -169,7 +169,7 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
 std::string find_program(const std::string &argv0) {
     int error = 0;
     std::string file = resolve_program(argv0, error);
-    return error ? std::string() : file;
+    return error || !executable_file(file) ? std::string() : file;
 }
 
 } // namespace platform
