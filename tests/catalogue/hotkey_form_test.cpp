@@ -113,8 +113,9 @@ protected:
     DESKTOP_ENTRY_STRUCT entry_of(const std::string &program) {
         DESKTOP_ENTRY_STRUCT e;
         const std::string link = programs_link_name(program);
-        if (test_env::file_exists(link))
+        if (test_env::file_exists(link)) {
             EXPECT_TRUE(parse_desktop_entry(test_env::read_file(link), e));
+        }
         return e;
     }
     // Runs the Hotkeys command on a grid whose current row shows program.
