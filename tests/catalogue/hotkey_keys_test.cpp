@@ -6,25 +6,13 @@
 #include <QtCore/qnamespace.h>
 
 TEST(HotkeyKeys, QtKeysMapToVirtualKeyCodes) {
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_A, false), 0x41u);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Z, false), 0x5Au);
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_E, true), 0x45u);
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_5, false), 0x35u) << "main row";
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_5, true), 0x65u) << "keypad";
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_0, true), 0x60u);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Asterisk, true), 0x6Au);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Plus, true), 0x6Bu);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Minus, true), 0x6Du);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Period, true), 0x6Eu);
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Slash, true), 0x6Fu);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Minus, false), 0xBDu);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_F1, false), 0x70u);
+    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Slash, false), 0xBFu);
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_F12, false), 0x7Bu);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Escape, false), VK_ESCAPE_KEY);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Shift, false), VK_SHIFT_KEY);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Control, false), VK_CONTROL_KEY);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Alt, false), VK_ALT_KEY);
-    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Backspace, false), 0x08u);
+    EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_AltGr, false), VK_ALT_KEY);
     EXPECT_EQ(virtual_key_of_qt_key(Qt::Key_Eacute, false), 0u);
 }
 

@@ -81,16 +81,6 @@ TEST(HotkeyEntries, BadEntriesAreSkippedAndTheGoodOnesRead) {
     EXPECT_EQ(unusable[0], std::make_pair(apps + "/bare.desktop", std::uint16_t{0x0045}));
 }
 
-TEST(HotkeyEntries, TwoThousandEntriesAreAllRead) {
-    const std::string apps = test_env::make_temp_dir("many");
-    for (int i = 0; i < 2000; ++i)
-        test_env::write_file(apps + "/e" + std::to_string(i) + ".desktop",
-                             entry_text(i % 2 ? "0x0645" : "", "/bin/true --n " + std::to_string(i)));
-    auto found = scan_hotkey_entries({apps});
-    ASSERT_EQ(found.size(), 1000u);
-    EXPECT_EQ(found.front().argv, (ARGS{"/bin/true", "--n", "1"}));
-}
-
 namespace {
 
 // A watch on a virtual X display (Vorkel's own X connection; Qt itself is
