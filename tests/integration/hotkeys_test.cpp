@@ -4,6 +4,7 @@
 // NumLock on), releases the key of a deleted entry and reports a key it
 // cannot take on standard error.
 #include "support/qt_app.h"
+#include "catalogue/catalogue_file.h"
 #include "catalogue/desktop_entry.h"
 #include "catalogue/hotkey_form.h"
 #include "catalogue/hotkey_links.h"
@@ -227,4 +228,45 @@ TEST_F(ProgramHotkeys, AKeyHeldByAnotherClientIsReportedAndTheOthersStillWork) {
     EXPECT_TRUE(press_starts("ctrl+alt+j", marker)) << "the other entry must still work";
     EXPECT_TRUE(p.running());
     platform::unregister_hotkey(98);
+}
+
+TEST_F(ProgramHotkeys, HotkeysCommandOfTheRealProgramWritesTheEntryAndTheKeyStartsIt) {
+    const std::string marker = folders.root + "/started";
+    const std::string program = marker_script(folders.root + "/bin/my tool", marker);
+    std::filesystem::create_directories(app.data_dir());
+    ::chmod(app.data_dir().c_str(), 0700);
+    LINK_MAP catalogue;
+    catalogue.emplace(program, LINK_PROPERTIES_STRUCT{});
+    write_catalogue(app.data_dir() + "/vorkel.dat", catalogue);
+
+    auto p = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
+    xdotool("key ctrl+shift+BackSpace");
+    ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); })) << "the window did not show";
+    const std::string w = std::to_string(app.main_window()->id);
+    // The "Shortcuts" tab, then a right click on the grid's first row.
+    xdotool("mousemove --sync --window " + w + " 30 12 click 1");
+    xdotool("mousemove --sync --window " + w + " 60 58 click 3");
+    xdotool("key Down Down Down Return");
+    std::string dialog;
+    ASSERT_TRUE(wait_until([&] { return !(dialog = xdotool("search --onlyvisible --name '^Hotkeys$'")).empty(); }))
+        << "the Hotkeys dialog did not show";
+    xdotool("windowactivate --sync " + dialog.substr(0, dialog.find('\n')));
+    xdotool("keydown ctrl alt");
+    // The boxes follow the keyboard at the dialog's next 10 ms tick, which
+    // must come between the modifiers and the key; nothing outside the
+    // program can see that tick, so the test gives it fifty ticks' time.
+    wait_until([] { return false; }, 500ms);
+    xdotool("key e");
+    xdotool("keyup ctrl alt");
+    xdotool("key space"); // "Set" has the focus
+
+    const std::string link = folders.apps() + "/my tool.desktop";
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(link); })) << "no entry written";
+    DESKTOP_ENTRY_STRUCT e;
+    ASSERT_TRUE(parse_desktop_entry(test_env::read_file(link), e));
+    EXPECT_EQ(e.hotkey, 0x0645);
+    EXPECT_EQ(e.exec, std::vector<std::string>{program});
+    EXPECT_TRUE(press_starts("ctrl+alt+e", marker)) << "Ctrl+Alt+E did not start the program";
+    EXPECT_TRUE(p.running());
 }
