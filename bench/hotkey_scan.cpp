@@ -22,8 +22,8 @@ namespace {
 
 std::string make_folder(bool with_words) {
     namespace fs = std::filesystem;
-    std::string folder = (fs::temp_directory_path() / ("vorkel-bench-" + std::to_string(::getpid()) +
-                                                        (with_words ? "-words" : "-plain")))
+    std::string folder = (fs::temp_directory_path() /
+                          ("vorkel-bench-" + std::to_string(::getpid()) + (with_words ? "-words" : "-plain")))
                              .string();
     fs::remove_all(folder);
     fs::create_directories(folder);

@@ -103,7 +103,8 @@ bool Thotkey_form::FormKeyDown(unsigned k, bool auto_repeat) {
 void Thotkey_form::Button1Click() {
     const QString text = Edit1->text();
     const unsigned key = text.isEmpty() ? 0 : static_cast<unsigned char>(text.at(0).toLatin1());
-    hotkey_choice = make_hotkey_word(key, CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked());
+    hotkey_choice =
+        make_hotkey_word(key, CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked());
     close();
 }
 

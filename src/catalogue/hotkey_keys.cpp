@@ -119,7 +119,8 @@ std::optional<std::uint16_t> parse_hotkey_word(std::string_view text) {
 unsigned hotkey_platform_modifiers(std::uint16_t word) {
     unsigned flags = word >> 8;
     return (flags & HOTKEY_SHIFT ? platform::MOD_SHIFT : 0) |
-           (flags & HOTKEY_CONTROL ? platform::MOD_CONTROL : 0) | (flags & HOTKEY_ALT ? platform::MOD_ALT : 0);
+           (flags & HOTKEY_CONTROL ? platform::MOD_CONTROL : 0) |
+           (flags & HOTKEY_ALT ? platform::MOD_ALT : 0);
 }
 
 bool hotkey_word_usable(std::uint16_t word) {

@@ -21,5 +21,5 @@ std::string programs_link_name(const std::string &program_path);
 // Writes the entry link_name starting target with description as its
 // comment and the hotkey word (0: no X-Vorkel-Hotkey line). Returns 0 or
 // the failure code of write_program_link; the callers ignore it.
-int create_hotkey_link(const std::string &target, const std::string &link_name, const std::string &description,
-                       int hotkey);
+int create_hotkey_link(const std::string &target, const std::string &link_name,
+                       const std::string &description, int hotkey);

@@ -42,8 +42,8 @@ std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std:
     if (text.find("X-Vorkel-Hotkey") == std::string_view::npos)
         return std::nullopt;
     DESKTOP_ENTRY_STRUCT entry;
-    if (!parse_desktop_entry(text, entry) || entry.hidden || entry.type != "Application" || entry.hotkey <= 0 ||
-        entry.exec.empty())
+    if (!parse_desktop_entry(text, entry) || entry.hidden || entry.type != "Application" ||
+        entry.hotkey <= 0 || entry.exec.empty())
         return std::nullopt;
     const auto word = static_cast<std::uint16_t>(entry.hotkey);
     if (platform::keysym_for_virtual_key(word & 0xff) == 0 || platform::find_program(entry.exec[0]).empty())
@@ -56,8 +56,9 @@ std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std:
     return HOTKEY_ENTRY_STRUCT{file, word, std::move(entry.exec), std::move(entry.path)};
 }
 
-std::vector<HOTKEY_ENTRY_STRUCT> scan_hotkey_entries(const std::vector<std::string> &folders,
-                                                     std::vector<std::pair<std::string, std::uint16_t>> *unusable) {
+std::vector<HOTKEY_ENTRY_STRUCT>
+scan_hotkey_entries(const std::vector<std::string> &folders,
+                    std::vector<std::pair<std::string, std::uint16_t>> *unusable) {
     namespace fs = std::filesystem;
     std::vector<HOTKEY_ENTRY_STRUCT> out;
     for (const auto &folder : folders) {

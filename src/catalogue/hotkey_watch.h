@@ -30,10 +30,10 @@ class QFileSystemWatcher;
 class QTimer;
 
 struct HOTKEY_ENTRY_STRUCT {
-    std::string file;               // the desktop entry
-    std::uint16_t word = 0;         // non-zero, with Ctrl or Alt and a known key
-    std::vector<std::string> argv;  // Exec, split, field codes dropped
-    std::string working_directory;  // Path=, empty when the entry has none
+    std::string file;              // the desktop entry
+    std::uint16_t word = 0;        // non-zero, with Ctrl or Alt and a known key
+    std::vector<std::string> argv; // Exec, split, field codes dropped
+    std::string working_directory; // Path=, empty when the entry has none
 };
 
 // The entry of file whose text is text, when it is an application entry
@@ -49,9 +49,9 @@ std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std:
 // Unreadable files, files over 64 KiB and damaged ones are skipped.
 // unusable, when given, receives the files whose word is there but not
 // usable, with that word.
-std::vector<HOTKEY_ENTRY_STRUCT> scan_hotkey_entries(
-    const std::vector<std::string> &folders,
-    std::vector<std::pair<std::string, std::uint16_t>> *unusable = nullptr);
+std::vector<HOTKEY_ENTRY_STRUCT>
+scan_hotkey_entries(const std::vector<std::string> &folders,
+                    std::vector<std::pair<std::string, std::uint16_t>> *unusable = nullptr);
 
 // The folders read: the applications folder, then the autostart folder.
 std::vector<std::string> hotkey_entry_folders();

@@ -28,8 +28,8 @@ std::optional<std::string> build_key_file(const std::string &group, const KEY_VA
 // The values of the wanted keys of group in text, unescaped. Keys that are
 // missing, localised (Name[de]) or not UTF-8 are left out. Empty when the
 // text is not a key file or has no such group.
-std::optional<std::map<std::string, std::string>> read_key_file(std::string_view text, const std::string &group,
-                                                                 const std::vector<std::string> &wanted);
+std::optional<std::map<std::string, std::string>>
+read_key_file(std::string_view text, const std::string &group, const std::vector<std::string> &wanted);
 
 // The words of a command line split by the quoting rules of desktop-entry
 // Exec lines (double and single quotes, backslash escapes; nothing is

@@ -27,13 +27,17 @@ using namespace std::chrono_literals;
 namespace {
 
 bool pump_until(const std::function<bool()> &pred, std::chrono::milliseconds deadline = 5s) {
-    return test_env::wait_until([&] {
-        QApplication::processEvents();
-        return pred();
-    }, deadline);
+    return test_env::wait_until(
+        [&] {
+            QApplication::processEvents();
+            return pred();
+        },
+        deadline);
 }
 
-void pump_for(std::chrono::milliseconds span) { pump_until([] { return false; }, span); }
+void pump_for(std::chrono::milliseconds span) {
+    pump_until([] { return false; }, span);
+}
 
 void xdotool(const std::string &args) { test_env::run_capture("xdotool " + args); }
 
@@ -145,7 +149,8 @@ TEST_F(HotkeyForm, CtrlAltEThenSetGivesTheWordAndTheBoxesFreezeAtTheCapture) {
     ASSERT_TRUE(f->Timer1->isActive());
 
     xdotool("keydown ctrl alt");
-    ASSERT_TRUE(pump_until([&] { return boxes_are(f, true, false, true); })) << "the boxes follow the keyboard";
+    ASSERT_TRUE(pump_until([&] { return boxes_are(f, true, false, true); }))
+        << "the boxes follow the keyboard";
     press(f->Button1, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(f->Edit1->text(), "E");
     EXPECT_FALSE(f->Timer1->isActive());

@@ -39,14 +39,16 @@ TEST(HotkeyKeys, WordsAreBuiltWrittenAndReadBack) {
     EXPECT_EQ(parse_hotkey_word("851"), 0x0353);
     EXPECT_EQ(parse_hotkey_word(" 0x645 "), 0x0645);
     EXPECT_EQ(parse_hotkey_word("0"), 0);
-    for (const char *bad : {"", "0x", "x645", "0x12345", "65536", "12a", "-5", "0x-1", "Ctrl+E", "1e3", "0x 5"})
+    for (const char *bad :
+         {"", "0x", "x645", "0x12345", "65536", "12a", "-5", "0x-1", "Ctrl+E", "1e3", "0x 5"})
         EXPECT_FALSE(parse_hotkey_word(bad)) << bad;
 }
 
 TEST(HotkeyKeys, WordsTranslateToSystemModifiersAndNames) {
     EXPECT_EQ(hotkey_platform_modifiers(0x0645), platform::MOD_CONTROL | platform::MOD_ALT);
     EXPECT_EQ(hotkey_platform_modifiers(0x0153), platform::MOD_SHIFT);
-    EXPECT_EQ(hotkey_platform_modifiers(0x0F53), platform::MOD_SHIFT | platform::MOD_CONTROL | platform::MOD_ALT);
+    EXPECT_EQ(hotkey_platform_modifiers(0x0F53),
+              platform::MOD_SHIFT | platform::MOD_CONTROL | platform::MOD_ALT);
     EXPECT_TRUE(hotkey_word_usable(0x0645));
     EXPECT_TRUE(hotkey_word_usable(0x0465));
     EXPECT_FALSE(hotkey_word_usable(0x0045)) << "a bare letter";

@@ -31,7 +31,8 @@ TEST_F(HotkeyLinks, EntryInTheApplicationsFolderCarriesTheWordAndIsValid) {
     EXPECT_EQ(programs_link_name("ed"), "");
     EXPECT_EQ(programs_link_name("/opt/ed/"), "");
     setenv("XDG_DATA_HOME", "", 1);
-    EXPECT_EQ(programs_link_name("/bin/ed"), std::string(std::getenv("HOME")) + "/.local/share/applications/ed.desktop");
+    EXPECT_EQ(programs_link_name("/bin/ed"),
+              std::string(std::getenv("HOME")) + "/.local/share/applications/ed.desktop");
     setenv("XDG_DATA_HOME", data.c_str(), 1);
 
     const char *targets[] = {
@@ -54,7 +55,8 @@ TEST_F(HotkeyLinks, EntryInTheApplicationsFolderCarriesTheWordAndIsValid) {
         EXPECT_NE(text.find("\nX-Vorkel-Hotkey=0x0645\n"), std::string::npos);
         if (validator_installed()) {
             int code = -1;
-            std::string out = test_env::run_capture("desktop-file-validate " + shell_quoted(link) + " 2>&1", &code);
+            std::string out =
+                test_env::run_capture("desktop-file-validate " + shell_quoted(link) + " 2>&1", &code);
             EXPECT_EQ(code, 0) << out;
             EXPECT_EQ(out.find("error"), std::string::npos) << out;
         }

@@ -32,7 +32,8 @@ std::string entry_text(const std::string &word, const std::string &exec, const s
 // A script that writes the folder it runs in to marker (atomically).
 std::string marker_script(const std::string &path, const std::string &marker) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    test_env::write_file(path, "#!/bin/sh\npwd > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker + "'\n");
+    test_env::write_file(path, "#!/bin/sh\npwd > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker +
+                                   "'\n");
     ::chmod(path.c_str(), 0700);
     return path;
 }
@@ -76,7 +77,8 @@ TEST(HotkeyEntries, BadEntriesAreSkippedAndTheGoodOnesRead) {
     EXPECT_EQ(found[1].argv, ARGS{"true"});
     const std::string folder = hotkey_start_folder(found[1]);
     EXPECT_EQ(folder.back(), '/');
-    EXPECT_TRUE(test_env::file_exists(folder + "true")) << "a bare name starts in its folder on $PATH: " << folder;
+    EXPECT_TRUE(test_env::file_exists(folder + "true"))
+        << "a bare name starts in its folder on $PATH: " << folder;
     ASSERT_EQ(unusable.size(), 1u);
     EXPECT_EQ(unusable[0], std::make_pair(apps + "/bare.desktop", std::uint16_t{0x0045}));
 }
@@ -125,10 +127,12 @@ protected:
         setenv("XDG_CONFIG_HOME", saved_config.c_str(), 1);
     }
     static bool pump_until(const std::function<bool()> &pred, std::chrono::milliseconds deadline = 10s) {
-        return test_env::wait_until([&] {
-            QApplication::processEvents();
-            return pred();
-        }, deadline);
+        return test_env::wait_until(
+            [&] {
+                QApplication::processEvents();
+                return pred();
+            },
+            deadline);
     }
     static void xdotool(const std::string &args) { test_env::run_capture("xdotool " + args); }
     // Presses keys until marker appears (a key press may meet the window
@@ -156,7 +160,8 @@ TEST_F(HotkeyWatch, KeysStartTheirProgramsFollowTheFoldersAndAreReleased) {
     const std::string marker = root + "/started";
     const std::string program = marker_script(root + "/My 100% \"x\" $HOME \xc3\xa9t\xc3\xa9/run it", marker);
     ASSERT_EQ(create_hotkey_link(program, programs_link_name(program), "", 0x0645), 0);
-    ASSERT_TRUE(pump_until([&] { return watch->grabs().size() == 1; })) << "the new folder and entry were not seen";
+    ASSERT_TRUE(pump_until([&] { return watch->grabs().size() == 1; }))
+        << "the new folder and entry were not seen";
     EXPECT_NE(watch->grabs().begin()->second.id, 111);
     EXPECT_GE(watch->grabs().begin()->second.id, 1000);
 
@@ -174,8 +179,9 @@ TEST_F(HotkeyWatch, KeysStartTheirProgramsFollowTheFoldersAndAreReleased) {
     const std::string twin = config + "/autostart/twin.desktop";
     testing::internal::CaptureStderr();
     test_env::write_file(twin, entry_text("0x0645", "/bin/true"));
-    ASSERT_TRUE(pump_until([&] { return watch->grabs().size() == 1 && watch->grabs().count(twin) == 0 &&
-                                        std::filesystem::exists(twin); }));
+    ASSERT_TRUE(pump_until([&] {
+        return watch->grabs().size() == 1 && watch->grabs().count(twin) == 0 && std::filesystem::exists(twin);
+    }));
     watch->rescan();
     watch->rescan();
     std::string err = testing::internal::GetCapturedStderr();
@@ -209,13 +215,14 @@ TEST_F(HotkeyWatch, KeysStartTheirProgramsFollowTheFoldersAndAreReleased) {
 TEST_F(HotkeyWatch, KeysHeldElsewhereAreReportedAndTheOthersStillWork) {
     other_client_grab elsewhere("g");
     ASSERT_TRUE(elsewhere.ok());
-    ASSERT_TRUE(platform::register_hotkey(111, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK));
+    ASSERT_TRUE(
+        platform::register_hotkey(111, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK));
     const std::string apps = data + "/applications";
     std::filesystem::create_directories(apps);
     const std::string marker = root + "/good";
     marker_script(root + "/good.sh", marker);
-    test_env::write_file(apps + "/held.desktop", entry_text("0x0647", "/bin/true"));       // Ctrl+Alt+G
-    test_env::write_file(apps + "/rescue.desktop", entry_text("0x0308", "/bin/true"));     // Ctrl+Shift+Backspace
+    test_env::write_file(apps + "/held.desktop", entry_text("0x0647", "/bin/true"));   // Ctrl+Alt+G
+    test_env::write_file(apps + "/rescue.desktop", entry_text("0x0308", "/bin/true")); // Ctrl+Shift+Backspace
     test_env::write_file(apps + "/good.desktop", entry_text("0x0648", root + "/good.sh")); // Ctrl+Alt+H
 
     testing::internal::CaptureStderr();

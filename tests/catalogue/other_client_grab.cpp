@@ -12,7 +12,8 @@ other_client_grab::other_client_grab(const char *keysym_name) {
     KeyCode code = XKeysymToKeycode(d, XStringToKeysym(keysym_name));
     // Every lock combination, as Vorkel grabs, so each of its grabs meets one.
     for (unsigned lock : {0u, unsigned(LockMask), unsigned(Mod2Mask), unsigned(LockMask | Mod2Mask)})
-        XGrabKey(d, code, ControlMask | Mod1Mask | lock, DefaultRootWindow(d), True, GrabModeAsync, GrabModeAsync);
+        XGrabKey(d, code, ControlMask | Mod1Mask | lock, DefaultRootWindow(d), True, GrabModeAsync,
+                 GrabModeAsync);
     XSync(d, False);
     ok_ = code != 0;
 }

@@ -3,7 +3,6 @@
 // takes the keys of such entries, starts their programs (also with
 // NumLock on), releases the key of a deleted entry and reports a key it
 // cannot take on standard error.
-#include "support/qt_app.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/desktop_entry.h"
 #include "catalogue/hotkey_form.h"
@@ -12,6 +11,7 @@
 #include "integration/vorkel_app.h"
 #include "platform/hotkeys.h"
 #include "shell/main_form.h"
+#include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
 
@@ -37,7 +37,8 @@ namespace {
 // A script that writes the folder it runs in to marker (atomically).
 std::string marker_script(const std::string &path, const std::string &marker) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    test_env::write_file(path, "#!/bin/sh\npwd > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker + "'\n");
+    test_env::write_file(path, "#!/bin/sh\npwd > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker +
+                                   "'\n");
     ::chmod(path.c_str(), 0700);
     return path;
 }
@@ -45,7 +46,8 @@ std::string marker_script(const std::string &path, const std::string &marker) {
 // Presses keys on the display and waits for marker to appear. (The window
 // manager holds some combinations itself, Ctrl+Alt+H and Ctrl+Alt+D among
 // them: the tests use others.)
-bool press_starts(const std::string &keys, const std::string &marker, std::chrono::milliseconds deadline = 10s) {
+bool press_starts(const std::string &keys, const std::string &marker,
+                  std::chrono::milliseconds deadline = 10s) {
     ::unlink(marker.c_str());
     xdotool("key " + keys);
     return wait_until([&] { return test_env::file_exists(marker); }, deadline);
@@ -144,7 +146,9 @@ protected:
         ASSERT_TRUE(x.ok()) << "Xvfb did not start";
         ASSERT_FALSE(app.exe().empty());
     }
-    std::string log(int run = 0) const { return test_env::read_file(app.folder() + "/run-" + std::to_string(run) + ".log"); }
+    std::string log(int run = 0) const {
+        return test_env::read_file(app.folder() + "/run-" + std::to_string(run) + ".log");
+    }
 
     test_env::x_session x;
     desktop_folders folders;
@@ -201,11 +205,13 @@ TEST_F(ProgramHotkeys, AnEntryAskingForTheRescueKeyIsReportedAndTheRescueKeyStil
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
     EXPECT_TRUE(wait_until([&] { return log().find("rescue.desktop") != std::string::npos; }))
         << "no line on standard error: " << log();
-    EXPECT_NE(log().find("hotkey Ctrl+Shift+Backspace of " + folders.apps() + "/rescue.desktop"), std::string::npos)
+    EXPECT_NE(log().find("hotkey Ctrl+Shift+Backspace of " + folders.apps() + "/rescue.desktop"),
+              std::string::npos)
         << log();
     EXPECT_TRUE(press_starts("ctrl+alt+j", marker)) << "the other entry must still work";
     xdotool("key ctrl+shift+BackSpace");
-    EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); })) << "the rescue key must still show the window";
+    EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); }))
+        << "the rescue key must still show the window";
     EXPECT_TRUE(p.running());
 }
 
@@ -224,7 +230,8 @@ TEST_F(ProgramHotkeys, AKeyHeldByAnotherClientIsReportedAndTheOthersStillWork) {
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
     EXPECT_TRUE(wait_until([&] { return log().find("held.desktop") != std::string::npos; }))
         << "no line on standard error: " << log();
-    EXPECT_NE(log().find("hotkey Ctrl+Alt+G of " + folders.apps() + "/held.desktop"), std::string::npos) << log();
+    EXPECT_NE(log().find("hotkey Ctrl+Alt+G of " + folders.apps() + "/held.desktop"), std::string::npos)
+        << log();
     EXPECT_TRUE(press_starts("ctrl+alt+j", marker)) << "the other entry must still work";
     EXPECT_TRUE(p.running());
     platform::unregister_hotkey(98);
@@ -249,8 +256,9 @@ TEST_F(ProgramHotkeys, HotkeysCommandOfTheRealProgramWritesTheEntryAndTheKeyStar
     xdotool("mousemove --sync --window " + w + " 60 58 click 3");
     xdotool("key Down Down Down Return");
     std::string dialog;
-    ASSERT_TRUE(wait_until([&] { return !(dialog = xdotool("search --onlyvisible --name '^Hotkeys$'")).empty(); }))
-        << "the Hotkeys dialog did not show";
+    ASSERT_TRUE(wait_until([&] {
+        return !(dialog = xdotool("search --onlyvisible --name '^Hotkeys$'")).empty();
+    })) << "the Hotkeys dialog did not show";
     xdotool("windowactivate --sync " + dialog.substr(0, dialog.find('\n')));
     xdotool("keydown ctrl alt");
     // The boxes follow the keyboard at the dialog's next 10 ms tick, which

@@ -44,8 +44,8 @@ std::optional<std::string> build_key_file(const std::string &group, const KEY_VA
     return text;
 }
 
-std::optional<std::map<std::string, std::string>> read_key_file(std::string_view text, const std::string &group,
-                                                                 const std::vector<std::string> &wanted) {
+std::optional<std::map<std::string, std::string>>
+read_key_file(std::string_view text, const std::string &group, const std::vector<std::string> &wanted) {
     key_file_ptr file(g_key_file_new());
     if (!g_key_file_load_from_data(file.get(), text.data(), text.size(), G_KEY_FILE_NONE, nullptr))
         return std::nullopt;

@@ -17,8 +17,14 @@ int key_syms(unsigned vk, KeySym out[2]) {
     case VK_RSHIFT: out[0] = XK_Shift_R; return 1;
     case VK_LCONTROL: out[0] = XK_Control_L; return 1;
     case VK_RCONTROL: out[0] = XK_Control_R; return 1;
-    case VK_LMENU: out[0] = XK_Alt_L; out[1] = XK_Meta_L; return 2;
-    case VK_RMENU: out[0] = XK_Alt_R; out[1] = XK_ISO_Level3_Shift; return 2;
+    case VK_LMENU:
+        out[0] = XK_Alt_L;
+        out[1] = XK_Meta_L;
+        return 2;
+    case VK_RMENU:
+        out[0] = XK_Alt_R;
+        out[1] = XK_ISO_Level3_Shift;
+        return 2;
     default: return 0;
     }
 }
