@@ -32,33 +32,44 @@ bool foreign_entry_at(const std::string &path) {
 
 } // namespace
 
-std::string startup_link_name(const std::string &program_path) {
+std::string program_link_name(const std::string &folder, const std::string &program_path) {
     std::string name = file_name_of(program_path);
-    std::string folder = platform::startup_folder();
     if (name.empty() || folder.empty())
         return {};
     return folder + "/" + name + ".desktop";
+}
+
+std::string startup_link_name(const std::string &program_path) {
+    return program_link_name(platform::startup_folder(), program_path);
 }
 
 int own_program_hotkey(const std::string &target) {
     return file_name_of(target) == "vorkel" || ends_with(target, "vorkel.exe") ? 0x0353 : 0;
 }
 
-int create_startup_link(const std::string &target, const std::string &link_name,
-                        const std::string &description) {
+int write_program_link(const std::string &target, const std::string &link_name, const std::string &description,
+                       int hotkey) {
     auto slash = link_name.rfind('/');
-    if (link_name.empty() || slash == std::string::npos)
+    if (link_name.empty() || slash == std::string::npos || slash == 0)
         return ENOENT;
-    if (!platform::make_folder(link_name.substr(0, slash)))
-        return errno ? errno : EACCES;
-    if (foreign_entry_at(link_name))
-        return EEXIST;
     DESKTOP_ENTRY_STRUCT entry;
     entry.name = file_name_of(target).empty() ? target : file_name_of(target);
     entry.comment = description;
     entry.exec = {target};
-    entry.hotkey = own_program_hotkey(target);
-    return write_file_atomically(link_name, build_desktop_entry(entry)) ? 0 : EIO;
+    entry.hotkey = hotkey & 0xffff;
+    auto text = build_desktop_entry(entry);
+    if (!text)
+        return EILSEQ;
+    if (!platform::make_folder(link_name.substr(0, slash)))
+        return errno ? errno : EACCES;
+    if (foreign_entry_at(link_name))
+        return EEXIST;
+    return write_file_atomically(link_name, *text) ? 0 : EIO;
+}
+
+int create_startup_link(const std::string &target, const std::string &link_name,
+                        const std::string &description) {
+    return write_program_link(target, link_name, description, own_program_hotkey(target));
 }
 
 int delete_startup_link(const std::string &link_name) {

@@ -31,5 +31,10 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
 // current at their start. Call once, first thing in main, before any other
 // thread runs.
 void keep_received_environment();
+// The file start_detached would run for argv0: argv0 itself when it holds
+// a '/' (a relative one taken from the current folder), else the first
+// executable file of that name in $PATH. Empty when that is no executable
+// file.
+std::string find_program(const std::string &argv0);
 
 } // namespace platform

@@ -268,6 +268,7 @@ void TTM::build_menus() {
     N27->setVisible(false);
     N28->setVisible(false);
     connect(N28, &QAction::triggered, this, &TTM::N28Click);
+    connect(N13, &QAction::triggered, this, &TTM::N13Click);
     grid->set_popup_menu(PopupMenu2);
 
     PopupMenu3 = new QMenu(this);
@@ -330,6 +331,8 @@ void TTM::build_logging_page() {
 void TTM::FormCreate() {
     platform::set_hotkey_handler([this](int id) { Dispatch_hotkey(id); });
     platform::register_hotkey(rescue_hotkey_id, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK);
+    // After the rescue key, which therefore always wins over an entry.
+    hooks::start_program_hotkeys(this);
 }
 
 void TTM::FormDestroy() {
@@ -337,6 +340,7 @@ void TTM::FormDestroy() {
         return;
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
+    hooks::stop_program_hotkeys();
     if (shown_once_)
         FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
@@ -453,6 +457,8 @@ void TTM::Dispatch_hotkey(int id) {
         return;
     if (id == rescue_hotkey_id)
         hooks::rescue_hotkey(this, id);
+    else
+        hooks::program_hotkey(this, id);
 }
 
 void TTM::dock_if_needed() {

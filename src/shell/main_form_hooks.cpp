@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_file.h"
 #include "catalogue/discovery.h"
+#include "catalogue/hotkey_watch.h"
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
 #include "common/flags.h"
@@ -91,6 +92,9 @@ void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
 void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void tray_menu_popup(TTM *) {}
+void start_program_hotkeys(TTM *form) { ::start_program_hotkeys(form); }
+void stop_program_hotkeys() { ::stop_program_hotkeys(); }
+void program_hotkey(TTM *, int id) { program_hotkey_pressed(id); }
 
 void restore_priorities() { rescue_mode = false; }
 void rescue_hotkey(TTM *form, int) { form->N1Click(); }

@@ -182,4 +182,10 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
     return got == static_cast<ssize_t>(sizeof code) ? code : 0;
 }
 
+std::string find_program(const std::string &argv0) {
+    int error = 0;
+    std::string file = resolve_program(argv0, error);
+    return error || !executable_file(file) ? std::string() : file;
+}
+
 } // namespace platform

@@ -17,6 +17,16 @@ std::string startup_folder() {
     return {};
 }
 
+std::string programs_folder() {
+    const char *data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/')
+        return std::string(data) + "/applications";
+    const char *home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return std::string(home) + "/.local/share/applications";
+    return {};
+}
+
 bool make_folder(const std::string &folder) {
     if (folder.empty())
         return false;
