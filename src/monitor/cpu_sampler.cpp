@@ -95,3 +95,9 @@ void cpu_sampler_thread() {
     }
     sampler_finished.store(true);
 }
+
+STATUS_TEXTS current_status_texts() {
+    platform::MEMORY_STATUS memory;
+    platform::read_memory_status(memory);
+    return status_bar_texts(cpu_load_percent.load(), memory);
+}
