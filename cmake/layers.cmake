@@ -55,14 +55,3 @@ function(vorkel_layer_of file out)
   endif()
 endfunction()
 
-# Includes that break the rules today and are on their way out.
-set(vorkel_layer_exceptions
-    catalogue/catalogue_file.cpp:fcntl.h catalogue/catalogue_file.cpp:unistd.h
-    catalogue/launcher.cpp:sys/stat.h
-    catalogue/shortcuts_page.cpp:shell/main_form.h catalogue/shortcuts_page.cpp:sys/stat.h
-    catalogue/shortcuts_page_edit.cpp:shell/main_form.h
-    catalogue/shortcuts_page_rows.cpp:shell/main_form.h
-    catalogue/startup_links.cpp:unistd.h
-    common/file_io.cpp:fcntl.h common/file_io.cpp:sys/stat.h common/file_io.cpp:unistd.h
-    monitor/tasks_page.cpp:shell/main_form.h
-    shell/data_paths.cpp:sys/stat.h shell/data_paths.cpp:unistd.h)

@@ -13,8 +13,4 @@ namespace platform {
 // may not exist yet.
 std::string startup_folder();
 
-// Creates folder and its missing parents, new ones with mode 0700. True
-// when the folder exists afterwards.
-bool make_folder(const std::string &folder);
-
 } // namespace platform

@@ -103,7 +103,7 @@ TTM::TTM(QWidget *owner)
     // 12.
     SETTINGS_STRUCT s{};
     read_settings(s);
-    apply_settings(s);
+    apply_settings(s, settings_targets());
     // 13.
     update_list_timer->start();
     // 14 - 16. The Tasks page is filled once so it is ready when shown.
@@ -569,7 +569,7 @@ void TTM::cpu_timerTimer() {
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
 
-void TTM::pgridMouseDown(int col, int row) { tasks_page_mouse_down(pgrid, col, row); }
+void TTM::pgridMouseDown(int col, int row) { pgrid->set_current_cell(col, row); }
 
 Qt::Alignment TTM::pgridGetAlignment(int col, int row) const { return tasks_page_alignment(col, row); }
 
@@ -581,6 +581,13 @@ void TTM::set_stay_on_top(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown)
         show();
+}
+
+SETTINGS_TARGETS TTM::settings_targets() {
+    return {update_list_timer, task_timer, cpu_timer, [self = QPointer<TTM>(this)](bool on) {
+                if (self)
+                    self->set_stay_on_top(on);
+            }};
 }
 
 void TTM::load_column_widths() {

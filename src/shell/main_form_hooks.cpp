@@ -14,8 +14,9 @@
 #include "monitor/tray_icon_argb.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
-#include "shell/shutdown_command.h"
+#include "shell/main_form_shortcuts.h"
 #include "shell/settings_form.h"
+#include "shell/shutdown_command.h"
 #include "toolkit/system_tray_icon.h"
 
 #include <QApplication>
@@ -31,7 +32,7 @@ bool tasks_page_supported() {
     platform::PLATFORM_FAMILY family;
     return platform::query_platform_family(family) && family == platform::PLATFORM_FAMILY::nt;
 }
-void task_timer_tick(TTM *form) { tasks_page_refresh(form); }
+void task_timer_tick(TTM *form) { tasks_page_refresh(form->pages, form->sheet2, form->pgrid); }
 
 void reset_cpu_history() { ::reset_cpu_history(); }
 
@@ -73,7 +74,7 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form); }
+void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form->grid); }
 
 void wait_grid_idle() {
     while (grid_busy)
@@ -82,11 +83,11 @@ void wait_grid_idle() {
 
 void scan_windows_now(TTM *form) {
     take_grid_busy();
-    scan_windows_into_grid(form);
+    scan_windows_into_grid(form->grid);
     release_grid_busy();
 }
-void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
-void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
+void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form->grid); }
+void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form->grid); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void tray_menu_popup(TTM *) {}
 
@@ -101,7 +102,7 @@ void stop_global_logging() {
     wait_for_flag(global_stat_finished, true, 10000);
 }
 
-void show_settings(TTM *) { ::show_settings(); }
+void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
 
 } // namespace hooks
