@@ -6,7 +6,7 @@
 #include "monitor/adcpuusage.h"
 #include "monitor/cpu_load.h"
 #include "monitor/perf_reader.h"
-#include "monitor/tray_icon.h"
+#include "monitor/tray_pictures.h"
 #include "monitor/tray_icon_argb.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 #include "monitor/process_table.h"
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
-#include "monitor/tray_icon.h"
+#include "monitor/tray_pictures.h"
 #include "monitor/tray_icon_argb.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"

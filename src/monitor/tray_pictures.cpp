@@ -1,4 +1,4 @@
-#include "monitor/tray_icon.h"
+#include "monitor/tray_pictures.h"
 
 #include "common/sfx_mutex.h"
 #include "monitor/perf_reader.h"
