@@ -6,7 +6,6 @@
 #include "monitor/cpu_sampler.h"
 #include "monitor/tray_bitmap.h"
 #include "monitor/tray_pictures.h"
-#include "monitor/tray_icon_argb.h"
 
 #include <benchmark/benchmark.h>
 

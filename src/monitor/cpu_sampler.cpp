@@ -7,7 +7,6 @@
 #include "monitor/cpu_load.h"
 #include "monitor/perf_reader.h"
 #include "monitor/tray_pictures.h"
-#include "monitor/tray_icon_argb.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "monitor/status_texts.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
 
 #include <functional>
 

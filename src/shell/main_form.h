@@ -128,7 +128,7 @@ private:
     void build_components();
     void build_menus();
     void build_logging_page();
-    void exit_after_close(); // exit steps 8 to 14
+    void exit_after_close(); // the exit's end, once the window has closed
     void dock_if_needed();
     void hide_list();
 

@@ -11,7 +11,6 @@
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
 #include "monitor/tray_pictures.h"
-#include "monitor/tray_icon_argb.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
 #include "shell/main_form_shortcuts.h"
@@ -89,14 +88,10 @@ void scan_windows_now(TTM *form) {
 void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form->grid); }
 void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form->grid); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
-void tray_menu_popup(TTM *) {}
 
 void restore_priorities() { rescue_mode = false; }
 void rescue_hotkey(TTM *form, int) { form->N1Click(); }
-bool single_process_window_open() { return false; }
-void close_all_single_process_windows() {}
 
-void close_logger_thread() {}
 void stop_global_logging() {
     global_stat_running = false;
     wait_for_flag(global_stat_finished, true, 10000);
@@ -104,5 +99,13 @@ void stop_global_logging() {
 
 void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
+
+// Placeholders for the parts not built yet (the tray menu, the windows of
+// the single-process commands, the process logger): each does what the
+// program needs while the part is missing.
+void tray_menu_popup(TTM *) {}
+bool single_process_window_open() { return false; }
+void close_all_single_process_windows() {}
+void close_logger_thread() {}
 
 } // namespace hooks
