@@ -2,53 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/hotkeys.h"
-#include "platform/named_lock.h"
-#include "platform/system_info.h"
 #include "support/test_env.h"
 
 #include "platform/linux/x11_connection.h"
 #include <X11/keysym.h>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-TEST(NamedLock, LivesInPrivateRuntimeFolderAndExcludesOtherHolders) {
-    std::string dir = platform::runtime_directory();
-    ASSERT_FALSE(dir.empty());
-    struct stat st {};
-    ASSERT_EQ(stat(dir.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-
-    platform::named_lock a("seam/test lock"), b("seam/test lock");
-    ASSERT_TRUE(a.valid());
-    EXPECT_TRUE(a.try_lock());
-    EXPECT_FALSE(b.try_lock());
-    EXPECT_FALSE(b.lock(20));
-    a.unlock();
-    EXPECT_TRUE(b.try_lock());
-    b.unlock();
-}
-
-TEST(NamedLock, ChildProgramsDoNotInheritTheLock) {
-    platform::named_lock held("seam_cloexec");
-    ASSERT_TRUE(held.try_lock());
-    // A program started while we hold the lock must not keep it after we
-    // let go (programs Vorkel launches outlive it).
-    test_env::child_process child({"sleep", "30"});
-    held.unlock();
-    platform::named_lock other("seam_cloexec");
-    EXPECT_TRUE(other.try_lock());
-    other.unlock();
-}
-
-TEST(SystemInfo, ExecutableAndUser) {
-    std::string exe = platform::executable_path();
-    ASSERT_FALSE(exe.empty());
-    EXPECT_EQ(exe.front(), '/');
-    EXPECT_EQ(platform::executable_folder(), exe.substr(0, exe.rfind('/') + 1));
-    EXPECT_EQ(platform::user_name(), test_env::run_capture("id -un"));
-}
 
 TEST(Hotkeys, VirtualKeysMapToKeysyms) {
     EXPECT_EQ(platform::keysym_for_virtual_key(platform::VK_BACK), static_cast<unsigned long>(XK_BackSpace));
@@ -70,7 +27,8 @@ TEST(Hotkeys, GrabTakenOnceAndRefusedWhenAnotherClientHoldsIt) {
     Display *other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     KeyCode code = XKeysymToKeycode(other, XK_l);
-    XGrabKey(other, code, ControlMask | Mod1Mask, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync);
+    XGrabKey(other, code, ControlMask | Mod1Mask, DefaultRootWindow(other), True, GrabModeAsync,
+             GrabModeAsync);
     XSync(other, False);
     EXPECT_FALSE(platform::register_hotkey(6, platform::MOD_CONTROL | platform::MOD_ALT, 'L'));
     XCloseDisplay(other);
