@@ -28,6 +28,10 @@ set(vorkel_core_files
     monitor/status_texts.cpp monitor/status_texts.h
     monitor/tasks_page_rows.cpp monitor/tasks_page_rows.h
     monitor/tray_bitmap.cpp monitor/tray_bitmap.h
+    platform/linux/perflib_block.cpp platform/linux/perflib_block.h
+    platform/linux/proc_meminfo.cpp platform/linux/proc_meminfo.h
+    platform/linux/proc_parse.cpp platform/linux/proc_parse.h
+    platform/linux/tray_picture.cpp platform/linux/tray_picture.h
     platform/memory_status.h
     platform/perf_data.h
     shell/column_ini.cpp shell/column_ini.h
