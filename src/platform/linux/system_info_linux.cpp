@@ -1,5 +1,6 @@
 #include "platform/system_info.h"
 
+#include "platform/files.h"
 #include "platform/linux/proc_files.h"
 
 #include <climits>
@@ -13,11 +14,8 @@ namespace platform {
 std::string executable_path() { return read_executable_link("/proc/self"); }
 
 std::string executable_folder() {
-    std::string path = executable_path();
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return "./";
-    return path.substr(0, slash + 1);
+    std::string folder = folder_of(executable_path());
+    return folder.empty() ? "./" : folder;
 }
 
 std::string user_name() {
