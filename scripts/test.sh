@@ -8,10 +8,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 
 build="$here/build"
-cmake_args=()
+# The tests (and CI, which runs this script) build with warnings as errors.
+cmake_args=(-DVORKEL_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build="$here/build-asan"
-    cmake_args=(-DVORKEL_SANITIZE=ON -DVORKEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+    cmake_args+=(-DVORKEL_SANITIZE=ON -DVORKEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
     # Qt and fontconfig keep caches for the life of the process; those are
     # not leaks of ours, so leak detection stays off. Every other finding
     # ends the test that made it.

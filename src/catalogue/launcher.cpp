@@ -1,23 +1,15 @@
 #include "catalogue/launcher.h"
 
 #include "catalogue/command_line.h"
+#include "platform/files.h"
 #include "platform/launcher.h"
 
 #include <cerrno>
 
-#include <sys/stat.h>
+using platform::is_file;
+using platform::is_folder;
 
 namespace {
-
-bool is_file(const std::string &path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool is_folder(const std::string &path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // Documents, folders and URLs: the desktop's default handler opens them.
 // Returns 0 when it started, else direct_error (the direct start's).
@@ -51,10 +43,7 @@ int launch_program(const std::string &command_line, const std::string &working_d
 
 std::string program_command_line(const std::string &path) { return "\"" + path + "\""; }
 
-std::string program_folder(const std::string &path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+std::string program_folder(const std::string &path) { return platform::folder_of(path); }
 
 int launch_catalogued_program(const std::string &path) {
     if (path.empty())

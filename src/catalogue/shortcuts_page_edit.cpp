@@ -5,8 +5,9 @@
 #include "catalogue/shortcuts_page.h"
 
 #include "platform/message_box.h"
-#include "shell/main_form.h"
 #include "toolkit/grid.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -32,17 +33,13 @@ private:
     bool was_active_;
 };
 
-void clear_row(TGrid *grid, int row) {
-    for (int col = 0; col < grid->col_count(); ++col)
-        delete grid->takeItem(row - 1, col);
-}
+} // namespace
 
-void delete_row(TTM *form, bool never_add_again) {
-    TGrid *grid = form->grid;
+void delete_shortcut(TGrid *grid, QTimer *update_list_timer, bool never_add_again) {
     const int row = grid->current_row();
     if (row < 1)
         return;
-    grid_edit edit(form->update_list_timer);
+    grid_edit edit(update_list_timer);
     const std::string path = row_path(grid, row);
     if (path.empty())
         return;
@@ -57,16 +54,11 @@ void delete_row(TTM *form, bool never_add_again) {
         never_add_access(never_add_op::append, path);
         never_add_access(never_add_op::save);
     }
-    if (grid->row_count() > 2)
-        grid->removeRow(row - 1);
-    else
-        clear_row(grid, row);
+    grid->remove_row(row);
 }
 
-} // namespace
-
-void TTM::N8Click() {
-    const std::string path = choose_program_file(this);
+void add_shortcut(TGrid *grid, QTimer *update_list_timer, QWidget *owner) {
+    const std::string path = choose_program_file(owner);
     if (path.empty())
         return;
     {
@@ -91,7 +83,3 @@ void TTM::N8Click() {
                               path_display_text(path).toStdString(),
                           "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
 }
-
-void TTM::N9Click() { delete_row(this, false); }
-
-void TTM::N10Click() { delete_row(this, true); }

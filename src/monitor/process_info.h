@@ -33,4 +33,3 @@ struct SAMPLE_CLOCK {
     std::uint64_t current_sample_time = 0;
     std::uint64_t previous_sample_time = 0;
 };
-using sample_clock = SAMPLE_CLOCK;

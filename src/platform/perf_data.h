@@ -230,6 +230,5 @@ public:
 };
 
 KERNEL_STAT_SOURCE &kernel_stat_source();
-void set_kernel_stat_source(KERNEL_STAT_SOURCE *source); // nullptr: the system's
 
 } // namespace platform

@@ -20,8 +20,4 @@ std::string startup_folder();
 // folder may not exist yet.
 std::string programs_folder();
 
-// Creates folder and its missing parents, new ones with mode 0700. True
-// when the folder exists afterwards.
-bool make_folder(const std::string &folder);
-
 } // namespace platform

@@ -17,14 +17,14 @@ int main(int argc, char **argv) {
     // Vorkel sets for itself below.
     platform::keep_received_environment();
     try {
-        // 1, 2. The messages first, then the instance test, before any window.
+        // The messages first, then the instance test, before any window.
         register_messages();
         if (!is_first_instance()) {
-            // 3. The running copy shows its window.
+            // The running copy shows its window.
             platform::broadcast_message(get_activate_msg());
             return 1;
         }
-        // 4. The program lives in the tray: the main window starts hidden and
+        // The program lives in the tray: the main window starts hidden and
         // closing it must not end the program.
         // The window's repaints are small (status bar ten times a second,
         // the Tasks grid once a second). Through shared memory each one
@@ -38,10 +38,8 @@ int main(int argc, char **argv) {
         // title (" — Vorkel"), and each window and box has its own caption.
         QApplication::setQuitOnLastWindowClosed(false);
         try {
-            // 5.
             TTM form;
             form.FormCreate();
-            // 6.
             app.exec();
         } catch (const std::exception &e) {
             platform::message_box(e.what(), "Vorkel", platform::MB_OK | platform::MB_ICONERROR);

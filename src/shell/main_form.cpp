@@ -79,35 +79,35 @@ TTM::TTM(QWidget *owner)
     TM = this;
     build_components();
 
-    // 1. The data folder.
+    // The data folder.
     create_data_directory();
-    // 2. An empty process table.
+    // An empty process table.
     hooks::empty_process_table();
-    // 3. Registered messages reach main_window_proc.
+    // Registered messages reach main_window_proc.
     message_token_ = platform::add_message_handler([this](std::uint32_t id) { main_window_proc(id); });
-    // 4. A fresh load history.
+    // A fresh load history.
     hooks::reset_cpu_history();
-    // 5. The Tasks page needs the platform's process figures.
+    // The Tasks page needs the platform's process figures.
     tasks_available_ = hooks::tasks_page_supported();
-    // 6. The tray icon's two bitmaps with their frame.
+    // The tray icon's two bitmaps with their frame.
     hooks::create_tray_images();
     hooks::show_current_tray_picture();
-    // 7. The two stored paths.
+    // The two stored paths.
     catalogue_path = catalogue_file_path();
     icons_path = icons_file_path();
-    // 8, 9. The catalogue, its grid, and the programs that start with Vorkel.
+    // The catalogue, its grid, and the programs that start with Vorkel.
     hooks::load_catalogue(catalogue_path);
     hooks::fill_shortcut_grid(this);
-    // 10, 11.
+    // The column widths; the PID column stays hidden.
     load_column_widths();
     pgrid->set_column_hidden(0, true);
-    // 12.
+    // The stored settings.
     SETTINGS_STRUCT s{};
     read_settings(s);
-    apply_settings(s);
-    // 13.
+    apply_settings(s, settings_targets());
+    // Discovery.
     update_list_timer->start();
-    // 14 - 16. The Tasks page is filled once so it is ready when shown.
+    // The Tasks page is filled once so it is ready when shown.
     list_visible = true;
     {
         QSignalBlocker quiet(pages);
@@ -121,7 +121,7 @@ TTM::TTM(QWidget *owner)
         }
     }
     list_visible = false;
-    // 17. The CPU sampler, which also draws the tray icon.
+    // The CPU sampler, which also draws the tray icon.
     hooks::send_tray_pictures(true);
     sampler_finished = false;
     sampler_running = true;
@@ -376,13 +376,13 @@ void TTM::hide_list() {
 }
 
 void TTM::closeEvent(QCloseEvent *event) {
-    // 1. Priorities lifted by the rescue hotkey go back to normal.
+    // Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
         hooks::restore_priorities();
     if (shown_once_)
         FormPlacement1.save(this);
     if (!exit_requested) {
-        // 2. An ordinary close only hides the window; the program goes on in
+        // An ordinary close only hides the window; the program goes on in
         // the tray with its timers, threads and logging.
         hide_list();
         event->ignore();
@@ -402,45 +402,41 @@ void TTM::N3Click() {
     if (exit_requested || exit_begun_)
         return;
     exit_begun_ = true;
-    // 1.
+    // Discovery stops first.
     update_list_timer->stop();
-    // 2. The sampler finishes its cycle; no limit, it always does.
+    // The sampler finishes its cycle; no limit, it always does.
     sampler_running = false;
     wait_for_flag(sampler_finished, true, -1);
     if (cpu_sampler.joinable())
         cpu_sampler.join();
-    // 3.
     cpu_timer->stop();
     task_timer->stop();
-    // 4. No catalogue edit may be cut short.
+    // No catalogue edit may be cut short.
     hooks::wait_grid_idle();
-    // 5.
     hooks::destroy_tray_images();
-    // 6. vorkel.ini gets the PID column's real width.
+    // vorkel.ini gets the PID column's real width.
     pgrid->set_column_hidden(0, false);
     save_column_widths();
-    // 7.
+    // The close that follows ends the program.
     exit_requested = true;
     close();
 }
 
 void TTM::exit_after_close() {
-    // 8.
     list_visible = false;
     logging_active = false;
-    // 9. Every single-process window of every copy closes.
+    // Every single-process window of every copy closes.
     platform::post_broadcast_message(get_close_all_msg());
-    // 10. Wait for ours, dispatching their messages meanwhile.
+    // Wait for ours, dispatching their messages meanwhile.
     for (int i = 0; i < 10000 && hooks::single_process_window_open(); ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    // 11, 12.
+    // The logger ends its write, then its thread.
     wait_for_flag(logger_finished, true, 10000);
     hooks::close_logger_thread();
-    // 13.
     hooks::stop_global_logging();
-    // 14.
+    // The icon leaves the tray and the farewell shows.
     tray->hide();
     show_about();
 }
@@ -568,7 +564,7 @@ void TTM::cpu_timerTimer() {
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
 
-void TTM::pgridMouseDown(int col, int row) { tasks_page_mouse_down(pgrid, col, row); }
+void TTM::pgridMouseDown(int col, int row) { pgrid->set_current_cell(col, row); }
 
 Qt::Alignment TTM::pgridGetAlignment(int col, int row) const { return tasks_page_alignment(col, row); }
 
@@ -580,6 +576,13 @@ void TTM::set_stay_on_top(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown)
         show();
+}
+
+SETTINGS_TARGETS TTM::settings_targets() {
+    return {update_list_timer, task_timer, cpu_timer, [self = QPointer<TTM>(this)](bool on) {
+                if (self)
+                    self->set_stay_on_top(on);
+            }};
 }
 
 void TTM::load_column_widths() {

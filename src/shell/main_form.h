@@ -35,6 +35,7 @@
 class TGrid;
 class TStatusPanel;
 class TFileNameEdit;
+struct SETTINGS_TARGETS;
 
 class TTM : public QMainWindow {
     Q_OBJECT
@@ -90,7 +91,7 @@ public:
     void task_timerTimer();
     void pgridMouseDown(int col, int row); // right button on pgrid
     Qt::Alignment pgridGetAlignment(int col, int row) const;
-    // Shortcuts page (catalogue/shortcuts_page*.cpp).
+    // Shortcuts page (forwarders in main_form_shortcuts.cpp).
     Qt::Alignment gridGetAlignment(int col, int row) const;
     void gridMouseDown(int col, int row); // right button on grid
     void gridCheckBoxClick(int col, int row, bool checked);
@@ -119,7 +120,8 @@ public:
     void set_stay_on_top(bool on);
     bool stay_on_top() const { return stay_on_top_; }
 
-    bool tasks_available() const { return tasks_available_; }
+    // The timers and the style the settings act on.
+    SETTINGS_TARGETS settings_targets();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,7 +134,7 @@ private:
     void build_components();
     void build_menus();
     void build_logging_page();
-    void exit_after_close(); // exit steps 8 to 14
+    void exit_after_close(); // the exit's end, once the window has closed
     void dock_if_needed();
     void hide_list();
 

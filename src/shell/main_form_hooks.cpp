@@ -13,12 +13,12 @@
 #include "monitor/process_table.h"
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
-#include "monitor/tray_icon.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
-#include "shell/shutdown_command.h"
+#include "shell/main_form_shortcuts.h"
 #include "shell/settings_form.h"
+#include "shell/shutdown_command.h"
 #include "toolkit/system_tray_icon.h"
 
 #include <QApplication>
@@ -34,7 +34,7 @@ bool tasks_page_supported() {
     platform::PLATFORM_FAMILY family;
     return platform::query_platform_family(family) && family == platform::PLATFORM_FAMILY::nt;
 }
-void task_timer_tick(TTM *form) { tasks_page_refresh(form); }
+void task_timer_tick(TTM *form) { tasks_page_refresh(form->pages, form->sheet2, form->pgrid); }
 
 void reset_cpu_history() { ::reset_cpu_history(); }
 
@@ -76,7 +76,7 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form); }
+void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form->grid); }
 
 void wait_grid_idle() {
     while (grid_busy)
@@ -85,26 +85,30 @@ void wait_grid_idle() {
 
 void scan_windows_now(TTM *form) {
     take_grid_busy();
-    scan_windows_into_grid(form);
+    scan_windows_into_grid(form->grid);
     release_grid_busy();
 }
-void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
-void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
+void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form->grid); }
+void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form->grid); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
-void tray_menu_popup(TTM *) {}
 void start_program_hotkeys(TTM *form) { ::start_program_hotkeys(form); }
 void stop_program_hotkeys() { ::stop_program_hotkeys(); }
 void program_hotkey(TTM *, int id) { program_hotkey_pressed(id); }
 
 void restore_priorities() { rescue_mode = false; }
 void rescue_hotkey(TTM *form, int) { form->N1Click(); }
-bool single_process_window_open() { return false; }
-void close_all_single_process_windows() {}
 
 void close_logger_thread() { ::close_logger_thread(); }
 void stop_global_logging() { ::stop_global_logging(); }
 
-void show_settings(TTM *) { ::show_settings(); }
+void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
+
+// Placeholders for the parts not built yet (the tray menu, the windows of
+// the single-process commands): each does what the program needs while the
+// part is missing.
+void tray_menu_popup(TTM *) {}
+bool single_process_window_open() { return false; }
+void close_all_single_process_windows() {}
 
 } // namespace hooks

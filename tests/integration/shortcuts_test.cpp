@@ -90,7 +90,7 @@ protected:
         clear_catalogue();
         set_catalogue_save_path(file);
         create_catalogue(file);
-        fill_shortcut_grid(form);
+        fill_shortcut_grid(form->grid);
     }
     void TearDown() override {
         clear_catalogue();

@@ -203,7 +203,6 @@ public:
 };
 
 std::atomic<PERF_DATA_SOURCE *> current_perf_source{nullptr};
-std::atomic<KERNEL_STAT_SOURCE *> current_kernel_stat{nullptr};
 
 } // namespace
 
@@ -217,13 +216,9 @@ PERF_DATA_SOURCE &perf_data_source() {
 void set_perf_data_source(PERF_DATA_SOURCE *source) { current_perf_source.store(source); }
 
 KERNEL_STAT_SOURCE &kernel_stat_source() {
-    if (KERNEL_STAT_SOURCE *s = current_kernel_stat.load())
-        return *s;
     static NO_KERNEL_STAT system_source;
     return system_source;
 }
-
-void set_kernel_stat_source(KERNEL_STAT_SOURCE *source) { current_kernel_stat.store(source); }
 
 bool query_platform_family(PLATFORM_FAMILY &family) {
     family = PLATFORM_FAMILY::nt;

@@ -182,4 +182,21 @@ long PROC_FILE_READER::read_all(std::vector<char> &buffer) {
     }
 }
 
+std::string read_executable_link(const std::string &proc_dir) {
+    const std::string link = proc_dir + "/exe";
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t n = readlink(link.c_str(), buffer.data(), buffer.size());
+        if (n <= 0)
+            return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            return buffer;
+        }
+        if (buffer.size() >= (1u << 16))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 } // namespace platform

@@ -2,6 +2,7 @@
 // connection (x11_connection.h). No Qt header may be included here.
 #include "platform/window_source.h"
 
+#include "platform/linux/proc_files.h"
 #include "platform/linux/x11_connection.h"
 
 #include <climits>
@@ -124,12 +125,10 @@ std::string executable_of(pid_t pid) {
     struct stat owner {};
     if (stat(proc.c_str(), &owner) != 0 || owner.st_uid != geteuid())
         return {};
-    std::string link = proc + "/exe";
-    std::vector<char> buf(PATH_MAX + 1);
-    ssize_t n = readlink(link.c_str(), buf.data(), buf.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= buf.size())
+    std::string path = read_executable_link(proc);
+    if (path.empty())
         return {};
-    std::string path(buf.data(), static_cast<std::size_t>(n));
+    std::string link = proc + "/exe";
     // The link's target file must still be the running image: a deleted
     // executable reads as "<path> (deleted)", and a replaced one names a
     // different file now.

@@ -42,7 +42,6 @@ public:
     error_trap(const error_trap &) = delete;
     error_trap &operator=(const error_trap &) = delete;
     bool failed();
-    int error_code() const { return code_; }
 
     // internal: called by the error handler
     void record(int code) {
