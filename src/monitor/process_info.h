@@ -18,6 +18,7 @@ struct PROCESS_INFO_STRUCT {
     std::uint32_t thread_count = 0;
     char name[260] = {};                 // NUL-terminated, at most 259 bytes (UTF-8)
     double last_cpu_time = 0.0;          // processor time at the latest snapshot, 100-ns
+    std::uint64_t start_time = 0;        // process start, 100-ns units since boot; 0 unknown
 };
 
 // Ascending by process id.
