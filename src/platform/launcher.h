@@ -23,4 +23,8 @@ namespace platform {
 // executable), ENOTDIR/ENOENT (working folder unusable), or a fork error.
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory);
 
+// The full path of the program that start_detached would run for name (a
+// name without '/' is looked up in $PATH); empty when there is none.
+std::string find_program(const std::string &name);
+
 } // namespace platform

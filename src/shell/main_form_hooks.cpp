@@ -7,11 +7,14 @@
 #include "common/flags.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
+#include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
+#include "monitor/rescue.h"
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
 #include "monitor/tray_icon.h"
 #include "monitor/tray_icon_argb.h"
+#include "platform/message_box.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
 #include "shell/shutdown_command.h"
@@ -90,10 +93,18 @@ void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void tray_menu_popup(TTM *) {}
 
-void restore_priorities() { rescue_mode = false; }
-void rescue_hotkey(TTM *form, int) { form->N1Click(); }
-bool single_process_window_open() { return false; }
-void close_all_single_process_windows() {}
+void restore_priorities() {
+    const int failed = ::restore_priorities();
+    if (failed > 0 && TM)
+        platform::message_box(TM, restore_failure_text(failed), "Priority warning",
+                              platform::MB_OK | platform::MB_ICONWARNING);
+}
+void rescue_hotkey(TTM *form, int) {
+    rescue_processes();
+    form->N1Click();
+}
+bool single_process_window_open() { return one_process_windows_open() > 0; }
+void close_all_single_process_windows() { close_all_process_windows(); }
 
 void close_logger_thread() {}
 void stop_global_logging() {

@@ -109,6 +109,12 @@ void write_errno(int fd, int code) {
 
 } // namespace
 
+std::string find_program(const std::string &name) {
+    int error = 0;
+    std::string path = resolve_program(name, error);
+    return error == 0 && executable_file(path) ? path : std::string();
+}
+
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory) {
     if (argv.empty())
         return ENOENT;
