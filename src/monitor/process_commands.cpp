@@ -69,7 +69,7 @@ void end_process_command(TGrid *grid, QWidget *owner, const std::function<void()
     // makes sure the kill reaches no process that took over the id.
     const std::uint64_t start = p.start_time ? p.start_time : platform::process_start_time(p.pid);
     const std::uint32_t pid = p.pid;
-    QTimer::singleShot(end_process_grace_ms, grid, [pid, start] {
+    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, grid, [pid, start] {
         if (start != 0 && platform::same_process_running(pid, start))
             platform::signal_process(pid, start, platform::END_SIGNAL::kill);
     });
