@@ -126,7 +126,7 @@ int restore_priorities() {
 std::string restore_failure_text(int count) {
     const std::string n = std::to_string(count);
     return (count == 1 ? "1 process keeps" : n + " processes keep") +
-           std::string(" the lower priority the rescue gave it") + (count == 1 ? "" : "m") +
+           std::string(" the lower priority the rescue gave ") + (count == 1 ? "it" : "them") +
            ": Vorkel may lower a nice value only with the right to raise priorities "
            "(the CAP_SYS_NICE capability, or a nice limit, RLIMIT_NICE, of 40 for your user).";
 }
