@@ -4,6 +4,7 @@
 #include "toolkit/grid.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,12 +31,27 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), watched_pid(pid) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::number(pid));
+    // The small 8-point face of the design, for the grid and its header.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     grid = new TGrid({QStringLiteral("PID"), QStringLiteral("Name"), QStringLiteral("CPU"), QStringLiteral("RAM"),
                       QStringLiteral("Paged"), QStringLiteral("Hndls"), QStringLiteral("Thrds")},
                      16, this);
     grid->set_row_count(2);
-    for (int c = 0; c < 7; ++c)
-        grid->set_col_width(c, column_widths[c]);
+    // The design widths, widened where the desktop's font needs more room
+    // for a heading, and the PID column for the longest id this system
+    // gives (seven digits).
+    const QFontMetrics cells(grid->font()), heads(grid->horizontalHeader()->font());
+    int width = 8;
+    for (int c = 0; c < 7; ++c) {
+        int w = std::max(column_widths[c], heads.horizontalAdvance(grid->cell(c, 0)) + 12);
+        if (c == 0)
+            w = std::max(w, cells.horizontalAdvance(QStringLiteral("4194304")) + 8);
+        grid->set_col_width(c, w);
+        width += w;
+    }
+    width = std::max(305, width);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -50,6 +66,8 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(grid);
+    grid->setMinimumSize(0, 0);
+    grid->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     // Keys reach the window before the grid; a press anywhere drags it.
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
@@ -57,9 +75,9 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
 
     // Only the header row and the data row show.
     const int height = grid->horizontalHeader()->sizeHint().height() + grid->rowHeight(0) + 2 * grid->frameWidth();
-    resize(305, height);
+    resize(width, height);
     if (QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - QPoint(305 / 2, height / 2));
+        move(s->availableGeometry().center() - QPoint(width / 2, height / 2));
 
     PROCESS_INFO_STRUCT record;
     if (copy_process_info(pid, record))

@@ -1,9 +1,12 @@
 // The priority class table both ways and the debugger command line.
 #include "monitor/debugger_command.h"
+#include "monitor/one_process_thread.h"
 #include "monitor/priority_classes.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 TEST(PriorityClasses, SetAsTheFixedNiceValues) {
@@ -111,4 +114,24 @@ TEST(DebuggerCommand, ProcessIdTextWithJunk) {
     EXPECT_EQ(process_id_of_text("4294967295"), 4294967295u);
     EXPECT_EQ(process_id_of_text("4294967296"), 0u);
     EXPECT_EQ(process_id_of_text("99999999999999999999999"), 0u);
+}
+
+TEST(OneProcessTexts, CpuIsClampedAndRounded) {
+    EXPECT_EQ(one_process_cpu_text(1.5, "."), "100.0");
+    EXPECT_EQ(one_process_cpu_text(1.0, "."), "100.0");
+    EXPECT_EQ(one_process_cpu_text(-0.2, "."), "0.0");
+    EXPECT_EQ(one_process_cpu_text(std::nan(""), "."), "0.0");
+    EXPECT_EQ(one_process_cpu_text(0.1234, ","), "12,3");
+    EXPECT_EQ(one_process_cpu_text(0.1235, "."), "12.4");
+    EXPECT_EQ(one_process_cpu_text(0.0004, "."), "0.0");
+    EXPECT_EQ(one_process_cpu_text(0.00051, "."), "0.1");
+    PROCESS_INFO_STRUCT r;
+    r.pid = 42;
+    std::snprintf(r.name, sizeof r.name, "editor");
+    r.cpu_share = 3.0;
+    r.working_set = 1572864;
+    r.page_file_bytes = 1023;
+    r.handle_count = 7;
+    r.thread_count = 3;
+    EXPECT_EQ(one_process_row(r, "."), (ONE_PROCESS_ROW{"42", "editor", "100.0", "1536", "0", "7", "3"}));
 }
