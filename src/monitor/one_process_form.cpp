@@ -35,8 +35,9 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    grid = new TGrid({QStringLiteral("PID"), QStringLiteral("Name"), QStringLiteral("CPU"), QStringLiteral("RAM"),
-                      QStringLiteral("Paged"), QStringLiteral("Hndls"), QStringLiteral("Thrds")},
+    grid = new TGrid({QStringLiteral("PID"), QStringLiteral("Name"), QStringLiteral("CPU"),
+                      QStringLiteral("RAM"), QStringLiteral("Paged"), QStringLiteral("Hndls"),
+                      QStringLiteral("Thrds")},
                      16, this);
     grid->set_row_count(2);
     // The design widths, widened where the desktop's font needs more room
@@ -74,7 +75,8 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
     grid->horizontalHeader()->viewport()->installEventFilter(this);
 
     // Only the header row and the data row show.
-    const int height = grid->horizontalHeader()->sizeHint().height() + grid->rowHeight(0) + 2 * grid->frameWidth();
+    const int height =
+        grid->horizontalHeader()->sizeHint().height() + grid->rowHeight(0) + 2 * grid->frameWidth();
     resize(width, height);
     if (QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - QPoint(width / 2, height / 2));

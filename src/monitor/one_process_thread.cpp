@@ -34,6 +34,7 @@ void one_process_thread(Tone_process_form *form) {
     PROCESS_INFO_STRUCT &entry = own[form->watched_pid];
     entry.pid = form->watched_pid;
     bool holds_role = false;
+    ONE_PROCESS_ROW shown; // the texts last handed to the window
     while (form->refresh_running) {
         // The table is made current first, so an ended process is noticed
         // in the cycle after it ends.
@@ -51,12 +52,19 @@ void one_process_thread(Tone_process_form *form) {
                                     record.start_time == form->watched_start_time);
         if (!same) {
             form->refresh_running = false;
-            QMetaObject::invokeMethod(form, [form] { form->close(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                form, [form] { form->close(); }, Qt::QueuedConnection);
             break;
         }
         entry = record;
         const ONE_PROCESS_ROW row = one_process_row(entry, decimal_point);
-        QMetaObject::invokeMethod(form, [form, row] { form->show_row(row); }, Qt::QueuedConnection);
+        // Unchanged texts are not handed over: the window's thread is not
+        // woken for nothing.
+        if (row != shown) {
+            shown = row;
+            QMetaObject::invokeMethod(
+                form, [form, row] { form->show_row(row); }, Qt::QueuedConnection);
+        }
         if (form->wait_cycle())
             break;
     }

@@ -3,8 +3,8 @@
 #include "monitor/debugger_command.h"
 #include "monitor/priority_classes.h"
 #include "monitor/process_table.h"
-#include "platform/message_box.h"
 #include "platform/launcher.h"
+#include "platform/message_box.h"
 #include "platform/process_control.h"
 #include "platform/registry.h"
 #include "toolkit/grid.h"
@@ -116,7 +116,8 @@ void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owne
 }
 
 std::string registered_debugger() {
-    auto key = platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
+    auto key =
+        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
     const std::string text = key->value(QStringLiteral("Debugger")).toString().toLocal8Bit().toStdString();
     if (!text.empty())
         return text;

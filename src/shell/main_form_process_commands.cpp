@@ -21,8 +21,14 @@ void connect_process_commands(TTM *form) {
     QObject::connect(form->N29, &QAction::triggered, form, &TTM::N29Click);
 }
 
-void TTM::N16Click() { end_process_command(pgrid, this, [this] { N3Click(); }); }
-void TTM::s1Click() { debug_process_command(pgrid, [](const std::string &line) { return launch_program(line, ""); }); }
+void TTM::N16Click() {
+    end_process_command(pgrid, this, [this] { N3Click(); });
+}
+void TTM::s1Click() {
+    debug_process_command(pgrid, [](const std::string &line) { return launch_program(line, ""); });
+}
 void TTM::N18Click() { priority_menu_opening(pgrid, N18); }
 void TTM::N19Click(QAction *item) { priority_item_chosen(pgrid, N18, item, this); }
-void TTM::N29Click() { open_process_window(process_id_of_text(pgrid->cell(0, pgrid->current_row()).toStdString())); }
+void TTM::N29Click() {
+    open_process_window(process_id_of_text(pgrid->cell(0, pgrid->current_row()).toStdString()));
+}

@@ -38,9 +38,7 @@ int row_of(const TGrid *grid, pid_t pid) {
     return 0;
 }
 
-bool running_anywhere(const std::string &comm) {
-    return test_env::run_capture("pgrep -x " + comm) != "";
-}
+bool running_anywhere(const std::string &comm) { return test_env::run_capture("pgrep -x " + comm) != ""; }
 
 } // namespace
 
@@ -112,8 +110,12 @@ TEST_F(EndProcessApp, DelEndsTheSelectedProcessAfterTheQuestion) {
     show_tasks_grid();
     // aaa_target sorts first: the click selected it.
     xdotool("key Delete");
-    ASSERT_TRUE(wait_until([] { return !test_env::windows_of_class("vorkel").empty() &&
-                                       xdotool("search --name '^Task warning$'") != ""; }, 10s))
+    ASSERT_TRUE(wait_until(
+        [] {
+            return !test_env::windows_of_class("vorkel").empty() &&
+                   xdotool("search --name '^Task warning$'") != "";
+        },
+        10s))
         << "the question did not come";
     xdotool("key Return");
     EXPECT_TRUE(wait_until([] { return !running_anywhere("aaa_target"); }, 10s));

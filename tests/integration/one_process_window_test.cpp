@@ -36,8 +36,8 @@ bool pump_until(const std::function<bool()> &pred, std::chrono::milliseconds dea
 
 // The window's opacity as the window manager sees it (-1: none set).
 long long x_opacity(const QWidget *w) {
-    const std::string out = test_env::run_capture("xprop -id " + std::to_string(w->winId()) +
-                                                  " _NET_WM_WINDOW_OPACITY");
+    const std::string out =
+        test_env::run_capture("xprop -id " + std::to_string(w->winId()) + " _NET_WM_WINDOW_OPACITY");
     const std::size_t eq = out.find(" = ");
     return eq == std::string::npos ? -1 : std::atoll(out.c_str() + eq + 3);
 }
@@ -98,7 +98,8 @@ TEST_F(OneProcessWindow, ShowsItsProcessWithinOneCycleFramelessOnTopAndTransluce
     ASSERT_TRUE(pump_until([&] { return x_opacity(form) >= 0; }));
     EXPECT_EQ(form->alpha, 170);
     EXPECT_EQ(x_opacity(form), opacity_of_alpha(170));
-    const std::string state = test_env::run_capture("xprop -id " + std::to_string(form->winId()) + " _NET_WM_STATE");
+    const std::string state =
+        test_env::run_capture("xprop -id " + std::to_string(form->winId()) + " _NET_WM_STATE");
     EXPECT_NE(state.find("_NET_WM_STATE_ABOVE"), std::string::npos) << state;
     EXPECT_EQ(refresher_count(0), 1) << "the window keeps the table current";
 }
@@ -148,7 +149,8 @@ TEST_F(OneProcessWindow, SeveralWindowsForOneProcessAreIndependentAndAllCloseAtE
     Tone_process_form *second = open(child.pid());
     ASSERT_NE(first, second);
     EXPECT_EQ(one_process_windows_open(), 2);
-    EXPECT_TRUE(pump_until([&] { return first->grid->cell(1, 1) == "sleep" && second->grid->cell(1, 1) == "sleep"; }));
+    EXPECT_TRUE(pump_until(
+        [&] { return first->grid->cell(1, 1) == "sleep" && second->grid->cell(1, 1) == "sleep"; }));
     first->alpha = 100;
     press(second, Qt::Key_Equal);
     EXPECT_EQ(first->alpha, 100);

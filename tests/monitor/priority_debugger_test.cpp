@@ -29,12 +29,13 @@ TEST(PriorityClasses, SetAsTheFixedNiceValues) {
 TEST(PriorityClasses, EveryNiceValueReadsAsTheNearestClassTiesTowardNormal) {
     // Written out by hand for -20..19, so the table is checked, not restated.
     using P = PRIORITY_CLASS;
-    const P R = P::realtime, H = P::high, A = P::above_normal, N = P::normal, B = P::below_normal, L = P::idle;
+    const P R = P::realtime, H = P::high, A = P::above_normal, N = P::normal, B = P::below_normal,
+            L = P::idle;
     const P expected[40] = {
-        R, R, R, R, R,          // -20 .. -16
-        H, H, H, H, H, H, H, H, // -15 (tie with Realtime) .. -8
-        A, A, A, A, A,          // -7 .. -3
-        N, N, N, N, N,          // -2 .. 2
+        R, R, R, R, R,                // -20 .. -16
+        H, H, H, H, H, H, H, H,       // -15 (tie with Realtime) .. -8
+        A, A, A, A, A,                // -7 .. -3
+        N, N, N, N, N,                // -2 .. 2
         B, B, B, B, B, B, B, B, B, B, // 3 .. 12 (tie with Low)
         L, L, L, L, L, L, L,          // 13 .. 19
     };
@@ -100,7 +101,8 @@ TEST(DebuggerCommand, StaysWithin259BytesWhateverTheInput) {
 TEST(DebuggerCommand, DefaultRunsGdbInATerminal) {
     const std::string d = default_debugger_command("/usr/bin/x-terminal-emulator", "/usr/bin/gdb");
     EXPECT_EQ(build_debugger_command(d, "42"), "/usr/bin/x-terminal-emulator -e /usr/bin/gdb -p 42");
-    EXPECT_EQ(default_debugger_command("/opt/my term/xt", "/usr/bin/gdb"), "\"/opt/my term/xt\" -e /usr/bin/gdb -p ");
+    EXPECT_EQ(default_debugger_command("/opt/my term/xt", "/usr/bin/gdb"),
+              "\"/opt/my term/xt\" -e /usr/bin/gdb -p ");
 }
 
 TEST(DebuggerCommand, ProcessIdTextWithJunk) {

@@ -71,8 +71,8 @@ protected:
     void SetUp() override {
         ensure_qt_application(true);
         empty_process_table();
-        grid = std::make_unique<TGrid>(QStringList{"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"},
-                                       15);
+        grid = std::make_unique<TGrid>(
+            QStringList{"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
         menu = std::make_unique<QMenu>();
         for (const char *c : {"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"})
             menu->addAction(QString::fromLatin1(c));
@@ -136,7 +136,8 @@ TEST_F(ProcessCommands, AChildThatIgnoresTermIsKilledAfterTheGraceWithoutBlockin
     BOXES boxes;
     // An ignored signal stays ignored across exec.
     child_process child({"sh", "-c", "trap '' TERM; exec sleep 60"});
-    ASSERT_TRUE(wait_until([&] { return test_env::read_file("/proc/" + std::to_string(child.pid()) + "/comm") == "sleep\n"; }));
+    ASSERT_TRUE(wait_until(
+        [&] { return test_env::read_file("/proc/" + std::to_string(child.pid()) + "/comm") == "sleep\n"; }));
     select(std::to_string(child.pid()), "stubborn");
     QElapsedTimer clock;
     clock.start();
@@ -241,7 +242,8 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     test_env::write_file(script, "#!/bin/sh\nfor a in \"$@\"; do printf '<%s>' \"$a\"; done > '" + report +
                                      ".tmp'\n/bin/mv '" + report + ".tmp' '" + report + "'\n");
     chmod(script.c_str(), 0700);
-    auto key = platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
+    auto key =
+        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
     key->setValue(QStringLiteral("Debugger"), QString::fromStdString(script + " -p %ld -e %ld -g"));
     key->sync();
     auto launch = [](const std::string &line) { return launch_program(line, ""); };

@@ -76,10 +76,12 @@ TEST(Rescue, LowersListedProcessesLiftsVorkelAndRestoresEachValue) {
     ASSERT_NE(wm, 0u);
     ASSERT_EQ(platform::desktop_server_pids(), (std::vector<std::uint32_t>{xvfb, wm}));
 
-    child_process threaded({self_exe(), "--gtest_filter=ProcessCommandsHelper.Threads"}, {"VORKEL_TEST_THREADS=4"});
+    child_process threaded({self_exe(), "--gtest_filter=ProcessCommandsHelper.Threads"},
+                           {"VORKEL_TEST_THREADS=4"});
     child_process at_three({"sleep", "60"});
     child_process reused({"sleep", "60"});
-    const std::uint32_t a = static_cast<std::uint32_t>(threaded.pid()), b = static_cast<std::uint32_t>(at_three.pid()),
+    const std::uint32_t a = static_cast<std::uint32_t>(threaded.pid()),
+                        b = static_cast<std::uint32_t>(at_three.pid()),
                         d = static_cast<std::uint32_t>(reused.pid());
     ASSERT_TRUE(wait_until([&] { return thread_nices(a).size() == 4; }));
     std::vector<platform::THREAD_NICE> a_threads;
@@ -152,7 +154,8 @@ TEST(Rescue, FailureTextSaysHowManyAndWhatIsNeeded) {
 TEST(Rescue, AnUnprivilegedRestoreCountsWhatItCouldNotPutBack) {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to start a helper as another user";
-    child_process helper({self_exe(), "--gtest_filter=RescueHelper.AsNobody"}, {"VORKEL_TEST_RESCUE_AS_NOBODY=1"});
+    child_process helper({self_exe(), "--gtest_filter=RescueHelper.AsNobody"},
+                         {"VORKEL_TEST_RESCUE_AS_NOBODY=1"});
     EXPECT_EQ(helper.wait(std::chrono::seconds(30)), 0);
 }
 

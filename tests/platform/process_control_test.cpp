@@ -102,7 +102,8 @@ TEST(ProcessControl, StartTimeTellsAReusedIdAndAZombie) {
     EXPECT_FALSE(platform::is_kernel_thread(child.pid()));
 
     // Another start time means another process: nothing is sent.
-    EXPECT_EQ(platform::signal_process(child.pid(), start + 10000000, platform::END_SIGNAL::terminate), ESRCH);
+    EXPECT_EQ(platform::signal_process(child.pid(), start + 10000000, platform::END_SIGNAL::terminate),
+              ESRCH);
     EXPECT_EQ(platform::set_process_nice(child.pid(), start - 1, 10), ESRCH);
     EXPECT_TRUE(child.running());
     int nice = 99;
@@ -163,8 +164,9 @@ TEST(ProcessControl, AnUnprivilegedUserIsRefused) {
     const pid_t target_pid = target.pid();
     const std::uint64_t target_start = platform::process_start_time(target_pid);
     // As nobody: ending root's process is EPERM; the target survives.
-    EXPECT_EQ(as_nobody([&] { return platform::signal_process(target_pid, target_start,
-                                                               platform::END_SIGNAL::kill); }),
+    EXPECT_EQ(as_nobody([&] {
+                  return platform::signal_process(target_pid, target_start, platform::END_SIGNAL::kill);
+              }),
               EPERM);
     EXPECT_TRUE(target.running());
 
