@@ -90,8 +90,22 @@ for _ in $(seq 50); do
 done
 xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1 ||
     { echo "the watch window did not open" >&2; exit 1; }
-xdotool windowactivate --sync "$window" key --window "$window" Escape
-sleep 3
+watch_shown() { xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1; }
+main_shown() { xwininfo -id "$window" 2>/dev/null | grep -q IsViewable; }
+# A click gives the main window the focus (the new watch window has it,
+# and Esc there would close it instead); Esc then hides the main window.
+for _ in 1 2 3; do
+    main_shown || break
+    xdotool mousemove --window "$window" 80 62 click 1
+    sleep 0.5
+    xdotool key Escape
+    sleep 1
+done
+if main_shown || ! watch_shown; then
+    echo "could not hide the main window and keep the watch window" >&2
+    exit 1
+fi
+sleep 2
 
 # Per thread as well: the window's thread is the process's own id, the
 # refresher one of the others.
@@ -99,6 +113,7 @@ thread_ticks() { for t in /proc/"$vorkel"/task/*; do echo "${t##*/} $(awk '{prin
 thread_ticks >"$scratch/threads0"
 watching=$(measure)
 thread_ticks >"$scratch/threads1"
+watch_shown || { echo "the watch window closed during the measurement" >&2; exit 1; }
 awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(ls -d /proc/[0-9]* | wc -l)" 'BEGIN {
     printf "interval %d s each, %d processes\n", s, n
     printf "vorkel idle (tray meter only)   %.3f %%\n", i

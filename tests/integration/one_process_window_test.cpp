@@ -138,7 +138,7 @@ TEST_F(OneProcessWindow, ClosesByItselfWithinACycleWhenItsProcessEnds) {
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(pump_until([] { return one_process_windows_open() == 0; }, 3s));
-    EXPECT_LT(clock.elapsed(), 1300);
+    EXPECT_LT(clock.elapsed(), 1600); // one 900 ms cycle and a table refresh, on a loaded machine
     EXPECT_EQ(one_process_form, nullptr);
     EXPECT_EQ(refresher_count(0), 0) << "the role was given back";
 }
