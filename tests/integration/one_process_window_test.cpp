@@ -173,3 +173,21 @@ TEST_F(OneProcessWindow, SeveralWindowsForOneProcessAreIndependentAndAllCloseAtE
     EXPECT_EQ(one_process_form, nullptr);
     EXPECT_TRUE(child.running()) << "closing a window never touches its process";
 }
+
+TEST_F(OneProcessWindow, StaysShownWhenAnotherWindowIsMinimised) {
+    child_process child({"sleep", "60"});
+    QWidget main_window; // stands for the main window
+    main_window.resize(320, 400);
+    main_window.show();
+    ASSERT_TRUE(pump_until([&] { return main_window.isVisible(); }));
+    Tone_process_form *form = open(child.pid());
+    ASSERT_TRUE(pump_until([&] { return form->grid->cell(1, 1) == "sleep"; }));
+    main_window.showMinimized();
+    auto viewable = [](const QWidget *w) {
+        return test_env::run_capture("xwininfo -id " + std::to_string(w->winId())).find("IsViewable") !=
+               std::string::npos;
+    };
+    ASSERT_TRUE(pump_until([&] { return !viewable(&main_window); }));
+    EXPECT_TRUE(viewable(form));
+    EXPECT_EQ(one_process_windows_open(), 1);
+}
