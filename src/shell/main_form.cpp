@@ -13,6 +13,7 @@
 #include "shell/docking.h"
 #include "shell/instance.h"
 #include "shell/main_form_hooks.h"
+#include "shell/main_form_process_commands.h"
 #include "shell/settings.h"
 #include "shell/settings_apply.h"
 #include "toolkit/file_name_edit.h"
@@ -288,6 +289,7 @@ void TTM::build_menus() {
     N11->setEnabled(false);
     N11->setVisible(false);
     pgrid->set_popup_menu(PopupMenu3);
+    connect_process_commands(this);
 
     hooks::connect_page_commands(this);
 }

@@ -90,6 +90,12 @@ public:
     void cpu_timerTimer();
     void task_timerTimer();
     void pgridMouseDown(int col, int row); // right button on pgrid
+    // Tasks page popup menu (shell/main_form_process_commands.cpp).
+    void N16Click();              // "End process"
+    void s1Click();               // "Debug"
+    void N18Click();              // "Set priority" opens
+    void N19Click(QAction *item); // one of the six priority classes
+    void N29Click();              // "Show in separate window"
     Qt::Alignment pgridGetAlignment(int col, int row) const;
     // Shortcuts page (forwarders in main_form_shortcuts.cpp).
     Qt::Alignment gridGetAlignment(int col, int row) const;

@@ -10,10 +10,13 @@
 #include "logging/process_log.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
+#include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
+#include "monitor/rescue.h"
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
 #include "monitor/tray_pictures.h"
+#include "platform/message_box.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
 #include "shell/main_form_shortcuts.h"
@@ -95,8 +98,18 @@ void start_program_hotkeys(TTM *form) { ::start_program_hotkeys(form); }
 void stop_program_hotkeys() { ::stop_program_hotkeys(); }
 void program_hotkey(TTM *, int id) { program_hotkey_pressed(id); }
 
-void restore_priorities() { rescue_mode = false; }
-void rescue_hotkey(TTM *form, int) { form->N1Click(); }
+void restore_priorities() {
+    const int failed = ::restore_priorities();
+    if (failed > 0 && TM)
+        platform::message_box(TM, restore_failure_text(failed), "Priority warning",
+                              platform::MB_OK | platform::MB_ICONWARNING);
+}
+void rescue_hotkey(TTM *form, int) {
+    rescue_processes();
+    form->N1Click();
+}
+bool single_process_window_open() { return one_process_windows_open() > 0; }
+void close_all_single_process_windows() { close_all_process_windows(); }
 
 void close_logger_thread() { ::close_logger_thread(); }
 void stop_global_logging() { ::stop_global_logging(); }
@@ -104,11 +117,8 @@ void stop_global_logging() { ::stop_global_logging(); }
 void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
 
-// Placeholders for the parts not built yet (the tray menu, the windows of
-// the single-process commands): each does what the program needs while the
-// part is missing.
+// Placeholder for the tray menu, not built yet: the menu shows only
+// Vorkel's own items.
 void tray_menu_popup(TTM *) {}
-bool single_process_window_open() { return false; }
-void close_all_single_process_windows() {}
 
 } // namespace hooks

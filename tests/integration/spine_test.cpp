@@ -69,7 +69,9 @@ TEST_F(Spine, CopiesUnderAnotherExecutableNameRunSideBySide) {
 }
 
 TEST_F(Spine, RescueHotkeyShowsTheWindowAndEscHidesIt) {
-    auto p = app.start();
+    // The rescue renices every listed process: only those of its own
+    // namespace here.
+    auto p = app.start_in_own_pid_namespace();
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
     ASSERT_FALSE(app.main_window_shown());
 

@@ -3,6 +3,7 @@
 #include "platform/window_source.h"
 
 #include "platform/linux/proc_files.h"
+#include "platform/linux/x11_client_pid.h"
 #include "platform/linux/x11_connection.h"
 
 #include <climits>
@@ -96,9 +97,9 @@ struct third_parameter<R (*)(A, B, C *, REST...)> {
 };
 using CLIENT_QUERY = third_parameter<decltype(&XResQueryClientIds)>::type;
 
-// The pid the X server knows for the client that made the window. Only
-// local clients have one.
-pid_t pid_from_server(Display *d, Window w) {
+} // namespace
+
+pid_t x11::client_pid(Display *d, Window w) {
     int event_base = 0, error_base = 0;
     if (!XResQueryExtension(d, &event_base, &error_base))
         return 0;
@@ -117,6 +118,8 @@ pid_t pid_from_server(Display *d, Window w) {
         XResClientIdsDestroy(count, values);
     return pid > 0 ? pid : 0;
 }
+
+namespace {
 
 // The executable of a local process of this user, or "" (gone, another
 // user's, or its file deleted or replaced since it started).
@@ -256,7 +259,7 @@ public:
             prop.items[0] <= static_cast<unsigned long>(INT_MAX) && on_this_host(d, w))
             pid = static_cast<pid_t>(prop.items[0]);
         if (pid <= 0)
-            pid = pid_from_server(d, static_cast<Window>(w));
+            pid = x11::client_pid(d, static_cast<Window>(w));
         if (pid <= 0)
             return {};
         return executable_of(pid);
