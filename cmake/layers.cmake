@@ -38,6 +38,7 @@ set(vorkel_core_files
     platform/perf_data.h
     shell/column_ini.cpp shell/column_ini.h
     shell/docking.cpp shell/docking.h
+    shell/start_options.cpp shell/start_options.h
     toolkit/slider_math.cpp toolkit/slider_math.h)
 
 # The layers each layer may include, itself first.

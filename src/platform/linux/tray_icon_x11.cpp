@@ -67,6 +67,7 @@ struct TRAY_GUI {
     Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0, tray_orientation = 0;
     int orientation = -1;             // the tray's: 0 horizontal, 1 vertical, -1 not published
     int requested_side = initial_side; // what the size hints ask for
+    std::vector<std::uint32_t> window_icon; // _NET_WM_ICON data
 };
 TRAY_GUI gui;
 
@@ -253,6 +254,15 @@ void request_side(Display *d, Window w, int side) {
     gui.requested_side = side;
 }
 
+// _NET_WM_ICON of the icon window: format 32 data travels as C longs.
+void set_window_icon_property(Display *d, Window w) {
+    if (gui.window_icon.empty())
+        return;
+    std::vector<long> data(gui.window_icon.begin(), gui.window_icon.end());
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(data.data()), static_cast<int>(data.size()));
+}
+
 // Makes the icon window in the visual the tray wants (or the default one).
 void create_window(Display *d, VisualID wanted) {
     destroy_window(d);
@@ -301,6 +311,7 @@ void create_window(Display *d, VisualID wanted) {
     const long info[2] = {0, xembed_mapped}; // XEmbed version 0, map me when embedded
     XChangeProperty(d, w, gui.xembed_info, gui.xembed_info, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(info), 2);
+    set_window_icon_property(d, w);
     // Other threads draw into it over their own connections: it must exist
     // at the server before they learn of it.
     XSync(d, False);
@@ -506,6 +517,16 @@ void tray_icon_set_picture(const std::uint32_t *argb, int side) {
         shared.drawn.clear();
     shared.side = side;
     draw_locked();
+}
+
+void tray_icon_set_window_icon(const std::vector<std::uint32_t> &images) {
+    gui.window_icon = images;
+    Display *d = display();
+    const Window w = current_window();
+    if (d && w) {
+        set_window_icon_property(d, w);
+        XFlush(d);
+    }
 }
 
 } // namespace platform
