@@ -5,7 +5,7 @@ set -euo pipefail
 
 build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev
            libqt6opengl6-dev libx11-dev libxcb1-dev libxres-dev libgtest-dev libgmock-dev
-           libbenchmark-dev qt6-qpa-plugins fonts-dejavu-core ccache)
+           libbenchmark-dev qt6-qpa-plugins fonts-dejavu-core ccache libglib2.0-dev libqt6svg6)
 test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus
           procps util-linux htop)
 
