@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 std::optional<std::string> read_whole_file(const std::string &path, std::uint64_t max_bytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe with no writer returns at once
+    // (it is then refused as not a regular file).
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};
