@@ -1,9 +1,11 @@
 #include "shell/main_form_hooks.h"
 
 #include "catalogue/catalogue_file.h"
+#include "catalogue/changeicon_form.h"
 #include "catalogue/discovery.h"
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
+#include "catalogue/tray_menu.h"
 #include "common/flags.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
@@ -13,6 +15,7 @@
 #include "monitor/tray_icon.h"
 #include "monitor/tray_icon_argb.h"
 #include "platform/perf_data.h"
+#include "shell/data_paths.h"
 #include "shell/main_form.h"
 #include "shell/shutdown_command.h"
 #include "shell/settings_form.h"
@@ -88,7 +91,12 @@ void scan_windows_now(TTM *form) {
 void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
 void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
-void tray_menu_popup(TTM *) {}
+void tray_menu_popup(TTM *form) {
+    ::tray_menu_popup({form->PopupMenu1, form->N4, form->N1, form->N25, form->N2, form->N14, form->N3, form->N27,
+                       form->N28, &form->pimages, &form->defaultlist, &form->Image1},
+                      icons_path);
+}
+void change_icon(TTM *form) { change_icon_command(form->grid, icons_path, form); }
 
 void restore_priorities() { rescue_mode = false; }
 void rescue_hotkey(TTM *form, int) { form->N1Click(); }

@@ -40,6 +40,7 @@ void scan_windows_on_page(TTM *form);  // "Shortcuts" selected
 void scan_windows_on_timer(TTM *form); // update_list_timer
 void connect_page_commands(TTM *form);
 void tray_menu_popup(TTM *form);
+void change_icon(TTM *form); // "Change icon" on the current grid row
 
 // Process commands and their windows.
 void restore_priorities();
