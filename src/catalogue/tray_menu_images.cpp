@@ -60,7 +60,7 @@ void draw_shut_down(QPainter &p) {
     p.setPen(pen(Qt::white, 1.75));
     p.setBrush(Qt::NoBrush);
     // Qt angles: sixteenths of a degree, counter-clockwise from 3 o'clock.
-    p.drawArc(QRectF(4, 4.5, 8, 8), 125 * 16, -250 * 16);
+    p.drawArc(QRectF(4, 4.5, 8, 8), 125 * 16, 290 * 16);
     p.drawLine(QPointF(8, 3), QPointF(8, 8));
 }
 
