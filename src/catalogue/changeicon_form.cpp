@@ -79,6 +79,7 @@ Tchangeicon_form::Tchangeicon_form(QWidget *owner) : QDialog(owner) {
     igrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     igrid->setSelectionMode(QAbstractItemView::SingleSelection);
     igrid->setShowGrid(false);
+    igrid->setTabKeyNavigation(false); // arrows move between icons, Tab leaves the grid
     igrid->setItemDelegate(new centred_image_delegate(igrid));
     QPalette pal = igrid->palette();
     pal.setColor(QPalette::Base, menu_colour());
