@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPixmap>
+#include <QTimer>
 
 namespace {
 
@@ -74,6 +75,15 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
         w.N14->setText(QStringLiteral("Shut down"));
         w.N1->setText(QStringLiteral("Show list"));
     }
+}
+
+void prepare_tray_menu_icons() {
+    QTimer::singleShot(0, [] {
+        platform::refresh_program_icons();
+        for (const auto &[path, properties] : link_map)
+            if (properties.show_in_menu == 1 && !is_script_name(path))
+                shell_icon(path);
+    });
 }
 
 void launcher_item_click(QAction *item) {

@@ -30,6 +30,13 @@ struct TRAY_MENU_WIDGETS {
 // N27/N28 by the options.
 void tray_menu_popup(const TRAY_MENU_WIDGETS &widgets, const std::string &store_path);
 
+// Looks up the desktop icons of the programs marked "Show" once, so that
+// the icon theme's lookups (a few hundred file checks per name on a cold
+// cache) are not paid at the first opening of the menu. Runs from the
+// event loop shortly after start; the menu is rebuilt in full at each
+// opening regardless.
+void prepare_tray_menu_icons();
+
 // A program of the menu was clicked: starts the program whose path has the
 // item's tag in menu_path_list, in its folder. A program whose file is gone
 // starts nothing and changes nothing.

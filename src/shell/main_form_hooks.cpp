@@ -76,7 +76,10 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form); }
+void fill_shortcut_grid(TTM *form) {
+    ::fill_shortcut_grid(form);
+    prepare_tray_menu_icons();
+}
 
 void wait_grid_idle() {
     while (grid_busy)
