@@ -58,8 +58,8 @@ void prepare_desktop() {
         std::string path = scratch + "/bin/" + name;
         write(path, "#!/bin/sh\n");
         chmod(path.c_str(), 0700);
-        write(apps + "/" + name + ".desktop",
-              "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + path + " %U\nIcon=" + name + "\n");
+        write(apps + "/" + name + ".desktop", "[Desktop Entry]\nType=Application\nName=" + name +
+                                                  "\nExec=" + path + " %U\nIcon=" + name + "\n");
         link_map[path] = LINK_PROPERTIES_STRUCT{1, 0, 0};
     }
 }
@@ -165,7 +165,8 @@ int main(int argc, char **argv) {
     }
     qint64 first = t.open_once();
     std::printf("first opening (%s, %d programs): %.2f ms on %s, of which the rebuild %.2f ms\n",
-                cold ? "cold icon caches" : "after the look-up at start", programs, first / 1e6, qPrintable(QApplication::platformName()), t.rebuild_ns / 1e6);
+                cold ? "cold icon caches" : "after the look-up at start", programs, first / 1e6,
+                qPrintable(QApplication::platformName()), t.rebuild_ns / 1e6);
     if (cold) {
         --argc;
         ++argv;

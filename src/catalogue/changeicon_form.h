@@ -27,13 +27,13 @@ public:
     explicit Tchangeicon_form(QWidget *owner = nullptr);
     ~Tchangeicon_form() override;
 
-    QLabel *Label1 = nullptr;        // "Search in file"
-    QLineEdit *ComboEdit1 = nullptr; // the file whose icons are shown
+    QLabel *Label1 = nullptr;                // "Search in file"
+    QLineEdit *ComboEdit1 = nullptr;         // the file whose icons are shown
     QToolButton *ComboEdit1Button = nullptr; // its ellipsis button
-    QTableWidget *igrid = nullptr;   // 10 x 10 cells of 24 x 21 pixels
-    QPushButton *Button1 = nullptr;  // "Set"
-    QPushButton *Button2 = nullptr;  // "Close"
-    std::vector<QImage> icons;       // the grid's images, 16 x 16, in file order
+    QTableWidget *igrid = nullptr;           // 10 x 10 cells of 24 x 21 pixels
+    QPushButton *Button1 = nullptr;          // "Set"
+    QPushButton *Button2 = nullptr;          // "Close"
+    std::vector<QImage> icons;               // the grid's images, 16 x 16, in file order
 
     std::string icon_target; // the program whose icon is changed
     std::string store_path;  // the icon store

@@ -48,8 +48,8 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
     for (const TRAY_MENU_ITEM &entry : model.items) {
         auto *item = new QAction(caption_text(entry.caption), w.menu);
         item->setData(entry.tag);
-        std::optional<ICON_IMAGE> stored = is_script_name(entry.path) ? std::nullopt
-                                                                       : find_icon_image(store, entry.path);
+        std::optional<ICON_IMAGE> stored =
+            is_script_name(entry.path) ? std::nullopt : find_icon_image(store, entry.path);
         QIcon shell;
         if (!is_script_name(entry.path) && !stored)
             shell = shell_icon(entry.path);

@@ -17,10 +17,10 @@ class QMenu;
 struct TRAY_MENU_WIDGETS {
     QMenu *menu = nullptr; // PopupMenu1: N4, N1, N25, N2, N14, N3 at its end
     QAction *N4 = nullptr, *N1 = nullptr, *N25 = nullptr, *N2 = nullptr, *N14 = nullptr, *N3 = nullptr;
-    QAction *N27 = nullptr, *N28 = nullptr;      // separator and "Settings" of the grid's menu
-    std::vector<QIcon> *pimages = nullptr;       // the menu's images, rebuilt here
+    QAction *N27 = nullptr, *N28 = nullptr;          // separator and "Settings" of the grid's menu
+    std::vector<QIcon> *pimages = nullptr;           // the menu's images, rebuilt here
     const std::vector<QIcon> *defaultlist = nullptr; // the own items' four images
-    const QIcon *script = nullptr;               // the script picture (Image1)
+    const QIcon *script = nullptr;                   // the script picture (Image1)
 };
 
 // Rebuilds the menu before it shows: removes the previous programs, lists

@@ -45,9 +45,9 @@ struct TRAY_MENU_ITEM {
 };
 
 struct TRAY_MENU_MODEL {
-    std::vector<TRAY_MENU_ITEM> items; // listed programs, top of the menu first
-    std::vector<std::string> paths;    // the new menu_path_list, by tag
-    bool own_items_visible = true;     // N4, N1, N25, N2, N14, N3
+    std::vector<TRAY_MENU_ITEM> items;  // listed programs, top of the menu first
+    std::vector<std::string> paths;     // the new menu_path_list, by tag
+    bool own_items_visible = true;      // N4, N1, N25, N2, N14, N3
     bool grid_settings_visible = false; // N27 and N28 of the grid's menu
     // With full paths, once a program is listed, the own items are renamed
     // "Exit", "Shut down" and "Show list"; otherwise their captions stay

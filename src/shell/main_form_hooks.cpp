@@ -95,8 +95,8 @@ void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
 void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void tray_menu_popup(TTM *form) {
-    ::tray_menu_popup({form->PopupMenu1, form->N4, form->N1, form->N25, form->N2, form->N14, form->N3, form->N27,
-                       form->N28, &form->pimages, &form->defaultlist, &form->Image1},
+    ::tray_menu_popup({form->PopupMenu1, form->N4, form->N1, form->N25, form->N2, form->N14, form->N3,
+                       form->N27, form->N28, &form->pimages, &form->defaultlist, &form->Image1},
                       icons_path);
 }
 void change_icon(TTM *form) { change_icon_command(form->grid, icons_path, form); }

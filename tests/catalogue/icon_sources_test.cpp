@@ -57,7 +57,7 @@ std::string png_image(QRgb colour, int side = 16) {
 
 struct ICO_PART {
     std::string image;
-    std::uint32_t claimed_size = 0; // 0: the real size
+    std::uint32_t claimed_size = 0;   // 0: the real size
     std::uint32_t claimed_offset = 0; // 0: the real offset
 };
 
@@ -120,8 +120,8 @@ protected:
 } // namespace
 
 TEST_F(IconSources, IcoFileGivesEveryImageInFileOrder) {
-    std::string ico = ico_file({{bitmap_image(qRgb(255, 0, 0))}, {png_image(qRgb(0, 0, 255))},
-                                {bitmap_image(qRgb(0, 255, 0))}});
+    std::string ico = ico_file(
+        {{bitmap_image(qRgb(255, 0, 0))}, {png_image(qRgb(0, 0, 255))}, {bitmap_image(qRgb(0, 255, 0))}});
     std::vector<QImage> icons = icons_in_file(write(dir, "three.ICO", ico));
     ASSERT_EQ(icons.size(), 3u);
     EXPECT_EQ(centre(icons[0]), qRgb(255, 0, 0));
@@ -134,10 +134,10 @@ TEST_F(IconSources, IcoFileGivesEveryImageInFileOrder) {
 TEST_F(IconSources, IcoEntriesThatLieAreLeftOut) {
     const std::string good = bitmap_image(qRgb(10, 20, 30));
     std::string ico = ico_file({{good},
-                                {good, 0xfffffff0u},        // size past the end
-                                {good, 0, 0x7fffffffu},     // offset past the end
+                                {good, 0xfffffff0u},                   // size past the end
+                                {good, 0, 0x7fffffffu},                // offset past the end
                                 {bitmap_image(qRgb(1, 2, 3), 100000)}, // absurd width
-                                {good.substr(0, 100)},      // pixels missing
+                                {good.substr(0, 100)},                 // pixels missing
                                 {good}});
     std::vector<ICO_ENTRY> entries = ico_entries(ico);
     ASSERT_EQ(entries.size(), 2u);
@@ -197,8 +197,9 @@ TEST_F(IconSources, SingleImagesAndDesktopFiles) {
     EXPECT_EQ(centre(pixmap[0]), qRgb(0, 0, 255));
 
     std::string icon = write(dir, "pic.png", png_image(qRgb(255, 128, 0)));
-    EXPECT_EQ(icons_in_file(write(dir, "a.desktop", "[Desktop Entry]\nType=Application\nName=a\nIcon=" + icon +
-                                                        "\n")).size(),
+    EXPECT_EQ(icons_in_file(
+                  write(dir, "a.desktop", "[Desktop Entry]\nType=Application\nName=a\nIcon=" + icon + "\n"))
+                  .size(),
               1u);
     EXPECT_TRUE(icons_in_file(write(dir, "b.desktop", "[Desktop Entry]\nName=b\nIcon=" + dir + "/none.png\n"))
                     .empty())
@@ -214,8 +215,8 @@ TEST_F(IconSources, ProgramsShowTheirDesktopEntrysIcon) {
     std::string apps = std::string(std::getenv("XDG_DATA_HOME")) + "/applications";
     mkdir(std::getenv("XDG_DATA_HOME"), 0700);
     mkdir(apps.c_str(), 0700);
-    test_env::write_file(apps + "/prog-src.desktop",
-                         "[Desktop Entry]\nType=Application\nName=p\nExec=" + program + "\nIcon=" + icon + "\n");
+    test_env::write_file(apps + "/prog-src.desktop", "[Desktop Entry]\nType=Application\nName=p\nExec=" +
+                                                         program + "\nIcon=" + icon + "\n");
     platform::refresh_program_icons();
 
     std::vector<QImage> icons = icons_in_file(program);
@@ -230,8 +231,8 @@ TEST_F(IconSources, ProgramsShowTheirDesktopEntrysIcon) {
 TEST_F(IconSources, StoredBytesAreBottomUpBlueGreenRed) {
     QImage picture(16, 16, QImage::Format_ARGB32);
     picture.fill(Qt::transparent);
-    picture.setPixel(0, 15, qRgb(255, 0, 0));  // bottom left
-    picture.setPixel(15, 0, qRgb(0, 0, 255));  // top right
+    picture.setPixel(0, 15, qRgb(255, 0, 0)); // bottom left
+    picture.setPixel(15, 0, qRgb(0, 0, 255)); // top right
     ICON_IMAGE bytes = icon_from_image(picture, QColor(10, 20, 30));
     EXPECT_EQ(bytes[0], 0);
     EXPECT_EQ(bytes[1], 0);

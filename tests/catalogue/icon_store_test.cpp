@@ -55,7 +55,7 @@ TEST(IconStoreFile, LookupIsExactAndCaseSensitive) {
     EXPECT_TRUE(find_icon_image(store, "/opt/App"));
     EXPECT_FALSE(find_icon_image(store, "/opt/app"));
     EXPECT_FALSE(find_icon_image(store, "/opt/Ap")) << "a prefix lacks the terminating zero at its end";
-    EXPECT_FALSE(find_icon_image(store, "pt/App") ) << "a suffix matches only at an offset whose image fits";
+    EXPECT_FALSE(find_icon_image(store, "pt/App")) << "a suffix matches only at an offset whose image fits";
     EXPECT_FALSE(find_icon_image(store, ""));
     EXPECT_FALSE(find_icon_image(store, "/opt/App\0x"s));
 

@@ -75,7 +75,8 @@ TEST(TrayMenuModel, OwnItemsAndTheGridMenusSettingsAreOpposite) {
 }
 
 TEST(TrayMenuModel, ImageRulesInTheirOrder) {
-    EXPECT_EQ(choose_menu_image("/s/run.sh", true, true), MENU_IMAGE::script) << "script beats a stored image";
+    EXPECT_EQ(choose_menu_image("/s/run.sh", true, true), MENU_IMAGE::script)
+        << "script beats a stored image";
     EXPECT_EQ(choose_menu_image("/s/run.bat", false, false), MENU_IMAGE::script);
     EXPECT_EQ(choose_menu_image("/s/RUN.BAT", false, true), MENU_IMAGE::shell) << "case matters";
     EXPECT_EQ(choose_menu_image("/s/RUN.BAT", true, true), MENU_IMAGE::stored);

@@ -110,7 +110,8 @@ TEST_F(TrayMenu, ListsMarkedProgramsAboveOwnItemsAndRebuildsEachOpening) {
     mark(b);
     mark(c, 2);
     tray_menu_popup(f.widgets(), store);
-    EXPECT_EQ(f.visible_texts(), QStringList({"b", "a", "-", "Show list", "Settings", "-", "Shutdown", "Exit"}));
+    EXPECT_EQ(f.visible_texts(),
+              QStringList({"b", "a", "-", "Show list", "Settings", "-", "Shutdown", "Exit"}));
     EXPECT_EQ(menu_path_list, APP_LIST({a, b}));
     EXPECT_EQ(f.item("b")->data().toInt(), 1);
 
@@ -157,7 +158,8 @@ TEST_F(TrayMenu, PicturesFollowTheRules) {
     MENU_FIXTURE f;
     tray_menu_popup(f.widgets(), store);
     EXPECT_EQ(icon_centre(f.item("stored")->icon()), qRgb(255, 0, 0)) << "stored image beats the shell icon";
-    EXPECT_EQ(f.item("run.sh")->icon().cacheKey(), f.script.cacheKey()) << "script picture beats a stored one";
+    EXPECT_EQ(f.item("run.sh")->icon().cacheKey(), f.script.cacheKey())
+        << "script picture beats a stored one";
     EXPECT_EQ(icon_centre(f.item("RUN.BAT")->icon()), qRgb(0, 0, 255)) << "upper case is no script";
     EXPECT_TRUE(f.item("gone")->icon().isNull()) << "a missing file has no icon";
     EXPECT_EQ(f.item("plain")->icon().isNull(), shell_icon(plain).isNull());

@@ -38,8 +38,8 @@ int pixels_near(unsigned long window, int r, int g, int b) {
             for (int y = 0; y < a.height; ++y)
                 for (int x = 0; x < a.width; ++x) {
                     unsigned long p = XGetPixel(img, x, y);
-                    if (std::abs(int((p >> 16) & 0xff) - r) <= 24 && std::abs(int((p >> 8) & 0xff) - g) <= 24 &&
-                        std::abs(int(p & 0xff) - b) <= 24)
+                    if (std::abs(int((p >> 16) & 0xff) - r) <= 24 &&
+                        std::abs(int((p >> 8) & 0xff) - g) <= 24 && std::abs(int(p & 0xff) - b) <= 24)
                         ++count;
                 }
             XDestroyImage(img);
@@ -73,8 +73,8 @@ protected:
         std::string apps = std::string(std::getenv("XDG_DATA_HOME")) + "/applications";
         std::filesystem::create_directories(apps);
         test_env::write_file(apps + "/beta-tray-test.desktop",
-                             "[Desktop Entry]\nType=Application\nName=Beta\nExec=\"" + beta + "\"\nIcon=" +
-                                 solid_png(app.folder() + "/magenta.png", "#ff00ff") + "\n");
+                             "[Desktop Entry]\nType=Application\nName=Beta\nExec=\"" + beta +
+                                 "\"\nIcon=" + solid_png(app.folder() + "/magenta.png", "#ff00ff") + "\n");
         std::filesystem::create_directories(app.data_dir());
         LINK_MAP catalogue;
         catalogue[alpha] = LINK_PROPERTIES_STRUCT{1, 0, 0};
@@ -100,23 +100,27 @@ protected:
             return std::nullopt;
         xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
         std::optional<test_env::x_window> menu;
-        wait_until([&] {
-            for (auto &w : test_env::windows_of_class(app.class_name()))
-                if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100 && w.width > 40) {
-                    menu = w;
-                    return true;
-                }
-            return false;
-        }, 10s);
+        wait_until(
+            [&] {
+                for (auto &w : test_env::windows_of_class(app.class_name()))
+                    if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100 && w.width > 40) {
+                        menu = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s);
         return menu;
     }
     bool menu_closed() {
-        return wait_until([&] {
-            for (auto &w : test_env::windows_of_class(app.class_name()))
-                if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100)
-                    return false;
-            return true;
-        }, 5s);
+        return wait_until(
+            [&] {
+                for (auto &w : test_env::windows_of_class(app.class_name()))
+                    if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100)
+                        return false;
+                return true;
+            },
+            5s);
     }
 
     test_env::x_session x;
@@ -143,7 +147,8 @@ TEST_F(TrayLauncherMenu, ListsMarkedProgramsStartsThemAndShowsTheChosenIcon) {
     menu = open_menu();
     ASSERT_TRUE(menu);
     xdotool("key Down Down Return");
-    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(alpha + ".ran"); }, 10s)) << "second item is alpha";
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(alpha + ".ran"); }, 10s))
+        << "second item is alpha";
     ASSERT_TRUE(menu_closed());
 
     // "Change icon" on beta's row (the second row), then a green picture
@@ -159,22 +164,28 @@ TEST_F(TrayLauncherMenu, ListsMarkedProgramsStartsThemAndShowsTheChosenIcon) {
     xdotool("mousemove --window " + std::to_string(main->id) + " 43 13 click 1");
     ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 5s));
     xdotool("mousemove --window " + std::to_string(main->id) + " 60 70 click 3");
-    ASSERT_TRUE(wait_until([&] {
-        for (auto &w : test_env::windows_of_class(app.class_name()))
-            if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100 && w.width > 40)
-                return true;
-        return false;
-    }, 10s)) << "the grid's menu did not open";
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (auto &w : test_env::windows_of_class(app.class_name()))
+                if (w.viewable && !w.in_tray && w.name != "Vorkel" && w.height > 100 && w.width > 40)
+                    return true;
+            return false;
+        },
+        10s))
+        << "the grid's menu did not open";
     xdotool("key Down Down Down Down Return"); // "Change icon"
     std::optional<test_env::x_window> dialog;
-    ASSERT_TRUE(wait_until([&] {
-        for (auto &w : test_env::windows_of_class(app.class_name()))
-            if (w.viewable && w.name == "Change icon") {
-                dialog = w;
-                return true;
-            }
-        return false;
-    }, 10s)) << "no Change icon dialog";
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (auto &w : test_env::windows_of_class(app.class_name()))
+                if (w.viewable && w.name == "Change icon") {
+                    dialog = w;
+                    return true;
+                }
+            return false;
+        },
+        10s))
+        << "no Change icon dialog";
     EXPECT_TRUE(wait_until([&] { return pixels_near(dialog->id, 255, 0, 255) >= 200; }, 5s))
         << "the dialog shows the program's own icon";
 

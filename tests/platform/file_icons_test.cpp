@@ -24,7 +24,8 @@ protected:
         user_ = root_ + "/user";
         system_ = root_ + "/system";
         bin_ = root_ + "/bin";
-        for (const std::string &d : {user_, user_ + "/applications", system_, system_ + "/applications", bin_})
+        for (const std::string &d :
+             {user_, user_ + "/applications", system_, system_ + "/applications", bin_})
             mkdir(d.c_str(), 0700);
         setenv("XDG_DATA_HOME", user_.c_str(), 1);
         setenv("XDG_DATA_DIRS", system_.c_str(), 1);
@@ -44,7 +45,8 @@ protected:
         return path;
     }
     void entry(const std::string &folder, const std::string &file, const std::string &body) {
-        test_env::write_file(folder + "/applications/" + file, "[Desktop Entry]\nType=Application\nName=x\n" + body);
+        test_env::write_file(folder + "/applications/" + file,
+                             "[Desktop Entry]\nType=Application\nName=x\n" + body);
     }
 
     std::string root_, user_, system_, bin_;
@@ -102,7 +104,8 @@ TEST_F(file_icons_env, TableIsRebuiltOnlyWhenAFolderChanges) {
     mkdir((system_ + "/applications/vendor").c_str(), 0700);
     std::string nested = program("nested");
     test_env::write_file(system_ + "/applications/vendor/n.desktop",
-                         "[Desktop Entry]\nType=Application\nName=n\nExec=" + nested + "\nIcon=nested-icon\n");
+                         "[Desktop Entry]\nType=Application\nName=n\nExec=" + nested +
+                             "\nIcon=nested-icon\n");
     platform::refresh_program_icons();
     EXPECT_EQ(platform::program_icon(nested), "nested-icon");
 

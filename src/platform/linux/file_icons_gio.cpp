@@ -70,7 +70,7 @@ FOLDER_STAMP stamp_of(const std::string &folder) {
 struct ICON_TABLE {
     std::mutex lock;
     bool built = false;
-    std::vector<FOLDER_STAMP> stamps; // every folder read, nested ones too
+    std::vector<FOLDER_STAMP> stamps;         // every folder read, nested ones too
     std::map<std::string, std::string> icons; // executable -> icon reference
 };
 
@@ -136,7 +136,8 @@ void read_entry(const std::string &file, std::map<std::string, std::string> &ico
         return;
     GKeyFile *kf = g_key_file_new();
     if (g_key_file_load_from_file(kf, file.c_str(), G_KEY_FILE_NONE, nullptr)) {
-        gchar *icon = g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr);
+        gchar *icon =
+            g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr);
         // Non-applications and entries whose TryExec is not installed give
         // no info object; hidden ones are dropped below.
         GDesktopAppInfo *info = icon && *icon ? g_desktop_app_info_new_from_keyfile(kf) : nullptr;
@@ -145,7 +146,8 @@ void read_entry(const std::string &file, std::map<std::string, std::string> &ico
             info = nullptr;
         }
         if (info) {
-            gchar *exec = g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr);
+            gchar *exec =
+                g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr);
             gchar *try_exec =
                 g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC, nullptr);
             add_key(icons, exec_program(exec), icon);
@@ -271,7 +273,8 @@ std::string desktop_file_icon(const std::string &path) {
     GKeyFile *kf = g_key_file_new();
     std::string out;
     if (g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr)) {
-        gchar *icon = g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr);
+        gchar *icon =
+            g_key_file_get_string(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr);
         if (icon)
             out = icon;
         g_free(icon);
