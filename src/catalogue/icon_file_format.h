@@ -28,3 +28,11 @@ std::vector<ICO_ENTRY> ico_entries(std::string_view file, std::size_t max_images
 // A one-image icon file holding the image of entry (for a decoder that
 // takes whole files).
 std::string single_image_ico(std::string_view file, const ICO_ENTRY &entry);
+
+// The small icons of a Windows program or library (PE file), one per icon
+// group of its resources, in the resources' order, at most max_icons: for
+// each group the image nearest 16 x 16 (the deepest colour among equals),
+// as a one-image icon file. Every header, directory and offset is checked
+// against the data; a file that is not a PE file, or has no icon
+// resources, gives none.
+std::vector<std::string> pe_small_icons(std::string_view file, std::size_t max_icons = 100);

@@ -133,6 +133,12 @@ std::vector<QImage> icons_in_file(const std::string &path, int max_images) {
         std::vector<QImage> icons = ico_images(*bytes, max_images);
         if (!icons.empty())
             return icons;
+        // A Windows program or library: one small icon per icon group.
+        for (const std::string &ico : pe_small_icons(*bytes, static_cast<std::size_t>(max_images)))
+            for (QImage &image : ico_images(ico, 1))
+                icons.push_back(std::move(image));
+        if (!icons.empty())
+            return icons;
         QImage image = decode(to_bytes(*bytes), ext == "svg" || ext == "svgz" ? ext.c_str() : nullptr);
         if (!image.isNull()) {
             out.push_back(fit_16(image));

@@ -32,9 +32,10 @@ QIcon shell_icon(const std::string &path);
 QIcon icon_from_reference(const std::string &reference);
 
 // The icons of a file, in file order, each 16 x 16 (transparent where the
-// icon is): every image of an .ico file; the one image of a .png, .svg,
-// .xpm or other image file; the icon a .desktop file names; for a program,
-// the icon of its desktop entry. Empty when it has none.
+// icon is): every image of an .ico file; the small icon of each icon group
+// of a Windows program or library; the one image of a .png, .svg, .xpm or
+// other image file; the icon a .desktop file names; for a program, the
+// icon of its desktop entry. Empty when it has none.
 std::vector<QImage> icons_in_file(const std::string &path, int max_images = max_file_icons);
 
 // The stored image as a 16 x 16 picture.

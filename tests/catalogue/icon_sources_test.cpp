@@ -251,3 +251,150 @@ TEST_F(IconSources, StoredBytesAreBottomUpBlueGreenRed) {
     EXPECT_EQ(blank[0], 3);
     EXPECT_EQ(blank[767], 1);
 }
+
+namespace {
+
+struct PE_GROUP_IMAGE {
+    int side;
+    int bits;
+    std::uint16_t image_id;
+};
+
+// A minimal 32-bit Windows program: headers, one ".rsrc" section holding
+// RT_ICON images (by id) and RT_GROUP_ICON groups (ids 100, 101, ...).
+std::string pe_with_icons(const std::vector<std::pair<std::uint16_t, std::string>> &images,
+                          const std::vector<std::vector<PE_GROUP_IMAGE>> &groups) {
+    const std::uint32_t section_rva = 0x1000, raw = 0x200;
+    // Directory layout: root (2 types), the two type directories, one
+    // language directory per resource, the data entries, then the data.
+    const std::size_t n = images.size() + groups.size();
+    const std::size_t root = 0, icon_dir = 16 + 2 * 8, group_dir = icon_dir + 16 + 8 * images.size();
+    const std::size_t lang0 = group_dir + 16 + 8 * groups.size();
+    const std::size_t data_entries = lang0 + n * 24;
+    std::size_t data_at = data_entries + n * 16;
+    std::string rsrc;
+    auto dir = [&](std::size_t count) {
+        put(rsrc, 0, 4);
+        put(rsrc, 0, 4);
+        put(rsrc, 0, 4);
+        put(rsrc, 0, 2);
+        put(rsrc, static_cast<std::uint32_t>(count), 2);
+    };
+    dir(2);
+    put(rsrc, 3, 4);
+    put(rsrc, 0x80000000u | static_cast<std::uint32_t>(icon_dir), 4);
+    put(rsrc, 14, 4);
+    put(rsrc, 0x80000000u | static_cast<std::uint32_t>(group_dir), 4);
+    (void)root;
+    dir(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        put(rsrc, images[i].first, 4);
+        put(rsrc, 0x80000000u | static_cast<std::uint32_t>(lang0 + 24 * i), 4);
+    }
+    dir(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        put(rsrc, static_cast<std::uint32_t>(100 + i), 4);
+        put(rsrc, 0x80000000u | static_cast<std::uint32_t>(lang0 + 24 * (images.size() + i)), 4);
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        dir(1);
+        put(rsrc, 0x409, 4);
+        put(rsrc, static_cast<std::uint32_t>(data_entries + 16 * k), 4);
+    }
+    std::vector<std::string> blobs;
+    for (const auto &image : images)
+        blobs.push_back(image.second);
+    for (const auto &group : groups) {
+        std::string g;
+        put(g, 0, 2);
+        put(g, 1, 2);
+        put(g, static_cast<std::uint32_t>(group.size()), 2);
+        for (const PE_GROUP_IMAGE &e : group) {
+            g.push_back(static_cast<char>(e.side == 256 ? 0 : e.side));
+            g.push_back(static_cast<char>(e.side == 256 ? 0 : e.side));
+            g.push_back('\0');
+            g.push_back('\0');
+            put(g, 1, 2);
+            put(g, static_cast<std::uint32_t>(e.bits), 2);
+            std::size_t size = 0;
+            for (const auto &image : images)
+                if (image.first == e.image_id)
+                    size = image.second.size();
+            put(g, static_cast<std::uint32_t>(size), 4);
+            put(g, e.image_id, 2);
+        }
+        blobs.push_back(g);
+    }
+    for (const std::string &b : blobs) {
+        put(rsrc, static_cast<std::uint32_t>(section_rva + data_at), 4);
+        put(rsrc, static_cast<std::uint32_t>(b.size()), 4);
+        put(rsrc, 0, 4);
+        put(rsrc, 0, 4);
+        data_at += b.size();
+    }
+    for (const std::string &b : blobs)
+        rsrc += b;
+
+    std::string pe(0x40, '\0');
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    pe[0x3c] = 0x40;
+    pe += std::string("PE\0\0", 4);
+    put(pe, 0x14c, 2); // i386
+    put(pe, 1, 2);     // one section
+    put(pe, 0, 12);
+    put(pe, 224, 2); // optional header size
+    put(pe, 0x102, 2);
+    std::string optional(224, '\0');
+    optional[0] = 0x0b;
+    optional[1] = 0x01;
+    optional[92] = 16; // data directories
+    for (int k = 0; k < 4; ++k) {
+        optional[96 + 16 + k] = static_cast<char>((section_rva >> (8 * k)) & 0xff);
+        optional[96 + 20 + k] = static_cast<char>((rsrc.size() >> (8 * k)) & 0xff);
+    }
+    pe += optional;
+    std::string section(".rsrc\0\0\0", 8);
+    put(section, static_cast<std::uint32_t>(rsrc.size()), 4);
+    put(section, section_rva, 4);
+    put(section, static_cast<std::uint32_t>(rsrc.size()), 4);
+    put(section, raw, 4);
+    section.append(16, '\0');
+    pe += section;
+    pe.resize(raw, '\0');
+    return pe + rsrc;
+}
+
+} // namespace
+
+TEST_F(IconSources, WindowsProgramsGiveOneSmallIconPerGroup) {
+    std::string red16 = bitmap_image(qRgb(255, 0, 0));
+    std::string green48 = png_image(qRgb(0, 255, 0), 48);
+    std::string blue16 = bitmap_image(qRgb(0, 0, 255));
+    std::string pe = pe_with_icons({{1, green48}, {2, red16}, {3, blue16}},
+                                   {{{48, 32, 1}, {16, 32, 2}}, {{16, 32, 3}}, {{16, 32, 9}}});
+    std::vector<std::string> icos = pe_small_icons(pe);
+    ASSERT_EQ(icos.size(), 2u) << "a group whose image is missing gives nothing";
+    std::vector<QImage> icons = icons_in_file(write(dir, "tool.exe", pe));
+    ASSERT_EQ(icons.size(), 2u);
+    EXPECT_EQ(centre(icons[0]), qRgb(255, 0, 0)) << "the 16-pixel image of the first group";
+    EXPECT_EQ(centre(icons[1]), qRgb(0, 0, 255));
+
+    // Only a 48-pixel image: it is taken, scaled.
+    std::vector<QImage> only =
+        icons_in_file(write(dir, "big.dll", pe_with_icons({{1, green48}}, {{{48, 32, 1}}})));
+    ASSERT_EQ(only.size(), 1u);
+    EXPECT_EQ(centre(only[0]), qRgb(0, 255, 0));
+
+    // Every cut of the file, and damaged offsets, are read safely.
+    for (std::size_t cut = 0; cut < pe.size(); cut += 7)
+        pe_small_icons(std::string_view(pe).substr(0, cut));
+    std::string bad = pe;
+    bad[0x3c] = '\x7f';
+    EXPECT_TRUE(pe_small_icons(bad).empty());
+    bad = pe;
+    for (std::size_t at = 0x200; at < 0x240; ++at)
+        bad[at] = '\xff';
+    EXPECT_TRUE(pe_small_icons(bad).empty());
+    EXPECT_TRUE(pe_small_icons(std::string("MZ") + std::string(200, '\0')).empty());
+}
