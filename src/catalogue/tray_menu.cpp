@@ -26,6 +26,16 @@ QString caption_text(const std::string &caption) {
     return text;
 }
 
+// A stored 16 x 16 image, with a copy of doubled pixels for 2x screens
+// (sharp rather than blurred).
+QIcon stored_picture(const ICON_IMAGE &stored) {
+    QImage image = image_from_icon(stored);
+    QIcon icon(QPixmap::fromImage(image));
+    icon.addPixmap(QPixmap::fromImage(
+        image.scaled(2 * icon_side, 2 * icon_side, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    return icon;
+}
+
 } // namespace
 
 void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) {
@@ -36,7 +46,6 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
         delete old;
     }
     w.pimages->assign(w.defaultlist->begin(), w.defaultlist->end());
-    menu_path_list.clear();
 
     TRAY_MENU_MODEL model = tray_menu_model(link_map, opt_full_path, opt_own_items);
     menu_path_list.assign(model.paths.begin(), model.paths.end());
@@ -57,7 +66,7 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
         if (rule == MENU_IMAGE::script)
             w.pimages->push_back(*w.script);
         else if (rule == MENU_IMAGE::stored)
-            w.pimages->push_back(QIcon(QPixmap::fromImage(image_from_icon(*stored))));
+            w.pimages->push_back(stored_picture(*stored));
         else if (rule == MENU_IMAGE::shell)
             w.pimages->push_back(shell);
         if (rule != MENU_IMAGE::none)
