@@ -1,7 +1,7 @@
 // The tray launcher menu of the running program: marked programs listed
 // above the own items with their desktop icons, a click starting one in
 // its folder, and an icon chosen in the "Change icon" dialog shown at the
-// next opening until the icon store is deleted.
+// next opening until "Icons" in the settings deletes the icon store.
 #include "catalogue/catalogue_file.h"
 #include "catalogue/link_map.h"
 #include "integration/vorkel_app.h"
@@ -222,8 +222,46 @@ TEST_F(TrayLauncherMenu, ListsMarkedProgramsStartsThemAndShowsTheChosenIcon) {
     xdotool("key Escape");
     ASSERT_TRUE(menu_closed());
 
-    // "Restore default icons" deletes the store: the desktop's icon is back.
-    ASSERT_EQ(std::remove(store.c_str()), 0);
+    // "Icons" in the settings ("Restore default icons?") deletes the store:
+    // the desktop's icon is back.
+    menu = open_menu();
+    ASSERT_TRUE(menu);
+    xdotool("key Down Down Down Down Return"); // "Settings"
+    std::optional<test_env::x_window> settings;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (auto &w : test_env::windows_of_class(app.class_name()))
+                if (w.viewable && w.name == "Settings") {
+                    settings = w;
+                    return true;
+                }
+            return false;
+        },
+        10s))
+        << "no settings dialog";
+    // The "Others" page, its "Icons" button, OK in the question.
+    xdotool("mousemove --window " + std::to_string(settings->id) + " 195 10 click 1");
+    xdotool("sleep 0.3 mousemove --window " + std::to_string(settings->id) + " 63 68 click 1");
+    auto question_shown = [&] {
+        for (auto &w : test_env::windows_of_class(app.class_name()))
+            if (w.viewable && w.name == "Restore defaults warning")
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(wait_until(question_shown, 10s)) << "no question";
+    xdotool("key Return");
+    ASSERT_TRUE(wait_until([&] { return !test_env::file_exists(store); }, 10s))
+        << "the store was not deleted";
+    ASSERT_TRUE(wait_until([&] { return !question_shown(); }, 10s));
+    xdotool("key Escape");
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (auto &w : test_env::windows_of_class(app.class_name()))
+                if (w.viewable && w.name == "Settings")
+                    return false;
+            return true;
+        },
+        10s));
     menu = open_menu();
     ASSERT_TRUE(menu);
     EXPECT_TRUE(wait_until([&] { return pixels_near(menu->id, 255, 0, 255) >= 200; }, 5s));
