@@ -342,7 +342,7 @@ std::string pe_with_icons(const std::vector<std::pair<std::uint16_t, std::string
     pe += std::string("PE\0\0", 4);
     put(pe, 0x14c, 2); // i386
     put(pe, 1, 2);     // one section
-    put(pe, 0, 12);
+    pe.append(12, '\0'); // time stamp, symbol table, symbol count
     put(pe, 224, 2); // optional header size
     put(pe, 0x102, 2);
     std::string optional(224, '\0');
