@@ -29,7 +29,9 @@ std::vector<std::string> split_lines(const std::string &text) {
     std::string cur;
     for (char c : text) {
         if (c == '\n') {
-            if (!cur.empty() && cur.back() == '\r')
+            // Line ends of other systems ("\r\n", even "\r\r\n") end a line
+            // just the same.
+            while (!cur.empty() && cur.back() == '\r')
                 cur.pop_back();
             lines.push_back(cur);
             cur.clear();
@@ -37,6 +39,9 @@ std::vector<std::string> split_lines(const std::string &text) {
             cur += c;
         }
     }
+    // The last line may lack its line feed; its carriage return goes all the same.
+    while (!cur.empty() && cur.back() == '\r')
+        cur.pop_back();
     if (!cur.empty())
         lines.push_back(cur);
     return lines;
