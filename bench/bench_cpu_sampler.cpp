@@ -5,8 +5,7 @@
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
 #include "monitor/tray_bitmap.h"
-#include "monitor/tray_icon.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
 
 #include <benchmark/benchmark.h>
 

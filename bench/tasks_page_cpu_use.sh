@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Vorkel's own CPU use with its window shown on the Tasks page (default
-# 1 s refresh), measured over the same interval as htop's at the same
-# refresh (htop -d 10, in a pseudo-terminal). Both run on one private
-# virtual display session; nothing of the real user's is touched.
+# Vorkel's CPU use with its window shown on the Tasks page (default 1 s
+# refresh), measured over the same interval as htop's at the same refresh
+# (htop -d 10, in a pseudo-terminal). Beside them, the CPU use of the X
+# server (Xvfb) and the window manager (icewm) over that interval: Vorkel's
+# repaints and tray pictures are work for the X server, so its cost is
+# Vorkel's own plus theirs (htop draws into a pseudo-terminal and costs
+# them nothing here). Everything runs on one private virtual display
+# session; nothing of the real user's is touched.
 #
 # Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes] [page]
+# page: Tasks (default), Shortcuts or hidden.
 # The third argument starts that many idle processes of the script's own
 # first (sleep), for a process table of a desktop's size: a bare test
 # machine has well under a hundred processes, a desktop session several
@@ -12,6 +17,8 @@
 # page "Shortcuts" measures the window shown on its Shortcuts page
 # instead: no process table refresh at all, only the work done ten times a
 # second whatever the page (status bar, CPU sampler, tray meter).
+# page "hidden" measures Vorkel as it runs most of the time: window hidden,
+# the tray meter alone.
 # Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page;
 # scripts/setup.sh installs them.
 set -euo pipefail
@@ -20,7 +27,7 @@ binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 idle=${3:-0}
 page=${4:-Tasks}
-case $page in Tasks | Shortcuts) ;; *) echo "page: Tasks or Shortcuts" >&2; exit 2 ;; esac
+case $page in Tasks | Shortcuts | hidden) ;; *) echo "page: Tasks, Shortcuts or hidden" >&2; exit 2 ;; esac
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm htop script; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
@@ -47,11 +54,25 @@ done
 
 display=:$((100 + RANDOM % 800))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
+xserver=$!
+pids+=($xserver)
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 icewm >/dev/null 2>&1 &
-pids+=($!)
+wm=$!
+pids+=($wm)
+
+# User and system clock ticks of a process, as "user sys".
+ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+# The X server and the window manager alone, before Vorkel starts.
+sleep 2
+base_seconds=$(((seconds + 1) / 2))
+read -r xu0 xs0 < <(ticks "$xserver"); read -r wu0 ws0 < <(ticks "$wm"); t0=$(date +%s.%N)
+sleep "$base_seconds"
+read -r xu1 xs1 < <(ticks "$xserver"); read -r wu1 ws1 < <(ticks "$wm"); t1=$(date +%s.%N)
+base=$(awk -v x=$((xu1 - xu0 + xs1 - xs0)) -v w=$((wu1 - wu0 + ws1 - ws0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" \
+    'BEGIN { printf "%.4f %.4f", 100 * x / hz / (t1 - t0), 100 * w / hz / (t1 - t0) }')
 
 "$scratch/app/vorkel" >"$scratch/vorkel.log" 2>&1 &
 vorkel=$!
@@ -62,7 +83,9 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 sleep 1
-"$scratch/app/vorkel" >/dev/null 2>&1 || true
+if [ "$page" != hidden ]; then
+    "$scratch/app/vorkel" >/dev/null 2>&1 || true
+fi
 
 # htop in a pseudo-terminal of 160 x 50, refreshing every 1 s.
 # Its input is a FIFO held open here, so it never sees the end of input.
@@ -79,32 +102,57 @@ for _ in $(seq 100); do
 done
 [ -n "$htop" ] || { echo "htop did not start" >&2; exit 1; }
 sleep 2 # both past their start-up work
-if command -v xdotool >/dev/null && [ -z "$(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null)" ]; then
-    echo "the Vorkel window is not shown" >&2
-    exit 1
+# The main window: visible and titled exactly "Vorkel" (xdotool matches
+# names without regard to case, and the tray icon window is "vorkel").
+main_window() {
+    for w in $(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null || true); do
+        xprop -id "$w" WM_NAME 2>/dev/null | grep -q '= "Vorkel"$' && echo "$w"
+    done
+    return 0
+}
+shown=""
+if command -v xdotool >/dev/null; then
+    shown=$(main_window)
+    if [ "$page" != hidden ] && [ -z "$shown" ]; then
+        echo "the Vorkel window is not shown" >&2
+        exit 1
+    fi
+    if [ "$page" = hidden ] && [ -n "$shown" ]; then
+        echo "the Vorkel window is shown" >&2
+        exit 1
+    fi
 fi
 if [ "$page" = Shortcuts ]; then
     command -v xdotool >/dev/null || { echo "missing xdotool (scripts/setup.sh)" >&2; exit 2; }
-    window=$(xdotool search --onlyvisible --name '^Vorkel$' | head -n1)
+    window=$(main_window | head -n1)
     xdotool windowactivate --sync "$window"
     xdotool key --window "$window" ctrl+shift+Tab # Tasks -> Shortcuts
     sleep 2
 fi
 
-# User and system clock ticks of a process, as "user sys".
-ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
-hz=$(getconf CLK_TCK)
-read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop"); t0=$(date +%s.%N)
+read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop")
+read -r xu0 xs0 < <(ticks "$xserver"); read -r wu0 ws0 < <(ticks "$wm"); t0=$(date +%s.%N)
 sleep "$seconds"
-read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop"); t1=$(date +%s.%N)
+read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop")
+read -r xu1 xs1 < <(ticks "$xserver"); read -r wu1 ws1 < <(ticks "$wm"); t1=$(date +%s.%N)
 
 awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 - hs0)) \
-    -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
+    -v xu=$((xu1 - xu0)) -v xs=$((xs1 - xs0)) -v wu=$((wu1 - wu0)) -v ws=$((ws1 - ws0)) \
+    -v hz="$hz" -v t0="$t0" -v t1="$t1" -v base="$base" -v base_seconds="$base_seconds" 'BEGIN {
+    split(base, b, " ")
     wall = t1 - t0
-    v = vu + vs; h = hu + hs
+    v = vu + vs; h = hu + hs; x = xu + xs; w = wu + ws
+    line = "%-26s %6.2f s CPU  %5.2f %%  (user %.2f %%, system %.2f %%)\n"
     printf "interval %.1f s\n", wall
-    printf "vorkel  %.2f s CPU  %.2f %%  (user %.2f %%, system %.2f %%)\n", v / hz, 100 * v / hz / wall, 100 * vu / hz / wall, 100 * vs / hz / wall
-    printf "htop    %.2f s CPU  %.2f %%  (user %.2f %%, system %.2f %%)\n", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
-    if (h > 0) printf "ratio vorkel/htop %.2f\n", v / h
+    printf line, "vorkel", v / hz, 100 * v / hz / wall, 100 * vu / hz / wall, 100 * vs / hz / wall
+    printf line, "X server (Xvfb)", x / hz, 100 * x / hz / wall, 100 * xu / hz / wall, 100 * xs / hz / wall
+    printf line, "window manager (icewm)", w / hz, 100 * w / hz / wall, 100 * wu / hz / wall, 100 * ws / hz / wall
+    printf "%-26s %5.2f %% and %.2f %% (over %d s before Vorkel started)\n", "X server, wm without Vorkel", b[1], b[2], base_seconds
+    added = 100 * (x + w) / hz / wall - b[1] - b[2]
+    if (added < 0) added = 0
+    t = 100 * v / hz / wall + added
+    printf "%-26s %5.2f %%  (its own and what it adds to the X server and wm)\n", "vorkel in all", t
+    printf line, "htop", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
+    if (h > 0) printf "ratio vorkel/htop %.2f, vorkel in all/htop %.2f\n", v / h, t / (100 * h / hz / wall)
 }'
 echo "processes: $(ls -d /proc/[0-9]* | wc -l), page: $page"

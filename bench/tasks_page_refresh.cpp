@@ -1,14 +1,23 @@
-// Cost of one Tasks page refresh (TTM::task_timerTimer end to end: sync,
-// snapshot walk, texts, sort and grid writes) for 300 and 1000 processes,
-// on the offscreen platform with a prepared process list and snapshots.
+// Cost of one Tasks page refresh (TTM::task_timerTimer end to end), on the
+// offscreen platform:
 //
-// Snapshots alternate between two sets of processor times one second
-// apart, so every busy process's CPU text changes at every refresh, as on
-// a loaded machine; a fifth of the processes also change their memory.
+// page_refresh: the real thing on this machine's /proc: the process list,
+// the snapshot built from /proc and walked, texts, sort and grid writes.
+// Idle processes of the benchmark's own (sleep) are started first until
+// the machine has at least 300 or 1000 processes; the "rows" counter says
+// how many there were.
+//
+// page_refresh_fake_source: the same refresh over a prepared process list
+// and snapshot (no /proc at all), for 300 and 1000 processes. Each
+// snapshot comes a second after the one before; a third of the processes
+// gain processor time in every one, so their CPU texts change at every
+// refresh as on a loaded machine, and a fifth change their memory.
 #include "common/flags.h"
+#include "monitor/perf_walk.h"
 #include "monitor/process_table.h"
 #include "monitor/tasks_page_rows.h"
 #include "platform/linux/perflib_block.h"
+#include "platform/linux/proc_files.h"
 #include "platform/perf_data.h"
 #include "platform/process_list.h"
 #include "shell/main_form.h"
@@ -24,7 +33,11 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,21 +64,37 @@ public:
     explicit FAKE_MACHINE(std::uint32_t processes) {
         for (std::uint32_t i = 0; i < processes; ++i)
             ids.push_back(i == 0 ? 0 : 100 + 7 * i);
-        for (int phase = 0; phase < 2; ++phase) {
-            platform::PERF_BLOCK_WRITER w(blocks[phase]);
-            w.begin_block(time, 0, 1);
-            w.begin_object(platform::title_process, counters);
-            for (std::uint32_t i = 0; i < processes; ++i) {
-                const bool busy = i % 3 == 0;
-                const std::uint64_t cpu = 1000000ull * i + (phase && busy ? 10000ull * (i % 97 + 1) : 0);
-                const std::uint64_t ws = (4096ull << (i % 12)) + (phase && i % 5 == 0 ? 65536 : 0);
-                const std::uint64_t v[6] = {cpu, ids[i], ws, ws / 2, 10 + i % 50, 1 + i % 9};
-                w.add_instance(i == 0 ? std::string("Idle") : names[i % 12] + std::to_string(i % 4), v);
-            }
-            const std::uint64_t total[6] = {};
-            w.add_instance("_Total", total);
-            w.end_object();
-            w.finish();
+        platform::PERF_BLOCK_WRITER w(block);
+        w.begin_block(time, 0, 1);
+        w.begin_object(platform::title_process, counters);
+        for (std::uint32_t i = 0; i < processes; ++i) {
+            const std::uint64_t ws = 4096ull << (i % 12);
+            const std::uint64_t v[6] = {1000000ull * i, ids[i], ws, ws / 2, 10 + i % 50, 1 + i % 9};
+            w.add_instance(i == 0 ? std::string("Idle") : names[i % 12] + std::to_string(i % 4), v);
+        }
+        const std::uint64_t total[6] = {};
+        w.add_instance("_Total", total);
+        w.end_object();
+        w.finish();
+        // Where each instance's processor time and working set sit.
+        PERF_OBJECT_VIEW object;
+        PERF_INSTANCE_VIEW instance;
+        perf_first_object(block, object);
+        std::uint32_t cpu_offset = 0, ws_offset = 0;
+        perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) {
+            if (c.title_index == platform::title_processor_time)
+                cpu_offset = c.offset;
+            if (c.title_index == platform::title_working_set)
+                ws_offset = c.offset;
+        });
+        for (std::uint32_t i = 0; i < processes; ++i) {
+            if (!(i == 0 ? perf_first_instance(block, object, instance)
+                         : perf_next_instance(block, instance)))
+                std::abort();
+            if (i % 3 == 0)
+                busy.push_back({instance.counter_block + cpu_offset, 10000ull * (i % 97 + 1)});
+            if (i % 5 == 0)
+                changing.push_back(instance.counter_block + ws_offset);
         }
         platform::set_perf_data_source(this);
         platform::set_process_enumerator([this](std::uint32_t *out, std::size_t cap, std::size_t &n) {
@@ -80,26 +109,68 @@ public:
     }
     std::string_view counter_titles() override { return titles; }
     long query_performance_data(const char *, std::uint8_t *buffer, std::uint32_t *size) override {
-        std::vector<std::uint8_t> &b = blocks[served++ % 2];
-        if (b.size() > *size) {
-            *size = static_cast<std::uint32_t>(b.size());
-            --served;
+        if (block.size() > *size) {
+            *size = static_cast<std::uint32_t>(block.size());
             return platform::perf_error_more_data;
         }
-        // Each snapshot a second after the one before.
+        // A second later: the busy processes' counters only grow, the
+        // memory of the changing ones goes up and down by 64 KB.
         time += 10000000;
         const platform::SYSTEM_TIME st = platform::file_time_to_system_time(time);
-        std::memcpy(b.data() + platform::perf_layout::block_system_time, &st, sizeof st);
-        std::memcpy(buffer, b.data(), b.size());
-        *size = static_cast<std::uint32_t>(b.size());
+        std::memcpy(block.data() + platform::perf_layout::block_system_time, &st, sizeof st);
+        for (const auto &[at, step] : busy)
+            add64(at, step);
+        odd = !odd;
+        for (const std::size_t at : changing)
+            add64(at, odd ? 65536 : -65536ull);
+        std::memcpy(buffer, block.data(), block.size());
+        *size = static_cast<std::uint32_t>(block.size());
         return platform::perf_error_success;
     }
 
 private:
+    void add64(std::size_t at, std::uint64_t step) {
+        std::uint64_t v;
+        std::memcpy(&v, block.data() + at, 8);
+        v += step;
+        std::memcpy(block.data() + at, &v, 8);
+    }
+
     std::vector<std::uint32_t> ids;
-    std::vector<std::uint8_t> blocks[2];
+    std::vector<std::uint8_t> block;
+    std::vector<std::pair<std::size_t, std::uint64_t>> busy; // offset, growth per snapshot
+    std::vector<std::size_t> changing;
+    bool odd = false;
     std::uint64_t time = 133000000000000000ull;
-    unsigned served = 0;
+};
+
+// Idle processes of the benchmark's own, started until the machine lists
+// at least target processes; killed and reaped when it goes.
+class IDLE_PROCESSES {
+public:
+    explicit IDLE_PROCESSES(std::size_t target) {
+        std::vector<std::uint32_t> pids;
+        platform::list_proc_pids(pids);
+        char sleep_path[] = "/bin/sleep", long_time[] = "100000";
+        char *argv[] = {sleep_path, long_time, nullptr};
+        for (std::size_t n = pids.size() + 1; n < target; ++n) { // + 1: id 0, the idle process
+            pid_t child = -1;
+            if (posix_spawn(&child, sleep_path, nullptr, nullptr, argv, environ) != 0)
+                break;
+            children.push_back(child);
+        }
+    }
+    ~IDLE_PROCESSES() {
+        for (const pid_t child : children)
+            if (child > 0)
+                kill(child, SIGKILL);
+        for (const pid_t child : children)
+            if (child > 0)
+                waitpid(child, nullptr, 0);
+    }
+
+private:
+    std::vector<pid_t> children;
 };
 
 TTM *shown_form() {
@@ -115,7 +186,7 @@ TTM *shown_form() {
 
 void page_refresh(benchmark::State &state) {
     TTM *form = shown_form();
-    FAKE_MACHINE machine(static_cast<std::uint32_t>(state.range(0)));
+    IDLE_PROCESSES idle(static_cast<std::size_t>(state.range(0)));
     empty_process_table();
     form->task_timerTimer();
     form->task_timerTimer();
@@ -126,6 +197,20 @@ void page_refresh(benchmark::State &state) {
     state.counters["rows"] = form->pgrid->row_count() - 1;
 }
 BENCHMARK(page_refresh)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void page_refresh_fake_source(benchmark::State &state) {
+    TTM *form = shown_form();
+    FAKE_MACHINE machine(static_cast<std::uint32_t>(state.range(0)));
+    empty_process_table();
+    form->task_timerTimer();
+    form->task_timerTimer();
+    for (auto _ : state) {
+        form->task_timerTimer();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = form->pgrid->row_count() - 1;
+}
+BENCHMARK(page_refresh_fake_source)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The portable part alone: texts and sort of a sampled table.
 void rows_only(benchmark::State &state) {

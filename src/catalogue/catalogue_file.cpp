@@ -3,11 +3,7 @@
 #include "catalogue/catalogue_file_format.h"
 #include "common/file_io.h"
 #include "common/sfx_mutex.h"
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/files.h"
 
 namespace {
 
@@ -25,17 +21,7 @@ void replace_catalogue(const std::string &path, const std::string &image, bool o
 void create_catalogue(const std::string &path) {
     static SFXMutex lock;
     SFXLock hold(lock);
-    // O_EXCL: never replace what exists, even if it appeared a moment ago.
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return;
-    std::string image = join_catalogue({}, {}, {});
-    bool ok = write(fd, image.data(), image.size()) == static_cast<ssize_t>(image.size()) &&
-              fsync(fd) == 0;
-    if (close(fd) != 0)
-        ok = false;
-    if (!ok)
-        unlink(path.c_str()); // a failed create leaves no file
+    platform::create_file(path, join_catalogue({}, {}, {}));
 }
 
 void read_catalogue(const std::string &path, LINK_MAP &map, APP_LIST &list) {

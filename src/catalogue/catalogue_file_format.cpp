@@ -29,11 +29,23 @@ bool get_name_field(std::string_view field, std::string &text) {
     return true;
 }
 
-bool all_fields_terminated(std::string_view section, std::size_t stride) {
-    for (std::size_t at = 0; at + name_field_size <= section.size(); at += stride)
-        if (section.substr(at, name_field_size).find('\0') == std::string_view::npos)
-            return false;
-    return true;
+// The units of section (stride bytes each, a name field first) whose name
+// is terminated and, where names must not be empty, not empty; sets
+// damaged when any was left out.
+std::string sound_units(std::string_view section, std::size_t stride, bool allow_empty_name,
+                        bool &damaged) {
+    std::string out;
+    out.reserve(section.size());
+    for (std::size_t at = 0; at + stride <= section.size(); at += stride) {
+        const std::string_view name = section.substr(at, name_field_size);
+        const std::size_t zero = name.find('\0');
+        if (zero == std::string_view::npos || (zero == 0 && !allow_empty_name)) {
+            damaged = true;
+            continue;
+        }
+        out.append(section.substr(at, stride));
+    }
+    return out;
 }
 
 // The bytes [start, start + length) of image clipped to the image and cut
@@ -72,18 +84,18 @@ CATALOGUE_SECTIONS_STRUCT split_catalogue(std::string_view image) {
         // located.
         s.damaged = true;
     } else {
-        s.links = take(image, catalogue_header_size, links_end - catalogue_header_size,
-                       link_record_size, s.damaged);
-        s.never_add = take(image, links_end, list_size, name_field_size, s.damaged);
+        // Only sound records are taken, so a writer that carries a section
+        // over never carries its damage into the new file.
+        s.links = sound_units(take(image, catalogue_header_size, links_end - catalogue_header_size,
+                                   link_record_size, s.damaged),
+                              link_record_size, false, s.damaged);
+        s.never_add = sound_units(take(image, links_end, list_size, name_field_size, s.damaged),
+                                  name_field_size, true, s.damaged);
     }
     if (extra_size > 0 && extra_offset < catalogue_header_size)
         s.damaged = true;
     else
         s.extra = take(image, extra_offset, extra_size, 1, s.damaged);
-
-    if (!all_fields_terminated(s.links, link_record_size) ||
-        !all_fields_terminated(s.never_add, name_field_size))
-        s.damaged = true;
     return s;
 }
 
@@ -106,7 +118,7 @@ std::string encode_link_records(const LINK_MAP &map) {
     std::string out;
     out.reserve(map.size() * link_record_size);
     for (const auto &[path, rec] : map) {
-        if (!storable_path(path))
+        if (!storable_path(path) || path.empty())
             continue;
         put_name_field(out, path);
         put32(out, static_cast<std::uint32_t>(rec.show_in_menu));
@@ -120,7 +132,7 @@ bool decode_link_records(std::string_view links, LINK_MAP &map) {
     bool ok = true;
     std::string key;
     for (std::size_t at = 0; at + link_record_size <= links.size(); at += link_record_size) {
-        if (!get_name_field(links.substr(at, name_field_size), key)) {
+        if (!get_name_field(links.substr(at, name_field_size), key) || key.empty()) {
             ok = false;
             continue;
         }

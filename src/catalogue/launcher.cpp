@@ -1,22 +1,26 @@
 #include "catalogue/launcher.h"
 
 #include "catalogue/command_line.h"
+#include "platform/files.h"
 #include "platform/launcher.h"
 
 #include <cerrno>
 
-#include <sys/stat.h>
+using platform::is_file;
+using platform::is_folder;
 
 namespace {
 
-bool is_file(const std::string &path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool is_folder(const std::string &path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+// Documents, folders and URLs: the desktop's default handler opens them.
+// Returns 0 when it started, else direct_error (the direct start's).
+int open_with_desktop(std::string target, const std::string &working_directory, int direct_error) {
+    // A name starting with '-' must not be read as an option.
+    if (target[0] == '-')
+        target = "./" + target;
+    std::string folder = is_folder(working_directory) ? working_directory : std::string();
+    if (platform::start_detached({"xdg-open", target}, folder) == 0)
+        return 0;
+    return direct_error;
 }
 
 } // namespace
@@ -34,25 +38,21 @@ int launch_program(const std::string &command_line, const std::string &working_d
     int result = platform::start_detached(argv, working_directory);
     if (result == 0)
         return 0;
-
-    // Documents, folders and URLs: let the desktop's default handler open
-    // them. A name starting with '-' must not be read as an option.
-    std::string target = argv[0];
-    if (target[0] == '-')
-        target = "./" + target;
-    std::string folder = is_folder(working_directory) ? working_directory : std::string();
-    if (platform::start_detached({"xdg-open", target}, folder) == 0)
-        return 0;
-    return result;
+    return open_with_desktop(argv[0], working_directory, result);
 }
 
 std::string program_command_line(const std::string &path) { return "\"" + path + "\""; }
 
-std::string program_folder(const std::string &path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+std::string program_folder(const std::string &path) { return platform::folder_of(path); }
 
 int launch_catalogued_program(const std::string &path) {
-    return launch_program(program_command_line(path), program_folder(path));
+    if (path.empty())
+        return ENOENT;
+    // The path is the program, whatever characters it holds: it is never
+    // put in quotes and split again.
+    const std::string folder = program_folder(path);
+    int result = platform::start_detached({path}, folder);
+    if (result == 0)
+        return 0;
+    return open_with_desktop(path, folder, result);
 }

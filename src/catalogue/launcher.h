@@ -30,5 +30,10 @@ std::string program_command_line(const std::string &path);
 // there is none): the working folder a catalogued program starts in.
 std::string program_folder(const std::string &path);
 
-// launch_program(program_command_line(path), program_folder(path)).
+// Starts the catalogued program at path with no arguments, detached, in
+// program_folder(path): path itself is the program (argv[0]), never split
+// or unquoted, whatever quotes or blanks it holds. When that fails, path
+// goes to xdg-open as launch_program does. Returns 0 when something was
+// started, else the errno of the direct start. The one way the Shortcuts
+// page, the tray menu and the start-up launch start a catalogued program.
 int launch_catalogued_program(const std::string &path);

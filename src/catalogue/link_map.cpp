@@ -21,8 +21,6 @@ bool storable_path(std::string_view path) {
 
 void set_catalogue_save_path(const std::string &path) { g_save_path = path; }
 
-std::string catalogue_save_path() { return g_save_path; }
-
 LINK_MAP::iterator link_map_access(int op, const std::string &key,
                                    const LINK_PROPERTIES_STRUCT &record,
                                    LINK_MAP::iterator position) {

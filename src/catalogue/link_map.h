@@ -91,7 +91,6 @@ APP_LIST::iterator never_add_access(int op, const std::string &path = {},
 // The file that the save operations write (the catalogue file in the data
 // folder). Set once while the main window is built; empty: saves do nothing.
 void set_catalogue_save_path(const std::string &path);
-std::string catalogue_save_path();
 
 // Set while a command adds or removes grid rows and catalogue entries.
 extern std::atomic<bool> grid_busy;

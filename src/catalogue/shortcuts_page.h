@@ -7,8 +7,9 @@
 // the path's exact bytes beside it, so that paths that are not valid text
 // still find, launch and delete the right entry.
 //
-// The handlers themselves are TTM members (gridCheckBoxClick, N5Click ...)
-// defined in shortcuts_page*.cpp.
+// The main window's handlers (gridCheckBoxClick, N5Click ...) forward to
+// the functions here, handing over the grid, discovery's timer and the
+// window that owns the dialogs.
 //
 // Threads: GUI thread only.
 #pragma once
@@ -19,18 +20,43 @@
 
 #include "catalogue/link_map.h"
 
+class QTimer;
 class QWidget;
 class TGrid;
-class TTM;
 
 // Builds the grid from link_map in key order (header and one empty row
 // when the catalogue is empty) and starts, in the same order, every
 // program whose startup mode is 1 ("Launch with vorkel"). Start failures
 // are not reported: this runs before the window is shown.
-void fill_shortcut_grid(TTM *form);
+void fill_shortcut_grid(TGrid *grid);
 
-// Connects the grid's events and PopupMenu2's commands to their handlers.
-void connect_shortcuts_page(TTM *form);
+// The alignment of the grid's cells: the two box columns centred.
+Qt::Alignment shortcuts_alignment(int col, int row);
+
+// A box of a row changed (by the user, or by toggle_shortcut_box): records
+// "Show" (column 1) in the catalogue, or asks for and acts on "StartUp"
+// (column 2), and saves the catalogue. A row whose program is not
+// catalogued records nothing.
+void shortcut_box_clicked(TGrid *grid, int col, int row, bool checked);
+
+// The menu's "Show in shortcuts menu" (col 1) and "StartUp" (col 2):
+// toggles the box of the current row as a click would.
+void toggle_shortcut_box(TGrid *grid, int col);
+
+// "Add new shortcut": asks for a program file (dialog owned by owner) and
+// catalogues it with a row of its own; a program catalogued already only
+// gets its row selected. Discovery's timer is off meanwhile.
+void add_shortcut(TGrid *grid, QTimer *update_list_timer, QWidget *owner);
+
+// "Delete" and "Delete and never add again": removes the current row's
+// program from the catalogue and its row from the grid; never_add_again
+// also puts its path on the never-add list. Discovery's timer is off
+// meanwhile.
+void delete_shortcut(TGrid *grid, QTimer *update_list_timer, bool never_add_again);
+
+// "Launch": starts the current row's program; a failure is reported in a
+// message box. An empty row does nothing.
+void launch_shortcut(TGrid *grid);
 
 // Draws the boxes of the grid's check-box columns in the middle of their
 // cells (the columns' alignment), clickable there.
@@ -43,7 +69,7 @@ void add_program_row(TGrid *grid, const std::string &path);
 
 // A discovery pass over the desktop that adds a row per program found.
 // grid_busy is neither taken nor checked (the callers decide).
-int scan_windows_into_grid(TTM *form);
+int scan_windows_into_grid(TGrid *grid);
 
 // The text a path shows in the grid (the bytes read as the locale's
 // text, which on this system is UTF-8).

@@ -1,11 +1,13 @@
 // The commands that add or remove Shortcuts rows and catalogue entries:
 // "Add new shortcut", "Delete", "Delete and never add again". Each holds
-// grid_busy and keeps discovery's timer off while it edits.
+// grid_busy and keeps discovery's timer off while it edits, and never
+// shows a dialog or a box while it holds them.
 #include "catalogue/shortcuts_page.h"
 
 #include "platform/message_box.h"
-#include "shell/main_form.h"
 #include "toolkit/grid.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -31,17 +33,13 @@ private:
     bool was_active_;
 };
 
-void clear_row(TGrid *grid, int row) {
-    for (int col = 0; col < grid->col_count(); ++col)
-        delete grid->takeItem(row - 1, col);
-}
+} // namespace
 
-void delete_row(TTM *form, bool never_add_again) {
-    TGrid *grid = form->grid;
+void delete_shortcut(TGrid *grid, QTimer *update_list_timer, bool never_add_again) {
     const int row = grid->current_row();
     if (row < 1)
         return;
-    grid_edit edit(form->update_list_timer);
+    grid_edit edit(update_list_timer);
     const std::string path = row_path(grid, row);
     if (path.empty())
         return;
@@ -56,37 +54,32 @@ void delete_row(TTM *form, bool never_add_again) {
         never_add_access(never_add_op::append, path);
         never_add_access(never_add_op::save);
     }
-    if (grid->row_count() > 2)
-        grid->removeRow(row - 1);
-    else
-        clear_row(grid, row);
+    grid->remove_row(row);
 }
 
-} // namespace
-
-void TTM::N8Click() {
-    const std::string path = choose_program_file(this);
+void add_shortcut(TGrid *grid, QTimer *update_list_timer, QWidget *owner) {
+    const std::string path = choose_program_file(owner);
     if (path.empty())
         return;
-    grid_edit edit(update_list_timer);
-    // A program catalogued already keeps its one row: a second row would
-    // show boxes that go stale as soon as the other row's change.
-    if (link_map_access(link_op::find, path) != link_map_access(link_op::end)) {
-        if (int row = row_of_path(grid, path))
-            grid->set_current_row(row);
-        return;
+    {
+        grid_edit edit(update_list_timer);
+        // A program catalogued already keeps its one row: a second row would
+        // show boxes that go stale as soon as the other row's change.
+        if (link_map_access(link_op::find, path) != link_map_access(link_op::end)) {
+            if (int row = row_of_path(grid, path))
+                grid->set_current_row(row);
+            return;
+        }
+        if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) != link_map_access(link_op::end)) {
+            link_map_access(link_op::save);
+            add_program_row(grid, path);
+            grid->set_current_row(grid->row_count() - 1);
+            return;
+        }
     }
-    if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) == link_map_access(link_op::end)) {
-        platform::message_box("The path is too long to be kept in the shortcut list:\n" +
-                                  path_display_text(path).toStdString(),
-                              "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
-        return;
-    }
-    link_map_access(link_op::save);
-    add_program_row(grid, path);
-    grid->set_current_row(grid->row_count() - 1);
+    // Shown only once grid_busy is free again: the box runs its own event
+    // loop, in which the tray menu's "Exit" waits for that flag.
+    platform::message_box("The path is too long to be kept in the shortcut list:\n" +
+                              path_display_text(path).toStdString(),
+                          "Add new shortcut", platform::MB_OK | platform::MB_ICONERROR);
 }
-
-void TTM::N9Click() { delete_row(this, false); }
-
-void TTM::N10Click() { delete_row(this, true); }

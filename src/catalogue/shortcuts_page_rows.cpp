@@ -4,7 +4,6 @@
 
 #include "catalogue/discovery.h"
 #include "catalogue/launcher.h"
-#include "shell/main_form.h"
 #include "toolkit/grid.h"
 
 #include <QByteArray>
@@ -22,21 +21,21 @@ QString path_display_text(const std::string &path) {
 std::string row_path(const TGrid *grid, int row) {
     if (row < 1 || row >= grid->row_count())
         return {};
-    const QTableWidgetItem *it = grid->item(row - 1, 0);
-    if (!it || it->text().isEmpty())
+    const QString text = grid->cell(0, row);
+    if (text.isEmpty())
         return {};
     // The stored bytes count only while the cell still shows them; a cell
-    // rewritten by other code (the settings' reset) speaks for itself.
-    QByteArray bytes = it->data(path_bytes_role).toByteArray();
-    if (!bytes.isNull() && path_display_text(bytes.toStdString()) == it->text())
+    // rewritten by other code speaks for itself.
+    QByteArray bytes = grid->cell_data(0, row, path_bytes_role).toByteArray();
+    if (!bytes.isNull() && path_display_text(bytes.toStdString()) == text)
         return bytes.toStdString();
-    return it->text().toLocal8Bit().toStdString();
+    return text.toLocal8Bit().toStdString();
 }
 
 void set_row_path(TGrid *grid, int row, const std::string &path) {
     grid->set_cell(0, row, path_display_text(path));
-    if (QTableWidgetItem *it = grid->item(row - 1, 0))
-        it->setData(path_bytes_role, QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    grid->set_cell_data(0, row, path_bytes_role,
+                        QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
 int row_of_path(const TGrid *grid, const std::string &path) {
@@ -67,10 +66,8 @@ void add_program_row(TGrid *grid, const std::string &path) {
     grid->set_checked(2, row, false);
 }
 
-void fill_shortcut_grid(TTM *form) {
-    TGrid *grid = form->grid;
-    grid->clearContents(); // row 1 loses its text and its boxes
-    grid->set_row_count(2);
+void fill_shortcut_grid(TGrid *grid) {
+    grid->clear_rows();
     int row = 1;
     for (auto it = link_map.begin(); it != link_map.end(); ++it) {
         set_row_path(grid, row, it->first);

@@ -54,6 +54,12 @@ bool SFXMutex::lock(int timeout_ms) {
     }
     if (state_->file->lock(left))
         return true;
+    // Waiting without limit fails only when the system refuses the lock
+    // file (not through another holder): keep the in-process exclusion,
+    // as without a runtime folder. Never hand back "not taken" here, or a
+    // caller that cannot wait on would run unguarded.
+    if (timeout_ms < 0)
+        return true;
     state_->local.release();
     return false;
 }

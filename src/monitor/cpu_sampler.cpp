@@ -6,8 +6,7 @@
 #include "monitor/adcpuusage.h"
 #include "monitor/cpu_load.h"
 #include "monitor/perf_reader.h"
-#include "monitor/tray_icon.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
 
 #include <algorithm>
 #include <chrono>
@@ -94,4 +93,10 @@ void cpu_sampler_thread() {
         }
     }
     sampler_finished.store(true);
+}
+
+STATUS_TEXTS current_status_texts() {
+    platform::MEMORY_STATUS memory;
+    platform::read_memory_status(memory);
+    return status_bar_texts(cpu_load_percent.load(), memory);
 }

@@ -8,7 +8,8 @@
 // GUI thread).
 #pragma once
 
-#include "monitor/tray_icon_argb.h"
+#include "monitor/status_texts.h"
+#include "monitor/tray_pictures.h"
 
 #include <functional>
 
@@ -30,3 +31,7 @@ void set_tray_icon_sink(std::function<void(const TRAY_ARGB &)> sink);
 // sink (bitmaps and sink as far as they exist). An error of the unit
 // counts as load 0 for the cycle. Returns the smoothed load.
 double cpu_sampler_cycle(Adcpuusage *unit);
+
+// status_bar_texts from the current cpu_load_percent and a fresh memory
+// reading (all 0 when memory cannot be read). Any thread.
+STATUS_TEXTS current_status_texts();

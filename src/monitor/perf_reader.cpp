@@ -53,7 +53,7 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
         return false;
 
     PERF_COUNTER_VIEW thread_count, handle_count, working_set, id_process, processor_time,
-        page_file_bytes;
+        page_file_bytes, start_time;
     perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) {
         // First match in this order wins, as several indexes may coincide.
         PERF_COUNTER_VIEW *slot =
@@ -63,6 +63,7 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
             : c.title_index == indexes.id_process      ? &id_process
             : c.title_index == indexes.processor_time  ? &processor_time
             : c.title_index == indexes.page_file_bytes ? &page_file_bytes
+            : indexes.elapsed_time != 0 && c.title_index == indexes.elapsed_time ? &start_time
                                                        : nullptr;
         if (slot)
             *slot = c;
@@ -73,7 +74,11 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
 
     clock.previous_sample_time = clock.current_sample_time;
     clock.current_sample_time = snapshot_time;
-    const bool same_time = clock.previous_sample_time == clock.current_sample_time;
+    // The first snapshot of a table has no interval to share over (the
+    // clock counts from boot, so "since 0" would be the average since
+    // then): every share is 0, as for two snapshots at the same time.
+    const bool no_interval = clock.previous_sample_time == 0 ||
+                             clock.previous_sample_time == clock.current_sample_time;
     const double elapsed = static_cast<double>(clock.current_sample_time) -
                            static_cast<double>(clock.previous_sample_time);
 
@@ -96,13 +101,23 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
             !perf_counter_value(block, instance, handle_count, handles) ||
             !perf_counter_value(block, instance, thread_count, threads))
             continue;
+        std::uint64_t start = 0;
+        if (start_time.found && !perf_counter_value(block, instance, start_time, start))
+            start = 0;
         PROCESS_INFO_STRUCT &rec = entry->second;
         // A 64-bit processor-time counter is signed in the layout.
         const double time = processor_time.size == 8
                                 ? static_cast<double>(static_cast<std::int64_t>(raw))
                                 : static_cast<double>(raw);
-        rec.cpu_share = same_time ? 0.0 : (time - rec.last_cpu_time) / elapsed;
+        // An id the system gave to a new process since the last snapshot:
+        // its start time differs, or its counter is below the old one's.
+        // Its time so far is no share of this interval; it is the new
+        // baseline.
+        const bool new_process =
+            time < rec.last_cpu_time || (start != 0 && rec.start_time != 0 && start != rec.start_time);
+        rec.cpu_share = no_interval || new_process ? 0.0 : (time - rec.last_cpu_time) / elapsed;
         rec.last_cpu_time = time;
+        rec.start_time = start;
         rec.working_set = ws;
         rec.page_file_bytes = pf;
         rec.handle_count = static_cast<std::uint32_t>(handles);
@@ -135,6 +150,7 @@ bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock) {
     idx.handle_count = title_index_number(find_counter_index("Handle Count"));
     idx.page_file_bytes = title_index_number(find_counter_index("Page File Bytes"));
     idx.processor_time = title_index_number(find_counter_index("% Processor Time"));
+    idx.elapsed_time = title_index_number(find_counter_index("Elapsed Time")); // optional
     if (object.empty() || !idx.id_process || !idx.thread_count || !idx.working_set ||
         !idx.handle_count || !idx.page_file_bytes || !idx.processor_time)
         return false;

@@ -18,17 +18,18 @@ struct PROCESS_INFO_STRUCT {
     std::uint32_t thread_count = 0;
     char name[260] = {};                 // NUL-terminated, at most 259 bytes (UTF-8)
     double last_cpu_time = 0.0;          // processor time at the latest snapshot, 100-ns
+    std::uint64_t start_time = 0;        // process start, 100-ns units since boot; 0 unknown
 };
 
 // Ascending by process id.
 using PROCESS_MAP = std::map<std::uint32_t, PROCESS_INFO_STRUCT>;
 
-// The time base of one table's cpu_share: the snapshot times (100-ns since
-// 1601-01-01 UTC) of its latest and previous samples, both 0 before the
-// first. Each sampled table has its own, so sampling one table never
-// disturbs another's shares.
+// The time base of one table's cpu_share: the snapshot times (100-ns units
+// on the performance source's clock, which never steps: since boot on
+// Linux) of its latest and previous samples, both 0 before the first.
+// Each sampled table has its own, so sampling one table never disturbs
+// another's shares.
 struct SAMPLE_CLOCK {
     std::uint64_t current_sample_time = 0;
     std::uint64_t previous_sample_time = 0;
 };
-using sample_clock = SAMPLE_CLOCK;

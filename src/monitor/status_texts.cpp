@@ -1,7 +1,5 @@
 #include "monitor/status_texts.h"
 
-#include "monitor/cpu_load.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -38,10 +36,4 @@ STATUS_TEXTS status_bar_texts(double cpu_load_percent, const platform::MEMORY_ST
     t.virtual_memory = joined("VM ", {static_cast<long long>(memory.total_virtual >> 10),
                                       static_cast<long long>(memory.available_virtual >> 10)});
     return t;
-}
-
-STATUS_TEXTS current_status_texts() {
-    platform::MEMORY_STATUS memory;
-    platform::read_memory_status(memory);
-    return status_bar_texts(cpu_load_percent.load(), memory);
 }

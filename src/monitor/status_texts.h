@@ -15,7 +15,3 @@ struct STATUS_TEXTS {
 // a number counts as 0); memory figures in KB = bytes >> 10, decimal
 // without separators.
 STATUS_TEXTS status_bar_texts(double cpu_load_percent, const platform::MEMORY_STATUS &memory);
-
-// status_bar_texts from the current cpu_load_percent and a fresh memory
-// reading (all 0 when memory cannot be read). Any thread.
-STATUS_TEXTS current_status_texts();

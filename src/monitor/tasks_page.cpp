@@ -5,29 +5,27 @@
 #include "monitor/perf_reader.h"
 #include "monitor/process_table.h"
 #include "monitor/tasks_page_rows.h"
-#include "shell/main_form.h"
 #include "toolkit/grid.h"
 
 #include <QLocale>
 #include <QPointer>
+#include <QTabWidget>
 
 #include <vector>
 
 namespace {
 
-bool tasks_page_active(const TTM *form) { return form->pages->currentWidget() == form->sheet2; }
-
 // Workers ask tasks_page_refreshing() from their own threads, where the
 // page control must not be read; the active page is mirrored into a flag
 // on every page change.
-void track_active_page(TTM *form) {
-    static QPointer<TTM> tracked;
-    if (tracked == form)
+void track_active_page(QTabWidget *pages, QWidget *sheet) {
+    static QPointer<QTabWidget> tracked;
+    if (tracked == pages)
         return;
-    tracked = form;
-    QObject::connect(form->pages, &QTabWidget::currentChanged, form,
-                     [form] { set_tasks_page_current(tasks_page_active(form)); });
-    QObject::connect(form, &QObject::destroyed, [] { set_tasks_page_current(false); });
+    tracked = pages;
+    QObject::connect(pages, &QTabWidget::currentChanged, sheet,
+                     [pages, sheet] { set_tasks_page_current(pages->currentWidget() == sheet); });
+    QObject::connect(pages, &QObject::destroyed, [] { set_tasks_page_current(false); });
 }
 
 // Sync, snapshot and texts, all under "task_time_mutex". False when the
@@ -49,10 +47,11 @@ bool take_rows(std::vector<TASK_ROW> &rows) {
 
 } // namespace
 
-void tasks_page_refresh(TTM *form) {
-    track_active_page(form);
-    set_tasks_page_current(tasks_page_active(form));
-    if (!list_visible || !tasks_page_active(form))
+void tasks_page_refresh(QTabWidget *pages, QWidget *sheet, TGrid *grid) {
+    track_active_page(pages, sheet);
+    const bool active = pages->currentWidget() == sheet;
+    set_tasks_page_current(active);
+    if (!list_visible || !active)
         return;
 
     std::vector<TASK_ROW> rows;
@@ -60,7 +59,6 @@ void tasks_page_refresh(TTM *form) {
         return;
     // The grid is written after the lock is released: the rows are a
     // finished snapshot, and workers need not wait for the widget.
-    TGrid *grid = form->pgrid;
     const int wanted_rows = rows.empty() ? 2 : static_cast<int>(rows.size()) + 1;
     if (grid->row_count() != wanted_rows)
         grid->set_row_count(wanted_rows);
@@ -76,11 +74,4 @@ void tasks_page_refresh(TTM *form) {
 
 Qt::Alignment tasks_page_alignment(int col, int /*row*/) {
     return task_column_right_aligned(col) ? Qt::AlignRight : Qt::AlignLeft;
-}
-
-void tasks_page_mouse_down(TGrid *grid, int col, int row) {
-    if (row < 1 || row >= grid->row_count() || col < 0 || col >= grid->col_count())
-        return;
-    if (grid->current_row() != row || grid->current_col() != col)
-        grid->setCurrentCell(row - 1, col);
 }

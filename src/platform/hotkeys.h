@@ -22,7 +22,8 @@ constexpr unsigned MOD_WIN = 0x8;
 constexpr unsigned VK_BACK = 0x08;
 
 // Registers hotkey id. False when the key cannot be grabbed (another
-// program holds it, no display, unknown key) or id is already registered.
+// program holds it, no display, unknown key), id is already registered, or
+// the same combination is registered under another id.
 bool register_hotkey(int id, unsigned modifiers, unsigned virtual_key);
 
 // Releases hotkey id; false when it was not registered.

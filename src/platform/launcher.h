@@ -2,7 +2,8 @@
 //
 // The program runs in a new session, is not a child of Vorkel (it is
 // started through an intermediate process that ends at once and is reaped
-// here, so no zombie is left), inherits Vorkel's environment, has standard
+// here, so no zombie is left), gets the environment Vorkel itself received
+// (see keep_received_environment), has standard
 // input from /dev/null and no other descriptor of Vorkel's beyond standard
 // output and error. It is never started through a shell.
 //
@@ -22,5 +23,18 @@ namespace platform {
 // value: ENOENT (not found, or empty argv), EACCES or ENOEXEC (not an
 // executable), ENOTDIR/ENOENT (working folder unusable), or a fork error.
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory);
+
+// Keeps a copy of the environment as it is now, before Vorkel sets
+// anything for itself (QT_XCB_NO_MITSHM...): every program started later
+// gets that copy, less DESKTOP_STARTUP_ID (the start-up notice of Vorkel's
+// own start, not theirs). Until it is called, programs get the environment
+// current at their start. Call once, first thing in main, before any other
+// thread runs.
+void keep_received_environment();
+// The file start_detached would run for argv0: argv0 itself when it holds
+// a '/' (a relative one taken from the current folder), else the first
+// executable file of that name in $PATH. Empty when that is no executable
+// file.
+std::string find_program(const std::string &argv0);
 
 } // namespace platform

@@ -1,8 +1,11 @@
-// Memory figures for the status bar: physical memory and the virtual
-// memory the system will commit, each total and available, in bytes.
+// Memory figures for the status bar: physical memory, and virtual memory
+// as a user means it (memory and swap together), each total and
+// available, in bytes.
 //
-// Linux: physical = MemTotal / MemAvailable; virtual = CommitLimit /
-// CommitLimit - Committed_AS (0 when overcommitted beyond the limit).
+// Linux: physical = MemTotal / MemAvailable; virtual = MemTotal +
+// SwapTotal / MemAvailable + SwapFree. (The commit figures say nothing
+// useful here: under the kernel's default overcommit Committed_AS
+// routinely exceeds CommitLimit.)
 // Any thread; no state.
 #pragma once
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+class QWidget;
+
 namespace platform {
 
 constexpr unsigned MB_OK = 0x0;
@@ -20,8 +22,12 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
 // Shows a modal box (text, caption, buttons and icon from flags) and
-// returns IDOK or IDCANCEL.
+// returns IDOK when its OK button was chosen, else IDCANCEL (Cancel, Esc,
+// or the box ended unanswered because the program is ending), so a
+// command interrupted by the program's exit does not carry on.
 int message_box(const std::string &text, const std::string &caption, unsigned flags);
+// The same, the box owned by the window owner (centred on it, kept above it).
+int message_box(QWidget *owner, const std::string &text, const std::string &caption, unsigned flags);
 
 using message_box_handler =
     std::function<int(const std::string &text, const std::string &caption, unsigned flags)>;

@@ -1,7 +1,10 @@
-// Cross-process exclusive locks known by name, per user.
+// Cross-process exclusive locks known by name, per user and desktop
+// session.
 //
 // A lock is a file in the user's runtime folder (runtime_directory()) held
-// with flock(). The kernel drops the lock when the holding process dies, so
+// with flock(). That folder is shared by every session of the user, so the
+// file's name carries the session (session_name()) besides the lock's
+// name: copies on two displays never see each other's locks. The kernel drops the lock when the holding process dies, so
 // a holder that crashed or was killed never blocks the next taker: an
 // abandoned lock counts as free.
 //
@@ -22,6 +25,13 @@ namespace platform {
 // Returns an empty string when no such folder can be made.
 std::string runtime_directory();
 
+// The desktop session lock names belong to: display_variable ($DISPLAY)
+// without its screen number (":0.1" -> ":0", "unix:0" -> ":0"); empty
+// when there is none. Pure.
+std::string session_of_display(const char *display_variable);
+// session_of_display(getenv("DISPLAY")).
+std::string session_name();
+
 class named_lock {
 public:
     explicit named_lock(const std::string &name);
@@ -35,6 +45,10 @@ public:
     // Takes the lock without waiting. True when taken.
     bool try_lock();
 
+    // True when the last try_lock() failed because another holder has the
+    // lock; false after any other failure (no file, a system error).
+    bool busy() const { return busy_; }
+
     // Takes the lock, waiting at most timeout_ms milliseconds (-1: no
     // limit). True when taken.
     bool lock(int timeout_ms);
@@ -43,6 +57,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool busy_ = false;
 };
 
 } // namespace platform

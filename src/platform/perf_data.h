@@ -32,6 +32,8 @@ inline constexpr std::uint32_t title_page_file_bytes = 184;
 inline constexpr std::uint32_t title_process = 230;       // object "Process"
 inline constexpr std::uint32_t title_processor = 238;     // object "Processor"
 inline constexpr std::uint32_t title_thread_count = 680;
+inline constexpr std::uint32_t title_elapsed_time = 684;  // "Elapsed Time"
+
 inline constexpr std::uint32_t title_id_process = 784;
 inline constexpr std::uint32_t title_handle_count = 952;
 
@@ -45,7 +47,10 @@ inline constexpr std::size_t block_total_byte_length = 20;
 inline constexpr std::size_t block_header_length = 24;
 inline constexpr std::size_t block_num_object_types = 28;
 inline constexpr std::size_t block_default_object = 32;
-inline constexpr std::size_t block_system_time = 36; // SYSTEM_TIME, 16 bytes, UTC
+// SYSTEM_TIME, 16 bytes: the snapshot time. On Windows UTC; the Linux
+// source writes its clock since boot there (a date in 1601), so that
+// snapshot intervals never step with the calendar clock.
+inline constexpr std::size_t block_system_time = 36;
 inline constexpr std::size_t block_perf_time = 56;
 inline constexpr std::size_t block_perf_freq = 64;
 inline constexpr std::size_t block_perf_time_100nsec = 72;
@@ -97,6 +102,8 @@ inline constexpr std::uint32_t type_rawcount = 0x00010000;       // 32-bit
 inline constexpr std::uint32_t type_large_rawcount = 0x00010100; // 64-bit
 inline constexpr std::uint32_t type_100nsec_timer = 0x20510500;
 inline constexpr std::uint32_t type_100nsec_timer_inv = 0x21510500;
+// Its value is a start time; elapsed = (object PerfTime - value) / PerfFreq.
+inline constexpr std::uint32_t type_elapsed_time = 0x30240500;
 } // namespace perf_layout
 
 // A SYSTEMTIME: calendar time with millisecond resolution, UTC.
@@ -223,6 +230,5 @@ public:
 };
 
 KERNEL_STAT_SOURCE &kernel_stat_source();
-void set_kernel_stat_source(KERNEL_STAT_SOURCE *source); // nullptr: the system's
 
 } // namespace platform

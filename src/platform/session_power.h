@@ -5,7 +5,8 @@
 // questions. power_off() asks it to do so; true when the request was
 // accepted. A test installs a fake so that nothing is ever switched off.
 //
-// Threads: GUI thread.
+// Threads: GUI thread. The real implementation waits at most 2 seconds for
+// each answer; no answer counts as "no" and as a refused request.
 #pragma once
 
 #include <memory>

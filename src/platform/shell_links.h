@@ -1,4 +1,5 @@
-// Where the desktop looks for programs to start at the user's login.
+// Where the desktop looks for programs to start at the user's login, and
+// for the programs it lists (the "Programs" folder).
 //
 // Threads: any. Reads the environment only.
 #pragma once
@@ -13,8 +14,10 @@ namespace platform {
 // may not exist yet.
 std::string startup_folder();
 
-// Creates folder and its missing parents, new ones with mode 0700. True
-// when the folder exists afterwards.
-bool make_folder(const std::string &folder);
+// The user's applications folder: $XDG_DATA_HOME/applications, or
+// $HOME/.local/share/applications when XDG_DATA_HOME is unset, empty or not
+// an absolute path. Empty when neither is known. No trailing '/'; the
+// folder may not exist yet.
+std::string programs_folder();
 
 } // namespace platform

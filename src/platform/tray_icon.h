@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -41,8 +42,14 @@ bool tray_icon_docked();
 
 // The icon's picture: side x side pixels, top row first, 0xAARRGGBB with
 // alpha 0 or 255. Copied; drawn at once when the icon is docked (scaled
-// by a whole factor to the size the tray gives, centred), otherwise when
-// it next docks.
+// by a whole factor to the size the tray gives, centred; shrunk when the
+// tray gives less than side), otherwise when it next docks.
 void tray_icon_set_picture(const std::uint32_t *argb, int side);
+
+// The program's own icon for the icon window (_NET_WM_ICON on X11), so that
+// trays and desktop tools that show a client's icon show Vorkel's: any
+// number of images, each its width, its height, then width x height
+// pixels 0xAARRGGBB, top row first. Kept for windows made later. GUI thread.
+void tray_icon_set_window_icon(const std::vector<std::uint32_t> &images);
 
 } // namespace platform

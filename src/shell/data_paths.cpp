@@ -1,39 +1,20 @@
 #include "shell/data_paths.h"
 
 #include "common/sfx_mutex.h"
+#include "platform/files.h"
 #include "platform/system_info.h"
 
-#include <cerrno>
 #include <cstdlib>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 std::string catalogue_path;
 std::string icons_path;
 
 namespace {
 
-bool is_writable_dir(const std::string &dir) {
-    struct stat st {};
-    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
-}
-
 std::string strip_slash(std::string s) {
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
     return s;
-}
-
-// "mkdir -p" with mode 0700 for every folder it makes.
-void make_folders(const std::string &path) {
-    for (size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
-            std::string part = path.substr(0, i);
-            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-                return;
-        }
-    }
 }
 
 } // namespace
@@ -71,8 +52,8 @@ std::string data_directory() {
         std::string folder = platform::executable_folder();
         std::string user = platform::user_name();
         std::string primary = strip_slash(folder + user);
-        bool usable = is_writable_dir(primary) ||
-                      (access(primary.c_str(), F_OK) != 0 && is_writable_dir(strip_slash(folder)));
+        bool usable = platform::is_writable_folder(primary) ||
+                      (!platform::path_exists(primary) && platform::is_writable_folder(strip_slash(folder)));
         const char *xdg = getenv("XDG_DATA_HOME");
         const char *home = getenv("HOME");
         chosen = choose_data_directory(folder, user, usable, xdg ? xdg : "", home ? home : "");
@@ -80,10 +61,7 @@ std::string data_directory() {
     return chosen;
 }
 
-void create_data_directory() {
-    std::string dir = data_directory();
-    make_folders(dir);
-}
+void create_data_directory() { platform::make_folders(data_directory()); }
 
 #define VORKEL_PATH_BUILDER(fn, file)                                                              \
     std::string fn() {                                                                             \

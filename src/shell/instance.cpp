@@ -37,9 +37,10 @@ bool is_first_instance() {
     platform::named_lock guard(guard_mutex_name(title));
     bool guarded = guard.lock(2000);
     instance_mutex = std::make_unique<platform::named_lock>(instance_mutex_name(title));
-    bool first = true;
-    if (instance_mutex->valid())
-        first = instance_mutex->try_lock();
+    // Only a lock another copy holds means a running copy; a lock that
+    // cannot be made or taken for any other reason must not keep Vorkel
+    // from starting.
+    const bool first = instance_mutex->try_lock() || !instance_mutex->busy();
     if (guarded)
         guard.unlock();
     return first;

@@ -16,9 +16,9 @@ std::string guard_mutex_name(const std::string &title);    // title + ".OneInsta
 std::string instance_mutex_name(const std::string &title); // title + "OneInstance32.Default"
 
 // True when no other copy with this executable's default title holds the
-// instance mutex. The first copy keeps the instance mutex until it ends
-// (the kernel frees it however the process ends). A failure to make the
-// locks gives true.
+// instance mutex in this desktop session (display). The first copy keeps
+// the instance mutex until it ends (the kernel frees it however the
+// process ends). Any failure other than the mutex being held gives true.
 bool is_first_instance();
 
 // Registers "ACTIVATE_TASK_LIST_IN_VORKEL" and "CLOSE_ALL_WINDOWS_IN_VORKEL".

@@ -2,6 +2,7 @@
 
 #include "common/flags.h"
 #include "common/options.h"
+#include "logging/logging_page.h"
 #include "monitor/tasks_page.h"
 #include "platform/hotkeys.h"
 #include "platform/messages.h"
@@ -12,6 +13,7 @@
 #include "shell/docking.h"
 #include "shell/instance.h"
 #include "shell/main_form_hooks.h"
+#include "shell/main_form_process_commands.h"
 #include "shell/settings.h"
 #include "shell/settings_apply.h"
 #include "toolkit/file_name_edit.h"
@@ -78,35 +80,35 @@ TTM::TTM(QWidget *owner)
     TM = this;
     build_components();
 
-    // 1. The data folder.
+    // The data folder.
     create_data_directory();
-    // 2. An empty process table.
+    // An empty process table.
     hooks::empty_process_table();
-    // 3. Registered messages reach main_window_proc.
+    // Registered messages reach main_window_proc.
     message_token_ = platform::add_message_handler([this](std::uint32_t id) { main_window_proc(id); });
-    // 4. A fresh load history.
+    // A fresh load history.
     hooks::reset_cpu_history();
-    // 5. The Tasks page needs the platform's process figures.
+    // The Tasks page needs the platform's process figures.
     tasks_available_ = hooks::tasks_page_supported();
-    // 6. The tray icon's two bitmaps with their frame.
+    // The tray icon's two bitmaps with their frame.
     hooks::create_tray_images();
     hooks::show_current_tray_picture();
-    // 7. The two stored paths.
+    // The two stored paths.
     catalogue_path = catalogue_file_path();
     icons_path = icons_file_path();
-    // 8, 9. The catalogue, its grid, and the programs that start with Vorkel.
+    // The catalogue, its grid, and the programs that start with Vorkel.
     hooks::load_catalogue(catalogue_path);
     hooks::fill_shortcut_grid(this);
-    // 10, 11.
+    // The column widths; the PID column stays hidden.
     load_column_widths();
     pgrid->set_column_hidden(0, true);
-    // 12.
+    // The stored settings.
     SETTINGS_STRUCT s{};
     read_settings(s);
-    apply_settings(s);
-    // 13.
+    apply_settings(s, settings_targets());
+    // Discovery.
     update_list_timer->start();
-    // 14 - 16. The Tasks page is filled once so it is ready when shown.
+    // The Tasks page is filled once so it is ready when shown.
     list_visible = true;
     {
         QSignalBlocker quiet(pages);
@@ -120,7 +122,7 @@ TTM::TTM(QWidget *owner)
         }
     }
     list_visible = false;
-    // 17. The CPU sampler, which also draws the tray icon.
+    // The CPU sampler, which also draws the tray icon.
     hooks::send_tray_pictures(true);
     sampler_finished = false;
     sampler_running = true;
@@ -206,6 +208,10 @@ void TTM::build_components() {
         sb_panel[i] = new TStatusPanel(design_width[i], QLatin1String(sample[i]), sb);
         sb->addWidget(sb_panel[i]);
     }
+    // The window starts wide enough for the whole status bar (the desktop
+    // font may need more than the design width); the design size stays
+    // its minimum.
+    resize(std::max(width(), sb->sizeHint().width()), height());
 
     update_list_timer = new QTimer(this);
     update_list_timer->setInterval(10000);
@@ -263,6 +269,7 @@ void TTM::build_menus() {
     N27->setVisible(false);
     N28->setVisible(false);
     connect(N28, &QAction::triggered, this, &TTM::N28Click);
+    connect(N13, &QAction::triggered, this, &TTM::N13Click);
     grid->set_popup_menu(PopupMenu2);
 
     PopupMenu3 = new QMenu(this);
@@ -282,6 +289,7 @@ void TTM::build_menus() {
     N11->setEnabled(false);
     N11->setVisible(false);
     pgrid->set_popup_menu(PopupMenu3);
+    connect_process_commands(this);
 
     hooks::connect_page_commands(this);
 }
@@ -312,6 +320,11 @@ void TTM::build_logging_page() {
     Button3 = new QPushButton(QStringLiteral(" Show stat"), GroupBox2);
     g2->addWidget(gllog, 0, 0);
     g2->addWidget(Button3, 0, 1);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    // A click (mouse release over the box, or the space key) has toggled it.
+    connect(gllog, &QCheckBox::clicked, this, [this] { gllogMouseUp(); });
     outer->addWidget(GroupBox1);
     outer->addWidget(GroupBox2);
     outer->addStretch(1);
@@ -320,6 +333,8 @@ void TTM::build_logging_page() {
 void TTM::FormCreate() {
     platform::set_hotkey_handler([this](int id) { Dispatch_hotkey(id); });
     platform::register_hotkey(rescue_hotkey_id, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK);
+    // After the rescue key, which therefore always wins over an entry.
+    hooks::start_program_hotkeys(this);
 }
 
 void TTM::FormDestroy() {
@@ -327,11 +342,15 @@ void TTM::FormDestroy() {
         return;
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
-    FormPlacement1.save(this);
+    hooks::stop_program_hotkeys();
+    if (shown_once_)
+        FormPlacement1.save(this);
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
 }
 
 void TTM::N1Click() {
+    if (exit_begun_)
+        return;
     if (!placement_restored_) {
         placement_restored_ = true;
         if (!FormPlacement1.restore(this)) {
@@ -359,12 +378,13 @@ void TTM::hide_list() {
 }
 
 void TTM::closeEvent(QCloseEvent *event) {
-    // 1. Priorities lifted by the rescue hotkey go back to normal.
+    // Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
         hooks::restore_priorities();
-    FormPlacement1.save(this);
+    if (shown_once_)
+        FormPlacement1.save(this);
     if (!exit_requested) {
-        // 2. An ordinary close only hides the window; the program goes on in
+        // An ordinary close only hides the window; the program goes on in
         // the tray with its timers, threads and logging.
         hide_list();
         event->ignore();
@@ -381,47 +401,44 @@ void TTM::closeEvent(QCloseEvent *event) {
 }
 
 void TTM::N3Click() {
-    if (exit_requested)
+    if (exit_requested || exit_begun_)
         return;
-    // 1.
+    exit_begun_ = true;
+    // Discovery stops first.
     update_list_timer->stop();
-    // 2. The sampler finishes its cycle; no limit, it always does.
+    // The sampler finishes its cycle; no limit, it always does.
     sampler_running = false;
     wait_for_flag(sampler_finished, true, -1);
     if (cpu_sampler.joinable())
         cpu_sampler.join();
-    // 3.
     cpu_timer->stop();
     task_timer->stop();
-    // 4. No catalogue edit may be cut short.
+    // No catalogue edit may be cut short.
     hooks::wait_grid_idle();
-    // 5.
     hooks::destroy_tray_images();
-    // 6. vorkel.ini gets the PID column's real width.
+    // vorkel.ini gets the PID column's real width.
     pgrid->set_column_hidden(0, false);
     save_column_widths();
-    // 7.
+    // The close that follows ends the program.
     exit_requested = true;
     close();
 }
 
 void TTM::exit_after_close() {
-    // 8.
     list_visible = false;
     logging_active = false;
-    // 9. Every single-process window of every copy closes.
+    // Every single-process window of every copy closes.
     platform::post_broadcast_message(get_close_all_msg());
-    // 10. Wait for ours, dispatching their messages meanwhile.
+    // Wait for ours, dispatching their messages meanwhile.
     for (int i = 0; i < 10000 && hooks::single_process_window_open(); ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    // 11, 12.
+    // The logger ends its write, then its thread.
     wait_for_flag(logger_finished, true, 10000);
     hooks::close_logger_thread();
-    // 13.
     hooks::stop_global_logging();
-    // 14.
+    // The icon leaves the tray and the farewell shows.
     tray->hide();
     show_about();
 }
@@ -434,8 +451,12 @@ void TTM::main_window_proc(std::uint32_t message) {
 }
 
 void TTM::Dispatch_hotkey(int id) {
+    if (exit_begun_)
+        return;
     if (id == rescue_hotkey_id)
         hooks::rescue_hotkey(this, id);
+    else
+        hooks::program_hotkey(this, id);
 }
 
 void TTM::dock_if_needed() {
@@ -467,6 +488,7 @@ void TTM::resizeEvent(QResizeEvent *event) {
 }
 
 void TTM::showEvent(QShowEvent *event) {
+    shown_once_ = true;
     if (!grid_sizes_loaded_) {
         grid_sizes_loaded_ = true;
         // The grid keeps its own column sizes too; once its window exists
@@ -508,32 +530,7 @@ void TTM::pagesChange() {
     } else if (page == sheet2) {
         task_timer->start();
     } else if (page == log) {
-        if (logging_active) {
-            Button1->setEnabled(false);
-            Button2->setEnabled(true);
-            log_processes->setEnabled(false);
-            return;
-        }
-        Button1->setEnabled(true);
-        Button2->setEnabled(false);
-        log_processes->setEnabled(true);
-        if (pgrid->cell(0, 1).isEmpty())
-            return;
-        // Each item starts with the PID, padded with blanks until it is at
-        // least 30 pixels wide in the label font, then the name. At least one
-        // blank always follows: the logger reads the PID up to the first
-        // blank, and a long PID in a wide font is 30 pixels by itself.
-        QFontMetrics fm(QApplication::font("QLabel"));
-        QStringList items;
-        for (int r = 1; r < pgrid->row_count(); ++r) {
-            QString text = pgrid->cell(0, r);
-            do
-                text += QLatin1Char(' ');
-            while (fm.horizontalAdvance(text) < 30);
-            items << text + pgrid->cell(1, r);
-        }
-        log_processes->clear();
-        log_processes->addItems(items);
+        logging_page_activated(Button1, Button2, log_processes, pgrid);
     }
 }
 
@@ -569,7 +566,7 @@ void TTM::cpu_timerTimer() {
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
 
-void TTM::pgridMouseDown(int col, int row) { tasks_page_mouse_down(pgrid, col, row); }
+void TTM::pgridMouseDown(int col, int row) { pgrid->set_current_cell(col, row); }
 
 Qt::Alignment TTM::pgridGetAlignment(int col, int row) const { return tasks_page_alignment(col, row); }
 
@@ -581,6 +578,13 @@ void TTM::set_stay_on_top(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown)
         show();
+}
+
+SETTINGS_TARGETS TTM::settings_targets() {
+    return {update_list_timer, task_timer, cpu_timer, [self = QPointer<TTM>(this)](bool on) {
+                if (self)
+                    self->set_stay_on_top(on);
+            }};
 }
 
 void TTM::load_column_widths() {

@@ -35,6 +35,7 @@
 class TGrid;
 class TStatusPanel;
 class TFileNameEdit;
+struct SETTINGS_TARGETS;
 
 class TTM : public QMainWindow {
     Q_OBJECT
@@ -89,8 +90,14 @@ public:
     void cpu_timerTimer();
     void task_timerTimer();
     void pgridMouseDown(int col, int row); // right button on pgrid
+    // Tasks page popup menu (shell/main_form_process_commands.cpp).
+    void N16Click();              // "End process"
+    void s1Click();               // "Debug"
+    void N18Click();              // "Set priority" opens
+    void N19Click(QAction *item); // one of the six priority classes
+    void N29Click();              // "Show in separate window"
     Qt::Alignment pgridGetAlignment(int col, int row) const;
-    // Shortcuts page (catalogue/shortcuts_page*.cpp).
+    // Shortcuts page (forwarders in main_form_shortcuts.cpp).
     Qt::Alignment gridGetAlignment(int col, int row) const;
     void gridMouseDown(int col, int row); // right button on grid
     void gridCheckBoxClick(int col, int row, bool checked);
@@ -100,6 +107,12 @@ public:
     void N9Click();  // "Delete"
     void N10Click(); // "Delete and never add again"
     void N12Click(); // "Launch"
+    // Logging page (logging/logging_page.h).
+    void Button1Click(); // "Start logging"
+    void Button2Click(); // "Stop logging"
+    void Button3Click(); // " Show stat"
+    void gllogMouseUp(); // "Enable log" released
+    void N13Click(); // "Hotkeys"
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);
@@ -113,7 +126,8 @@ public:
     void set_stay_on_top(bool on);
     bool stay_on_top() const { return stay_on_top_; }
 
-    bool tasks_available() const { return tasks_available_; }
+    // The timers and the style the settings act on.
+    SETTINGS_TARGETS settings_targets();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -126,7 +140,7 @@ private:
     void build_components();
     void build_menus();
     void build_logging_page();
-    void exit_after_close(); // exit steps 8 to 14
+    void exit_after_close(); // the exit's end, once the window has closed
     void dock_if_needed();
     void hide_list();
 
@@ -135,6 +149,8 @@ private:
     bool placement_restored_ = false;
     bool docking_ = false;
     bool closing_for_exit_ = false;
+    bool exit_begun_ = false; // "Exit" was chosen: nothing shows the window again
+    bool shown_once_ = false; // only a window that was shown has a placement to keep
     bool destroyed_ = false;
     bool grid_sizes_loaded_ = false;
     int message_token_ = 0;

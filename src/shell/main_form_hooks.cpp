@@ -2,20 +2,26 @@
 
 #include "catalogue/catalogue_file.h"
 #include "catalogue/discovery.h"
+#include "catalogue/hotkey_watch.h"
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
 #include "common/flags.h"
+#include "logging/global_stat.h"
+#include "logging/process_log.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
+#include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
+#include "monitor/rescue.h"
 #include "monitor/status_texts.h"
 #include "monitor/tasks_page.h"
-#include "monitor/tray_icon.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
+#include "platform/message_box.h"
 #include "platform/perf_data.h"
 #include "shell/main_form.h"
-#include "shell/shutdown_command.h"
+#include "shell/main_form_shortcuts.h"
 #include "shell/settings_form.h"
+#include "shell/shutdown_command.h"
 #include "toolkit/system_tray_icon.h"
 
 #include <QApplication>
@@ -31,7 +37,7 @@ bool tasks_page_supported() {
     platform::PLATFORM_FAMILY family;
     return platform::query_platform_family(family) && family == platform::PLATFORM_FAMILY::nt;
 }
-void task_timer_tick(TTM *form) { tasks_page_refresh(form); }
+void task_timer_tick(TTM *form) { tasks_page_refresh(form->pages, form->sheet2, form->pgrid); }
 
 void reset_cpu_history() { ::reset_cpu_history(); }
 
@@ -73,7 +79,7 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form); }
+void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form->grid); }
 
 void wait_grid_idle() {
     while (grid_busy)
@@ -82,26 +88,37 @@ void wait_grid_idle() {
 
 void scan_windows_now(TTM *form) {
     take_grid_busy();
-    scan_windows_into_grid(form);
+    scan_windows_into_grid(form->grid);
     release_grid_busy();
 }
-void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form); }
-void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form); }
+void scan_windows_on_page(TTM *form) { scan_windows_into_grid(form->grid); }
+void scan_windows_on_timer(TTM *form) { scan_windows_into_grid(form->grid); }
 void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
-void tray_menu_popup(TTM *) {}
+void start_program_hotkeys(TTM *form) { ::start_program_hotkeys(form); }
+void stop_program_hotkeys() { ::stop_program_hotkeys(); }
+void program_hotkey(TTM *, int id) { program_hotkey_pressed(id); }
 
-void restore_priorities() { rescue_mode = false; }
-void rescue_hotkey(TTM *form, int) { form->N1Click(); }
-bool single_process_window_open() { return false; }
-void close_all_single_process_windows() {}
-
-void close_logger_thread() {}
-void stop_global_logging() {
-    global_stat_running = false;
-    wait_for_flag(global_stat_finished, true, 10000);
+void restore_priorities() {
+    const int failed = ::restore_priorities();
+    if (failed > 0 && TM)
+        platform::message_box(TM, restore_failure_text(failed), "Priority warning",
+                              platform::MB_OK | platform::MB_ICONWARNING);
 }
+void rescue_hotkey(TTM *form, int) {
+    rescue_processes();
+    form->N1Click();
+}
+bool single_process_window_open() { return one_process_windows_open() > 0; }
+void close_all_single_process_windows() { close_all_process_windows(); }
 
-void show_settings(TTM *) { ::show_settings(); }
+void close_logger_thread() { ::close_logger_thread(); }
+void stop_global_logging() { ::stop_global_logging(); }
+
+void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
+
+// Placeholder for the tray menu, not built yet: the menu shows only
+// Vorkel's own items.
+void tray_menu_popup(TTM *) {}
 
 } // namespace hooks

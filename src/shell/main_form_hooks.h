@@ -40,6 +40,10 @@ void scan_windows_on_page(TTM *form);  // "Shortcuts" selected
 void scan_windows_on_timer(TTM *form); // update_list_timer
 void connect_page_commands(TTM *form);
 void tray_menu_popup(TTM *form);
+// Program hotkeys taken from desktop entries; a press of one of their ids.
+void start_program_hotkeys(TTM *form);
+void stop_program_hotkeys();
+void program_hotkey(TTM *form, int id);
 
 // Process commands and their windows.
 void restore_priorities();

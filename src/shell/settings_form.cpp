@@ -4,7 +4,6 @@
 #include "common/file_io.h"
 #include "platform/message_box.h"
 #include "shell/data_paths.h"
-#include "shell/main_form.h"
 #include "shell/settings.h"
 #include "shell/settings_apply.h"
 #include "toolkit/grid.h"
@@ -275,7 +274,7 @@ void Tsettings_form::Button1Click() {
     s.dockable = CheckBox4->isChecked() ? 1 : 0;
     // A failed write still applies the values for this run.
     write_settings(s);
-    apply_settings(s);
+    apply_settings(s, targets);
     Button1->setEnabled(false);
 }
 
@@ -316,14 +315,9 @@ void Tsettings_form::Button4Click() {
     if (!user_confirms("Delete saved shortcuts?"))
         return;
     clear_catalogue();
-    if (TM && TM->grid) {
+    if (shortcuts_grid) {
         take_grid_busy();
-        TM->grid->set_row_count(2); // the header and one empty row
-        for (int col = 0; col < TM->grid->col_count(); ++col) {
-            TM->grid->set_cell(col, 1, QString());
-            if (TM->grid->is_check_column(col))
-                TM->grid->set_checked(col, 1, false);
-        }
+        shortcuts_grid->clear_rows();
         release_grid_busy();
     }
     // Discovery fills the catalogue again from the running programs.
@@ -338,7 +332,7 @@ void Tsettings_form::Button5Click() {
     // afterwards stores exactly what the user sees.
     SETTINGS_STRUCT s{};
     read_settings(s);
-    apply_settings(s);
+    apply_settings(s, targets);
 }
 
 void Tsettings_form::reject() { close(); }
@@ -356,13 +350,15 @@ void Tsettings_form::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
-void show_settings() {
+void show_settings(TGrid *shortcuts_grid, const SETTINGS_TARGETS &targets) {
     if (settings_form) {
         settings_form->raise();
         settings_form->activateWindow();
         return;
     }
     settings_form = new Tsettings_form();
+    settings_form->shortcuts_grid = shortcuts_grid;
+    settings_form->targets = targets;
     settings_form->load_settings();
     settings_form->exec(); // frees the dialog when it closes
 }

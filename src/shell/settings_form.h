@@ -10,10 +10,15 @@
 // The restores ask first ("Restore defaults warning", OK/Cancel) and act
 // only on OK; none of them changes what the dialog shows.
 //
-// Needs the main window (TM) for the grid and the timers. GUI thread.
+// Acts on the Shortcuts grid and the settings' targets it is given.
+// GUI thread.
 #pragma once
 
+#include "shell/settings_apply.h"
+#include "toolkit/grid.h"
+
 #include <QDialog>
+#include <QPointer>
 
 class QCheckBox;
 class QFrame;
@@ -58,6 +63,11 @@ public:
     // "Set".
     void load_settings();
 
+    // What "Set" and the restores act on: the grid "Shortcuts" empties
+    // (null: none, or gone) and the targets of apply_settings.
+    QPointer<TGrid> shortcuts_grid;
+    SETTINGS_TARGETS targets;
+
     // Handlers.
     void Button1Click(); // "Set"
     void Button2Click(); // "Close"
@@ -93,4 +103,4 @@ extern Tsettings_form *settings_form;
 // open, a further call only brings it to the front and returns at once:
 // a second modal loop on the same dialog would reload it and drop the
 // user's unstored edits.
-void show_settings();
+void show_settings(TGrid *shortcuts_grid, const SETTINGS_TARGETS &targets);

@@ -93,6 +93,42 @@ void TGrid::set_cell(int col, int row, const QString &text) {
     }
 }
 
+QVariant TGrid::cell_data(int col, int row, int role) const {
+    if (row < 1 || row > rowCount() || col < 0 || col >= columnCount())
+        return {};
+    auto *it = item(row - 1, col);
+    return it ? it->data(role) : QVariant();
+}
+
+void TGrid::set_cell_data(int col, int row, int role, const QVariant &value) {
+    if (auto *it = item_at(col, row, true))
+        it->setData(role, value);
+}
+
+void TGrid::clear_row(int row) {
+    if (row < 1 || row > rowCount())
+        return;
+    for (int col = 0; col < columnCount(); ++col)
+        delete takeItem(row - 1, col);
+}
+
+void TGrid::remove_row(int row) {
+    if (row < 1 || row > rowCount())
+        return;
+    if (rowCount() > 1)
+        removeRow(row - 1);
+    else
+        clear_row(row);
+}
+
+void TGrid::clear_rows() {
+    clearContents();
+    set_row_count(2);
+    for (int col = 0; col < columnCount(); ++col)
+        if (is_check_column(col))
+            set_checked(col, 1, false);
+}
+
 bool TGrid::checked(int col, int row) const {
     if (row < 1 || row > rowCount())
         return false;
@@ -129,6 +165,13 @@ void TGrid::set_current_row(int row) {
         return;
     int col = currentColumn() < 0 ? 0 : currentColumn();
     setCurrentCell(row - 1, col, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Current);
+}
+
+void TGrid::set_current_cell(int col, int row) {
+    if (row < 1 || row > rowCount() || col < 0 || col >= columnCount())
+        return;
+    if (current_row() != row || current_col() != col)
+        setCurrentCell(row - 1, col);
 }
 
 int TGrid::col_width(int col) const { return columnWidth(col); }
@@ -188,9 +231,10 @@ void TGrid::toggle_by_user(int col, int row) {
 void TGrid::mousePressEvent(QMouseEvent *event) {
     if (event->button() == Qt::RightButton) {
         QModelIndex idx = indexAt(event->position().toPoint());
-        if (idx.isValid())
-            setCurrentCell(idx.row(), idx.column());
-        emit mouse_down_right(idx.isValid() ? idx.column() : -1, idx.isValid() ? idx.row() + 1 : 0);
+        const int col = idx.isValid() ? idx.column() : -1;
+        const int row = idx.isValid() ? idx.row() + 1 : 0;
+        set_current_cell(col, row);
+        emit mouse_down_right(col, row);
         if (popup_)
             popup_->popup(event->globalPosition().toPoint());
         event->accept();

@@ -9,7 +9,8 @@
 // (column, row, new state); set_checked() from code raises nothing.
 //
 // A right click makes the cell under the pointer current before the popup
-// menu opens.
+// menu opens (set_current_cell); a click beside the rows leaves the current
+// cell as it was.
 //
 // Text updates write only cells whose text changed, so a periodic refresh
 // neither flickers nor loses the scroll position, the selection or the
@@ -41,6 +42,21 @@ public:
     QString cell(int col, int row) const;
     void set_cell(int col, int row, const QString &text);
 
+    // A value kept beside a data cell's text under role (Qt::UserRole and
+    // up); null when the cell is empty or has none. set_cell_data makes
+    // the cell when needed.
+    QVariant cell_data(int col, int row, int role) const;
+    void set_cell_data(int col, int row, int role, const QVariant &value);
+
+    // Empties every cell of a data row: texts, values and boxes.
+    void clear_row(int row);
+    // Removes a data row; the last data row is emptied instead, as a grid
+    // keeps one.
+    void remove_row(int row);
+    // Back to the header and one empty data row (unticked boxes in the
+    // check-box columns). Raises no event.
+    void clear_rows();
+
     bool checked(int col, int row) const;
     void set_checked(int col, int row, bool on); // raises no event
     void set_check_column(int col, bool on);
@@ -50,6 +66,9 @@ public:
     int current_row() const;
     void set_current_row(int row);
     int current_col() const { return currentColumn(); }
+    // Makes a data cell current; nothing happens for a cell outside the
+    // data rows and columns, or for the cell that is current already.
+    void set_current_cell(int col, int row);
 
     int col_width(int col) const;
     void set_col_width(int col, int width);

@@ -28,7 +28,6 @@ public:
     void set_increment(int increment);
     int increment() const { return increment_; }
     void set_points_shown(bool on);
-    bool points_shown() const { return points_shown_; }
     void set_smooth(bool on);
     bool smooth() const { return smooth_; }
 

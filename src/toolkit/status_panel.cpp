@@ -1,5 +1,7 @@
 #include "toolkit/status_panel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -13,9 +15,31 @@ namespace {
 constexpr int text_left = 4;  // from the panel's left edge to the text
 constexpr int text_right = 3; // kept free on the right
 
+// A panel as assistive technology sees it: static text named by its text.
+class status_panel_accessible : public QAccessibleWidget {
+public:
+    explicit status_panel_accessible(TStatusPanel *panel) : QAccessibleWidget(panel, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return static_cast<const TStatusPanel *>(object())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *panel_accessible_factory(const QString &class_name, QObject *object) {
+    if (class_name == QLatin1String("TStatusPanel") && object && object->isWidgetType())
+        return new status_panel_accessible(static_cast<TStatusPanel *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 TStatusPanel::TStatusPanel(int design_width, const QString &sample_text, QWidget *parent) : QWidget(parent) {
+    static const bool factory_installed = [] {
+        QAccessible::installFactory(panel_accessible_factory);
+        return true;
+    }();
+    (void)factory_installed;
     QFontMetrics fm(font());
     width_ = std::max(design_width, fm.horizontalAdvance(sample_text) + 10);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -35,6 +59,10 @@ QRect TStatusPanel::set_text_deferred(const QString &text) {
     const QList<quint32> old_glyphs = had_run ? run_.glyphIndexes() : QList<quint32>();
     text_ = text;
     run_valid_ = false;
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     if (!had_run || !lay_out_glyphs())
         return rect();
     // Mostly the last digits change ("PHM 24683752/24226" + "096" ->

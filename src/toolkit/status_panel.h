@@ -12,6 +12,11 @@
 //   the font lacks) goes through the full text layout instead;
 // - a new text repaints only from its first changed character on.
 //
+// Assistive technology (QAccessible, AT-SPI on Linux) reads the panel as
+// static text whose name is the panel's text; a change is announced only
+// while some assistive technology listens (QAccessible::isActive()), so
+// the ten-per-second updates cost nothing more otherwise.
+//
 // GUI thread only.
 #pragma once
 

@@ -34,8 +34,6 @@ void TTrayIcon::hide() {
     shown_ = false;
 }
 
-bool TTrayIcon::is_docked() const { return shown_ && platform::tray_icon_docked(); }
-
 void TTrayIcon::set_picture(const std::uint32_t *argb, int side) { platform::tray_icon_set_picture(argb, side); }
 
 QPoint TTrayIcon::logical(int x, int y) const {

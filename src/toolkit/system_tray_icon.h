@@ -42,7 +42,6 @@ public:
     void show();
     void hide();
     bool isVisible() const { return shown_; }
-    bool is_docked() const;
 
     // The picture (side x side, 0xAARRGGBB, top row first). Any thread.
     static void set_picture(const std::uint32_t *argb, int side);

@@ -190,3 +190,39 @@ TEST_F(CatalogueFile, UnreachableFileChangesNothing) {
     write_catalogue(missing, map);
     EXPECT_FALSE(test_env::file_exists(missing));
 }
+
+TEST_F(CatalogueFile, RecordWithAnEmptyNameIsDamageNotAnUndeletableEntry) {
+    const std::string image = header(16 + 544, 16 + 544, 0, 0) + record("", 1, 0, 0) + record("/b", 0, 1, 0);
+    EXPECT_TRUE(split_catalogue(image).damaged);
+    test_env::write_file(path, image);
+    read_catalogue(path, map, list);
+    EXPECT_EQ(map.count(""), 0u);
+    EXPECT_EQ(map.size(), 1u);
+    EXPECT_EQ(map.count("/b"), 1u);
+}
+
+TEST_F(CatalogueFile, RewritesCarryOnlySoundRecordsSoDamageIsKeptAsideOnce) {
+    // Section 1 with an unterminated and an empty-named record, section 2
+    // with an unterminated field: each writer carries the other section.
+    const std::string bad_record = std::string(260, 'x') + le32(1) + le32(0) + le32(0);
+    const std::string image = header(16 + 3 * 272, 16 + 3 * 272 + 520, 520, 0) + bad_record +
+                              record("", 0, 0, 0) + record("/b", 0, 1, 9) + std::string(260, 'y') +
+                              field("/n");
+    for (int writer = 0; writer < 2; ++writer) {
+        SCOPED_TRACE(writer == 0 ? "never-add writer" : "catalogue writer");
+        std::string d = test_env::make_temp_dir("carry");
+        std::string p = d + "/vorkel.dat";
+        test_env::write_file(p, image);
+        for (int round = 0; round < 3; ++round) {
+            if (writer == 0)
+                write_never_add_list(p, APP_LIST{"/n"});
+            else
+                write_catalogue(p, LINK_MAP{{"/b", {0, 1, 9}}});
+        }
+        EXPECT_EQ(test_env::read_file(p + ".damaged"), image);
+        EXPECT_FALSE(test_env::file_exists(p + ".damaged.1")) << "the damage was carried into the new file";
+        const std::string fresh = test_env::read_file(p);
+        EXPECT_FALSE(split_catalogue(fresh).damaged);
+        EXPECT_EQ(fresh, header(288, 548, 260, 0) + record("/b", 0, 1, 9) + field("/n"));
+    }
+}

@@ -127,7 +127,7 @@ protected:
             map.emplace(k, v);
         write_catalogue(file, map);
         read_catalogue(file, link_map, never_add_list);
-        fill_shortcut_grid(form);
+        fill_shortcut_grid(form->grid);
     }
     // The catalogue and the never-add list as the file holds them now.
     LINK_MAP on_disk(APP_LIST *banned = nullptr) const {

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
 #include <chrono>
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,4 +103,82 @@ TEST(RefresherCount, AddsAndReports) {
     EXPECT_EQ(refresher_count(1), 1);
     EXPECT_EQ(refresher_count(0), 1);
     EXPECT_EQ(refresher_count(-1), 0);
+}
+
+namespace {
+
+// Closes this process's descriptor of the lock file lock_name.lock, so
+// that every later flock on it fails (EBADF): a lock the system refuses.
+bool break_lock_file(const std::string &lock_name) {
+    DIR *d = opendir("/proc/self/fd");
+    if (!d)
+        return false;
+    bool done = false;
+    while (dirent *e = readdir(d)) {
+        char target[4096];
+        const std::string link = std::string("/proc/self/fd/") + e->d_name;
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        if (n <= 0)
+            continue;
+        target[n] = '\0';
+        const std::string t = target;
+        const std::string tail = "/" + lock_name + ".lock";
+        if (t.size() > tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0) {
+            close(atoi(e->d_name));
+            done = true;
+        }
+    }
+    closedir(d);
+    return done;
+}
+
+} // namespace
+
+TEST(SFXLock, RefusedLockFileNeverLetsTwoThreadsIn) {
+    SFXMutex m("unit_test_refused_lock");
+    ASSERT_TRUE(break_lock_file("unit_test_refused_lock"));
+    std::atomic<bool> first_inside{false}, leave{false}, second_inside{false};
+    std::thread first([&] {
+        SFXLock hold(m);
+        first_inside = true;
+        while (!leave)
+            std::this_thread::sleep_for(milliseconds(1));
+        first_inside = false;
+    });
+    auto deadline = steady_clock::now() + seconds(10);
+    while (!first_inside && steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    ASSERT_TRUE(first_inside);
+    std::thread second([&] {
+        SFXMutex mine("unit_test_refused_lock");
+        SFXLock hold(mine);
+        second_inside = true;
+        EXPECT_FALSE(first_inside) << "two threads inside at once";
+    });
+    // The second waits for as long as the first holds it.
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(second_inside);
+    leave = true;
+    first.join();
+    second.join();
+    EXPECT_TRUE(second_inside);
+}
+
+TEST(SFXLock, TimedLockThatFailsReleasesNothing) {
+    SFXMutex m;
+    ASSERT_TRUE(m.lock(0));
+    {
+        SFXLock late(m, 20);
+        EXPECT_FALSE(late.held());
+    }
+    // Still held by the first taker: the failed scope released nothing.
+    EXPECT_FALSE(m.lock(0));
+    m.unlock();
+    {
+        SFXLock in_time(m, 20);
+        EXPECT_TRUE(in_time.held());
+        EXPECT_FALSE(m.lock(0));
+    }
+    EXPECT_TRUE(m.lock(0));
+    m.unlock();
 }

@@ -18,9 +18,12 @@
 #include <climits>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern char **environ;
 
 using namespace std::chrono_literals;
 using test_env::wait_until;
@@ -87,7 +90,7 @@ protected:
         clear_catalogue();
         set_catalogue_save_path(file);
         create_catalogue(file);
-        fill_shortcut_grid(form);
+        fill_shortcut_grid(form->grid);
     }
     void TearDown() override {
         clear_catalogue();
@@ -189,4 +192,40 @@ TEST(ShortcutsAcrossRestarts, CatalogueAndStartupLaunchSurviveARestart) {
     ASSERT_EQ(now.count(script), 1u);
     EXPECT_EQ(now.at(script).show_in_menu, 1);
     EXPECT_EQ(now.at(script).startup, 1);
+}
+
+// What Vorkel sets in its own environment (QT_XCB_NO_MITSHM...) must not
+// reach the programs it starts: they get exactly what Vorkel was given.
+TEST(ShortcutsAcrossRestarts, StartedProgramsGetTheEnvironmentVorkelReceived) {
+    test_env::x_session x;
+    ASSERT_TRUE(x.ok());
+    unsetenv("QT_XCB_NO_MITSHM");
+    vorkel_app app;
+    const std::string marker = app.folder() + "/environ";
+    std::filesystem::create_directories(app.folder() + "/bin");
+    const std::string script = app.folder() + "/bin/dump";
+    test_env::write_file(script, "#!/bin/sh\ncp /proc/$$/environ '" + marker + ".tmp' && mv '" + marker +
+                                     ".tmp' '" + marker + "'\n");
+    ::chmod(script.c_str(), 0700);
+    std::filesystem::create_directories(app.data_dir());
+    ::chmod(app.data_dir().c_str(), 0700);
+    LINK_MAP prepared;
+    prepared.emplace(script, LINK_PROPERTIES_STRUCT{0, 1, 0});
+    write_catalogue(app.data_dir() + "/vorkel.dat", prepared);
+
+    auto vorkel = app.start(); // with this test's environment, nothing added
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(marker); }, 20s)) << "the program did not start";
+    std::set<std::string> given, got;
+    for (char **e = environ; *e; ++e)
+        given.insert(*e);
+    const std::string bytes = test_env::read_file(marker);
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\0', at), bytes.size());
+        got.insert(bytes.substr(at, end - at));
+        at = end + 1;
+    }
+    for (const auto &entry : got)
+        EXPECT_EQ(given.count(entry), 1u) << "added by Vorkel: " << entry;
+    for (const auto &entry : given)
+        EXPECT_EQ(got.count(entry), 1u) << "lost on the way: " << entry;
 }

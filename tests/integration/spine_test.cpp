@@ -69,7 +69,9 @@ TEST_F(Spine, CopiesUnderAnotherExecutableNameRunSideBySide) {
 }
 
 TEST_F(Spine, RescueHotkeyShowsTheWindowAndEscHidesIt) {
-    auto p = app.start();
+    // The rescue renices every listed process: only those of its own
+    // namespace here.
+    auto p = app.start_in_own_pid_namespace();
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
     ASSERT_FALSE(app.main_window_shown());
 
@@ -121,4 +123,34 @@ TEST_F(Spine, ExitFromTrayMenuShowsFarewellWritesColumnsAndEndsWithZero) {
     for (int i = 1; i <= 10; ++i)
         EXPECT_NE(ini.find("x" + std::to_string(i) + "="), std::string::npos) << "key x" << i;
     EXPECT_EQ(ini.find("x4=0\n"), std::string::npos) << "the PID column's real width is saved";
+}
+
+// Two desktop sessions of one user (two displays): a copy runs on each;
+// the single-copy rule still holds within each display.
+TEST(Sessions, CopiesOnTwoDisplaysRunAndEachDisplayKeepsOneCopy) {
+    test_env::x_session first_display;
+    ASSERT_TRUE(first_display.ok());
+    test_env::x_session second_display; // leaves DISPLAY on itself
+    ASSERT_TRUE(second_display.ok());
+    vorkel_app app;
+    auto on = [](const test_env::x_session &x) { setenv("DISPLAY", x.display().c_str(), 1); };
+
+    on(first_display);
+    auto a = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon on the first display";
+    on(second_display);
+    auto b = app.start();
+    EXPECT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s))
+        << "the copy on the second display did not come up";
+    EXPECT_TRUE(b.running()) << "a copy on another display is not a second copy";
+    EXPECT_TRUE(a.running());
+
+    // A second start on the first display hands over there and ends with 1.
+    on(first_display);
+    auto again = app.start();
+    EXPECT_EQ(again.wait(15s), 1);
+    EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s))
+        << "the first display's copy shows its window";
+    on(second_display);
+    EXPECT_FALSE(app.main_window_shown()) << "the other display's copy stays hidden";
 }

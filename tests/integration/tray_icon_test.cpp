@@ -1,13 +1,22 @@
-// The tray icon of the running program: its hint, the double click and a
-// tray that restarts.
+// The tray icon of the running program: its hint, the double click, a
+// tray that restarts, and the icon in several trays.
 #include "integration/vorkel_app.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <ostream>
+#include <sstream>
 #include <vector>
 
+#include <unistd.h>
+
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 using namespace std::chrono_literals;
 using test_env::wait_until;
@@ -27,7 +36,76 @@ protected:
     test_env::child_process p;
 };
 
+// A window's _NET_WM_PID (-1 when it has none) and WM_CLIENT_MACHINE.
+struct CLIENT_IDENTITY {
+    long pid = -1;
+    std::string machine;
+};
+CLIENT_IDENTITY identity_of(unsigned long window) {
+    CLIENT_IDENTITY out;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return out;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success && data) {
+        if (count == 1 && format == 32)
+            out.pid = *reinterpret_cast<long *>(data);
+        XFree(data);
+    }
+    XTextProperty text{};
+    if (XGetWMClientMachine(d, window, &text) && text.value) {
+        out.machine.assign(reinterpret_cast<char *>(text.value), text.nitems);
+        XFree(text.value);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+
+// The top-level windows named name (mapped or not).
+std::vector<unsigned long> top_level_windows_named(const std::string &name) {
+    std::vector<unsigned long> out;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return out;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n; ++i) {
+            char *wname = nullptr;
+            if (XFetchName(d, children[i], &wname) && wname) {
+                if (name == wname)
+                    out.push_back(children[i]);
+                XFree(wname);
+            }
+        }
+        if (children)
+            XFree(children);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+
 } // namespace
+
+TEST_F(TrayIcon, OwnWindowsTellTheirProcessAndMachine) {
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    auto icon = app.tray_icon();
+    ASSERT_TRUE(icon);
+    CLIENT_IDENTITY id = identity_of(icon->id);
+    EXPECT_EQ(id.pid, static_cast<long>(p.pid())) << "tray icon window";
+    EXPECT_EQ(id.machine, host) << "tray icon window";
+
+    const auto receivers = top_level_windows_named("Vorkel message window");
+    ASSERT_EQ(receivers.size(), 1u);
+    id = identity_of(receivers[0]);
+    EXPECT_EQ(id.pid, static_cast<long>(p.pid())) << "message window";
+    EXPECT_EQ(id.machine, host) << "message window";
+}
 
 TEST_F(TrayIcon, HintShowsOnHoverAndDoubleClickShowsTheWindow) {
     auto icon = app.tray_icon();
@@ -138,11 +216,38 @@ public:
         return out;
     }
 
-    void embed(unsigned long icon, int side) {
+    void embed(unsigned long icon, int side) { embed(icon, side, side); }
+    void embed(unsigned long icon, int width, int height) {
         XReparentWindow(d_, icon, box_, 0, 0);
-        XResizeWindow(d_, icon, static_cast<unsigned>(side), static_cast<unsigned>(side));
+        XResizeWindow(d_, icon, static_cast<unsigned>(width), static_cast<unsigned>(height));
         XMapWindow(d_, icon);
         XSync(d_, False);
+    }
+    void resize(unsigned long icon, int width, int height) {
+        XResizeWindow(d_, icon, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(d_, False);
+    }
+
+    // Publishes the tray's orientation: 0 horizontal, 1 vertical.
+    void set_orientation(long orientation) {
+        const Atom atom = XInternAtom(d_, "_NET_SYSTEM_TRAY_ORIENTATION", False);
+        XChangeProperty(d_, box_, atom, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&orientation), 1);
+        XSync(d_, False);
+    }
+
+    // The icon's WM_NORMAL_HINTS as "min WxH base WxH" ("none" without).
+    std::string size_hints(unsigned long icon) {
+        XSizeHints hints{};
+        long supplied = 0;
+        if (!XGetWMNormalHints(d_, icon, &hints, &supplied))
+            return "none";
+        std::ostringstream out;
+        if (hints.flags & PMinSize)
+            out << "min " << hints.min_width << "x" << hints.min_height;
+        if (hints.flags & PBaseSize)
+            out << " base " << hints.base_width << "x" << hints.base_height;
+        return out.str();
     }
 
 private:
@@ -175,3 +280,236 @@ TEST(TrayIconProtocol, DocksIntoAnyTrayAndScalesByWholeSteps) {
     EXPECT_TRUE(scaled) << "window " << well.width << ", grey columns " << well.left << ".." << well.right;
     EXPECT_TRUE(p.running());
 }
+
+TEST(TrayIconProtocol, SizeHintsAskForASquareThatFollowsTheSideTheTrayFixes) {
+    test_env::x_session x(false);
+    ASSERT_TRUE(x.ok());
+    fake_tray tray;
+    ASSERT_TRUE(tray.owns());
+    vorkel_app app;
+    auto p = app.start();
+    const unsigned long icon = tray.wait_for_dock();
+    ASSERT_NE(icon, 0u) << "no dock request";
+    // Socket-based trays size an icon from these hints; without them they
+    // take it for a 1-pixel window.
+    EXPECT_EQ(tray.size_hints(icon), "min 16x16 base 16x16");
+
+    // The tray keeps the requested width and fixes the height at 30, the
+    // way a horizontal tray that publishes no orientation does: the icon
+    // asks for 30 x 30.
+    std::string hints;
+    tray.embed(icon, 16, 30);
+    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 30x30 base 30x30"; }, 10s))
+        << hints;
+
+    // A vertical tray fixes the width.
+    tray.set_orientation(1);
+    tray.resize(icon, 40, 30);
+    EXPECT_TRUE(wait_until([&] { return (hints = tray.size_hints(icon)) == "min 40x40 base 40x40"; }, 10s))
+        << hints;
+
+    // Made smaller than the picture, the meter is shrunk, not cut: the
+    // well (grey 170, or the load bar's 100) with the frame's dark edge
+    // keeps a margin of the frame's light edge and the background on every
+    // side. Cut, it would fill the window to its edges.
+    tray.resize(icon, 10, 10);
+    GREY_PIXELS well, bar;
+    EXPECT_TRUE(wait_until([&] {
+        well = grey_pixels(icon, 165);
+        bar = grey_pixels(icon, 100);
+        const int left = std::min(well.left, bar.left), right = std::max(well.right, bar.right);
+        const int top = std::min(well.top, bar.top), bottom = std::max(well.bottom, bar.bottom);
+        return well.width == 10 && well.count + bar.count >= 20 && left >= 1 && top >= 1 && right <= 8 &&
+               bottom <= 8;
+    }, 10s)) << "window " << well.width << " x " << well.height << ", well columns " << well.left << ".."
+             << well.right << ", rows " << well.top << ".." << well.bottom << "; bar columns " << bar.left
+             << ".." << bar.right << ", rows " << bar.top << ".." << bar.bottom;
+    EXPECT_TRUE(p.running());
+}
+
+namespace {
+
+// An icon window embedded into some tray, as the screen shows it.
+struct EMBEDDED_ICON {
+    unsigned long id = 0;
+    bool viewable = false;
+    int x = 0, y = 0, width = 0, height = 0; // on the root window
+};
+
+std::ostream &operator<<(std::ostream &out, const EMBEDDED_ICON &icon) {
+    return out << "window " << icon.id << (icon.viewable ? " viewable " : " not viewable ") << icon.width
+               << " x " << icon.height << " at " << icon.x << "," << icon.y;
+}
+
+int ignore_x_errors(Display *, XErrorEvent *) { return 0; }
+
+// The first window of class_name that some other window holds (the tray's
+// socket), or nothing.
+std::optional<EMBEDDED_ICON> embedded_icon(const std::string &class_name) {
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return std::nullopt;
+    const auto old = XSetErrorHandler(ignore_x_errors);
+    std::optional<EMBEDDED_ICON> found;
+    for (const auto &w : test_env::windows_of_class(class_name)) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(d, w.id, &root, &parent, &children, &n))
+            continue;
+        if (children)
+            XFree(children);
+        XWindowAttributes a{};
+        Window child = 0;
+        int x = 0, y = 0;
+        if (parent == root || !XGetWindowAttributes(d, w.id, &a) ||
+            !XTranslateCoordinates(d, w.id, root, 0, 0, &x, &y, &child))
+            continue;
+        found = EMBEDDED_ICON{w.id, a.map_state == IsViewable, x, y, a.width, a.height};
+        break;
+    }
+    XSync(d, False);
+    XSetErrorHandler(old);
+    XCloseDisplay(d);
+    return found;
+}
+
+// How many pixels of the screen inside the icon's rectangle are the
+// meter's: its frame's dark edge and well (grey 160, 170) or its load bar
+// (grey 100). Read from the root window, so only what is on screen counts.
+int meter_pixels_on_screen(const EMBEDDED_ICON &icon) {
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return -1;
+    const int screen = DefaultScreen(d);
+    const int x0 = std::max(0, icon.x), y0 = std::max(0, icon.y);
+    const int x1 = std::min(DisplayWidth(d, screen), icon.x + icon.width);
+    const int y1 = std::min(DisplayHeight(d, screen), icon.y + icon.height);
+    int count = 0;
+    if (x1 > x0 && y1 > y0) {
+        if (XImage *img = XGetImage(d, DefaultRootWindow(d), x0, y0, static_cast<unsigned>(x1 - x0),
+                                    static_cast<unsigned>(y1 - y0), AllPlanes, ZPixmap)) {
+            for (int y = 0; y < y1 - y0; ++y)
+                for (int x = 0; x < x1 - x0; ++x) {
+                    const unsigned long p = XGetPixel(img, x, y);
+                    const int r = static_cast<int>(p >> 16 & 0xff), g = static_cast<int>(p >> 8 & 0xff),
+                              b = static_cast<int>(p & 0xff);
+                    const auto near = [&](int grey) {
+                        return std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12;
+                    };
+                    if (near(165) || near(100))
+                        ++count;
+                }
+            XDestroyImage(img);
+        }
+    }
+    XCloseDisplay(d);
+    return count;
+}
+
+enum class TRAY_HOST { icewm, trayer, xfce_panel };
+
+std::string host_name(TRAY_HOST host) {
+    switch (host) {
+    case TRAY_HOST::icewm:
+        return "icewm";
+    case TRAY_HOST::trayer:
+        return "trayer";
+    case TRAY_HOST::xfce_panel:
+        return "xfce4_panel";
+    }
+    return "?";
+}
+
+void PrintTo(TRAY_HOST host, std::ostream *out) { *out << host_name(host); }
+
+// The Xfce panel's settings: one panel along the top with only the
+// notification area in it.
+constexpr const char *xfce_panel_settings = R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="28"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray">
+      <property name="square-icons" type="bool" value="true"/>
+    </property>
+  </property>
+</channel>
+)";
+
+// A display with one tray host running; for the window manager's tray
+// (icewm) the x_session starts it.
+class TrayHosts : public ::testing::TestWithParam<TRAY_HOST> {
+protected:
+    TrayHosts() : x(GetParam() == TRAY_HOST::icewm) {}
+
+    // Starts the host; true once it owns the tray selection.
+    bool start_host() {
+        const std::string log = test_env::make_temp_dir("host") + "/" + host_name(GetParam()) + ".log";
+        if (GetParam() == TRAY_HOST::trayer) {
+            // Its width follows what the icons ask for.
+            host = test_env::child_process({"trayer", "--widthtype", "request", "--edge", "top", "--align", "right"},
+                                           {}, log);
+        } else if (GetParam() == TRAY_HOST::xfce_panel) {
+            // The panel keeps its settings in xfconfd, reached over a
+            // session bus; the bus, xfconfd and the plugin's process live
+            // in a process namespace of their own that ends with the test.
+            const std::string config = test_env::make_temp_dir("xfce-config");
+            const std::string channels = config + "/xfce4/xfconf/xfce-perchannel-xml";
+            test_env::run_capture("mkdir -p '" + channels + "'");
+            test_env::write_file(channels + "/xfce4-panel.xml", xfce_panel_settings);
+            host = test_env::child_process({"unshare", "--pid", "--fork", "--kill-child", "--mount-proc",
+                                            "dbus-run-session", "--", "xfce4-panel", "--disable-wm-check"},
+                                           {"XDG_CONFIG_HOME=" + config, "NO_AT_BRIDGE=1", "GTK_A11Y=none"}, log);
+        }
+        return wait_until([] { return test_env::tray_selection_owned(); }, 30s);
+    }
+
+    test_env::x_session x;
+    test_env::child_process host;
+    vorkel_app app;
+    test_env::child_process p;
+};
+
+} // namespace
+
+// Each host sizes and places its icons its own way; in every one the
+// meter must be on screen, square, at least 16 pixels, and drawn.
+TEST_P(TrayHosts, IconIsOnScreenSquareAndShowsTheMeter) {
+    ASSERT_TRUE(x.ok());
+    ASSERT_TRUE(start_host()) << host_name(GetParam()) << " did not take the tray selection";
+    p = app.start();
+
+    std::optional<EMBEDDED_ICON> icon;
+    int meter = 0;
+    const bool shown = wait_until([&] {
+        icon = embedded_icon(app.class_name());
+        if (!icon || !icon->viewable || icon->width != icon->height || icon->width < 16 || icon->x < 0 ||
+            icon->y < 0 || icon->x + icon->width > 1024 || icon->y + icon->height > 768)
+            return false;
+        // The 10 x 10 well (or its load bar) and the frame's dark edge.
+        meter = meter_pixels_on_screen(*icon);
+        return meter >= 110;
+    }, 30s);
+    std::ostringstream seen;
+    if (icon)
+        seen << *icon << ", meter pixels on screen " << meter;
+    else
+        seen << "not embedded";
+    EXPECT_TRUE(shown) << seen.str();
+    EXPECT_TRUE(p.running());
+}
+
+INSTANTIATE_TEST_SUITE_P(, TrayHosts,
+                         ::testing::Values(TRAY_HOST::icewm, TRAY_HOST::trayer, TRAY_HOST::xfce_panel),
+                         [](const ::testing::TestParamInfo<TRAY_HOST> &info) { return host_name(info.param); });

@@ -8,6 +8,7 @@
 #include <climits>
 #include <optional>
 #include <string>
+#include <vector>
 
 class vorkel_app {
 public:
@@ -21,6 +22,14 @@ public:
 
     // Starts a copy; returns its handle. Output goes to <folder>/run-N.log.
     test_env::child_process start();
+
+    // Starts a copy in a PID namespace of its own (unshare), so that what it
+    // does to "every process" (the rescue hotkey, the Tasks page's
+    // commands) reaches only the processes of that namespace, never the
+    // machine's. companions are shell command lines started in the
+    // namespace beside it; a shell is the namespace's first process and
+    // reaps them. The handle is unshare's; ending it ends the namespace.
+    test_env::child_process start_in_own_pid_namespace(const std::vector<std::string> &companions = {});
 
     // The main window and the tray icon of this executable's copies.
     std::optional<test_env::x_window> main_window() const;

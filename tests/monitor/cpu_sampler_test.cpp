@@ -2,7 +2,7 @@
 #include "monitor/adcpuusage.h"
 #include "monitor/cpu_load.h"
 #include "monitor/cpu_sampler.h"
-#include "monitor/tray_icon.h"
+#include "monitor/tray_pictures.h"
 #include "perf_test_blocks.h"
 #include "support/test_env.h"
 

@@ -83,10 +83,10 @@ TEST(ApplyProcessBlock, UpdatesKnownIdsAndSkipsTheLastInstance) {
     EXPECT_EQ(m[13].thread_count, 0u);
     EXPECT_EQ(m[99].cpu_share, 0.75);
     EXPECT_EQ(m[99].working_set, 123u);
-    // First snapshot: previous time 0, share = whole time / time since 1601.
+    // First snapshot: previous time 0, no interval yet, share 0.
     EXPECT_EQ(clock.current_sample_time, base_time);
     EXPECT_EQ(clock.previous_sample_time, 0u);
-    EXPECT_DOUBLE_EQ(m[10].cpu_share, 5000.0 / static_cast<double>(base_time));
+    EXPECT_EQ(m[10].cpu_share, 0.0);
 }
 
 TEST(ApplyProcessBlock, ShareOverTwoSnapshotsAndEqualTimesGiveZero) {
@@ -106,6 +106,59 @@ TEST(ApplyProcessBlock, ShareOverTwoSnapshotsAndEqualTimesGiveZero) {
                                     standard_indexes, m, clock));
     EXPECT_EQ(m[10].cpu_share, 0.0);
     EXPECT_EQ(m[10].last_cpu_time, 9000000.0);
+}
+
+TEST(ApplyProcessBlock, ReusedIdIsANewProcessWithAFreshBaseline) {
+    PROCESS_COUNTER_INDEXES idx = standard_indexes;
+    idx.elapsed_time = title_elapsed_time;
+    const std::uint64_t second = 10000000, old_start = 5 * second, new_start = 900 * second;
+    PROCESS_MAP m = table_with({10, 11});
+    SAMPLE_CLOCK clock;
+    auto block = [&](std::uint64_t t, std::uint64_t cpu10, std::uint64_t start10, std::uint64_t cpu11) {
+        return process_block(
+            {{"p", 10, cpu10, 0, 0, 0, 1}, {"q", 11, cpu11, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}}, t,
+            {start10, old_start, 0});
+    };
+    ASSERT_TRUE(apply_process_block(block(base_time, 50000000, old_start, 1000), idx, m, clock));
+    EXPECT_EQ(m[10].start_time, old_start);
+    ASSERT_TRUE(apply_process_block(block(base_time + second, 60000000, old_start, 2000), idx, m, clock));
+    EXPECT_DOUBLE_EQ(m[10].cpu_share, 1.0);
+    // The id now belongs to a process that started later and has used
+    // less time: not a negative share, but a new process with share 0.
+    ASSERT_TRUE(apply_process_block(block(base_time + 2 * second, 3000000, new_start, 3000), idx, m, clock));
+    EXPECT_EQ(m[10].cpu_share, 0.0);
+    EXPECT_EQ(m[10].last_cpu_time, 3000000.0);
+    EXPECT_EQ(m[10].start_time, new_start);
+    EXPECT_DOUBLE_EQ(m[11].cpu_share, 0.0001); // the other process goes on as ever
+    // From its own baseline on it gets shares again.
+    ASSERT_TRUE(apply_process_block(block(base_time + 3 * second, 8000000, new_start, 4000), idx, m, clock));
+    EXPECT_DOUBLE_EQ(m[10].cpu_share, 0.5);
+    // Reused by a process that has used more time than the old one: the
+    // start time alone tells it.
+    ASSERT_TRUE(
+        apply_process_block(block(base_time + 4 * second, 90000000, new_start + 1, 5000), idx, m, clock));
+    EXPECT_EQ(m[10].cpu_share, 0.0);
+    EXPECT_EQ(m[10].start_time, new_start + 1);
+}
+
+TEST(ApplyProcessBlock, CounterGoingBackwardsIsANewProcessEvenWithoutStartTimes) {
+    PROCESS_MAP m = table_with({10});
+    SAMPLE_CLOCK clock;
+    const std::uint64_t second = 10000000;
+    for (std::uint64_t cpu : {50000000ull, 60000000ull})
+        ASSERT_TRUE(apply_process_block(process_block({{"p", 10, cpu, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
+                                                      base_time + cpu / 10),
+                                        standard_indexes, m, clock));
+    ASSERT_TRUE(apply_process_block(process_block({{"p", 10, 2000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
+                                                  base_time + 7 * second),
+                                    standard_indexes, m, clock));
+    EXPECT_EQ(m[10].cpu_share, 0.0);
+    EXPECT_EQ(m[10].last_cpu_time, 2000000.0);
+    EXPECT_EQ(m[10].start_time, 0u) << "unknown without the counter";
+    ASSERT_TRUE(apply_process_block(process_block({{"p", 10, 7000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
+                                                  base_time + 8 * second),
+                                    standard_indexes, m, clock));
+    EXPECT_DOUBLE_EQ(m[10].cpu_share, 0.5);
 }
 
 TEST(ApplyProcessBlock, SixtyFourBitCountersAndLongNames) {

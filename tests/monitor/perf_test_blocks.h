@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,25 @@ inline const platform::PERF_COUNTER_SPEC process_counters[] = {
     {platform::title_thread_count, platform::perf_layout::type_rawcount, 4},
 };
 
+inline constexpr std::uint32_t title_elapsed_time = 684; // "Elapsed Time"
+
 // A block holding one Process object with rows as its instances (the
-// last row plays "_Total").
+// last row plays "_Total"). With starts (one per row), the object also
+// carries the "Elapsed Time" counter with those process start times.
 inline std::vector<std::uint8_t> process_block(const std::vector<PROC_ROW> &rows,
-                                               std::uint64_t file_time = base_time) {
+                                               std::uint64_t file_time = base_time,
+                                               const std::vector<std::uint64_t> &starts = {}) {
     std::vector<std::uint8_t> out;
     platform::PERF_BLOCK_WRITER w(out);
     w.begin_block(file_time, 0, 1);
-    w.begin_object(platform::title_process, process_counters);
-    for (const PROC_ROW &r : rows) {
-        const std::uint64_t v[6] = {r.cpu_time, r.pid, r.working_set, r.page_file, r.handles, r.threads};
+    std::vector<platform::PERF_COUNTER_SPEC> counters(std::begin(process_counters), std::end(process_counters));
+    if (!starts.empty())
+        counters.push_back({title_elapsed_time, 0x30240500, 8});
+    w.begin_object(platform::title_process, counters);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PROC_ROW &r = rows[i];
+        const std::uint64_t v[7] = {r.cpu_time, r.pid,      r.working_set, r.page_file, r.handles,
+                                    r.threads,  i < starts.size() ? starts[i] : 0};
         w.add_instance(r.name, v);
     }
     w.end_object();

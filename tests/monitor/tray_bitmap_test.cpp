@@ -1,7 +1,7 @@
 // The tray meter's bytes, checked against pixels computed here from the
 // picture's description, not from the drawing code.
 #include "monitor/tray_bitmap.h"
-#include "monitor/tray_icon_argb.h"
+#include "monitor/tray_pictures.h"
 
 #include <gtest/gtest.h>
 

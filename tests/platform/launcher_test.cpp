@@ -130,6 +130,33 @@ TEST(Launcher, CommandLineArgumentsAndAwkwardPathsArriveIntact) {
     }
 }
 
+TEST(Launcher, CataloguedPathWithQuotesStartsThatVeryFile) {
+    // "/d/x" exists, so splitting "/d/x" --flag "y" again would start it.
+    std::string base = test_env::make_temp_dir("quoted");
+    std::string prefix_report = base + "/prefix-ran";
+    std::string whole_report = base + "/whole-ran";
+    make_reporter(base + "/d", "x", prefix_report);
+    std::string whole = make_reporter(base + "/d", "x\" --flag \"y", whole_report);
+
+    ASSERT_EQ(launch_catalogued_program(whole), 0);
+    std::string out = wait_for_report(whole_report);
+    EXPECT_NE(out.find("cwd=" + base + "/d\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("arg="), std::string::npos) << out;
+    EXPECT_FALSE(test_env::file_exists(prefix_report)) << test_env::read_file(prefix_report);
+
+    // Not a program: the opener gets the exact path as one argument.
+    std::string bin = base + "/bin";
+    std::string opened = base + "/opened";
+    make_reporter(bin, "xdg-open", opened);
+    std::string doc = base + "/d/notes \"1\" .txt";
+    test_env::write_file(doc, "text");
+    path_override path(bin + ":/usr/bin:/bin");
+    ASSERT_EQ(launch_catalogued_program(doc), 0);
+    out = wait_for_report(opened);
+    EXPECT_NE(out.find("arg=<" + doc + ">\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("cwd=" + base + "/d\n"), std::string::npos) << out;
+}
+
 TEST(Launcher, FallsBackToTheDesktopOpenerForNonPrograms) {
     std::string base = test_env::make_temp_dir("open");
     std::string bin = base + "/bin";

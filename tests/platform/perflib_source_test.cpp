@@ -167,11 +167,12 @@ TEST(ProcParse, PidStatWithAwkwardNamesAndTruncation) {
     EXPECT_EQ(s.stime, 567u);
     EXPECT_EQ(s.num_threads, 7u);
     EXPECT_EQ(s.flags, 4194560u);
+    EXPECT_EQ(s.start_time, 99u);
     EXPECT_FALSE(s.kernel_thread());
     PROC_PID_STAT k;
     ASSERT_TRUE(parse_pid_stat("2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 3 0 0 20 0 1 0 5 0 0", k));
     EXPECT_TRUE(k.kernel_thread());
-    for (std::size_t n = 0; n < line.find(" 0 99"); ++n)
+    for (std::size_t n = 0; n < line.find(" 99") + 1; ++n)
         EXPECT_FALSE(parse_pid_stat(line.substr(0, n), s)) << n;
     EXPECT_FALSE(parse_pid_stat("12 ) (x S 1", s));
     EXPECT_FALSE(parse_pid_stat("1 (x) S 1 2 3 0 -1 4 100 0 0 0 99999999999999999999 5 0 0 20 0 7", s));
@@ -316,4 +317,118 @@ TEST(ProcFileReader, EachReadIsFreshAndWhole) {
     EXPECT_EQ(std::strlen(small), 3u);
     PROC_FILE_READER missing("/proc/no-such-file");
     EXPECT_EQ(missing.read(a, sizeof a), -1);
+}
+
+namespace {
+
+// /proc/stat of a 256-processor machine: about 15 KB of cpu lines, then
+// the rest. CPU i has idle 1000 + i and iowait 7.
+std::string many_cpu_stat_text() {
+    std::string text = "cpu  123456789 2345 3456789 99999999 777 0 88888 0 0 0\n";
+    for (int i = 0; i < 256; ++i)
+        text += "cpu" + std::to_string(i) + " 4823741 1234 987654 " + std::to_string(1000 + i) +
+                " 7 0 34567 0 0 0\n";
+    text += "intr 123456 1 2 3 4 5 6 7 8 9\nctxt 987654321\nbtime 1700000000\nprocesses 12345\n";
+    return text;
+}
+
+} // namespace
+
+TEST(ProcParse, ProcStatOfManyProcessorsIsReadWhole) {
+    const std::string text = many_cpu_stat_text();
+    ASSERT_GT(text.size(), 8192u);
+    char name[] = "/tmp/proc_stat_text.XXXXXX";
+    const int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+
+    PROC_FILE_READER reader(name);
+    std::vector<char> buffer(64); // grows as the text needs
+    const long n = reader.read_all(buffer);
+    unlink(name);
+    ASSERT_EQ(n, static_cast<long>(text.size()));
+    std::uint64_t total = 0, per[1024] = {};
+    std::size_t cpus = 0;
+    ASSERT_TRUE(parse_proc_stat_idle(std::string_view(buffer.data(), static_cast<std::size_t>(n)), total,
+                                     per, 1024, cpus));
+    ASSERT_EQ(cpus, 256u);
+    for (std::size_t i = 0; i < cpus; ++i)
+        EXPECT_EQ(per[i], 1007u + i) << "cpu" << i;
+}
+
+TEST(ProcParse, ProcStatCutInsideTheProcessorLinesIsRefused) {
+    // Cut where a fixed 8 KB read ended: the cut line's idle figure is
+    // short (a busy processor) and the later processors are missing.
+    const std::string text = many_cpu_stat_text();
+    std::uint64_t total = 0, per[1024] = {};
+    std::size_t cpus = 0;
+    EXPECT_FALSE(parse_proc_stat_idle(std::string_view(text).substr(0, 8191), total, per, 1024, cpus));
+    // Cut at a line's end: the processors after it would vanish.
+    const std::size_t line_end = text.rfind('\n', 8191) + 1;
+    EXPECT_FALSE(parse_proc_stat_idle(std::string_view(text).substr(0, line_end), total, per, 1024, cpus));
+}
+
+namespace {
+
+std::uint64_t monotonic_100ns() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 10000000ULL + static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+}
+
+} // namespace
+
+TEST(PerflibSource, SnapshotTimesComeFromAClockThatNeverSteps) {
+    // Calendar time steps with clock changes; the snapshots' time base
+    // must not, so both objects carry the monotonic clock (SystemTime
+    // holds it with millisecond resolution).
+    LINUX_PERF_SOURCE src;
+    for (const char *object : {"230", "238"}) {
+        SCOPED_TRACE(object);
+        const std::uint64_t before = monotonic_100ns();
+        const auto block = query(src, object);
+        const std::uint64_t after = monotonic_100ns();
+        std::uint64_t t = 0;
+        ASSERT_TRUE(perf_block_time(block, t));
+        EXPECT_GE(t + 10000, before);
+        EXPECT_LE(t, after);
+        EXPECT_GE(u64(block, perf_layout::block_perf_time_100nsec), before);
+        EXPECT_LE(u64(block, perf_layout::block_perf_time_100nsec), after);
+    }
+}
+
+TEST(PerflibSource, ProcessStartTimesSinceBoot) {
+    LINUX_PERF_SOURCE src;
+    EXPECT_EQ(find_title_index(linux_counter_titles(), "Elapsed Time"), "684");
+    const auto block = query(src, "230");
+    PERF_OBJECT_VIEW object;
+    ASSERT_TRUE(perf_first_object(block, object));
+    std::vector<std::uint32_t> titles;
+    perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) { titles.push_back(c.title_index); });
+    ASSERT_EQ(titles.size(), 7u);
+    ASSERT_EQ(titles[6], 684u);
+
+    char stat[1024];
+    ASSERT_GT(read_proc_file(AT_FDCWD, "/proc/self/stat", stat, sizeof stat), 0);
+    PROC_PID_STAT own;
+    ASSERT_TRUE(parse_pid_stat(stat, own));
+    const std::uint64_t expected = own.start_time * (10000000ULL / static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK)));
+    bool self = false;
+    for (const INSTANCE &row : instances(block)) {
+        if (row.values[1] == static_cast<std::uint64_t>(getpid())) {
+            self = true;
+            EXPECT_EQ(row.values[6], expected);
+        }
+        if (row.name == "Idle" || row.name == "_Total") {
+            EXPECT_EQ(row.values[6], 0u) << row.name;
+        }
+    }
+    EXPECT_TRUE(self);
+    // The object's time base for the counter: now on the same clock.
+    std::uint64_t object_time = 0, object_freq = 0;
+    ASSERT_TRUE(perf_read64(block, object.start + perf_layout::object_perf_time, object_time));
+    ASSERT_TRUE(perf_read64(block, object.start + perf_layout::object_perf_freq, object_freq));
+    EXPECT_EQ(object_freq, 10000000u);
+    EXPECT_GT(object_time, expected);
 }

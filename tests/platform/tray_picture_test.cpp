@@ -102,3 +102,63 @@ TEST(TrayPicture, OpaqueRectsMergeRowsAndSkipTheTransparentParts) {
     EXPECT_EQ(as_tuples(opaque_rects(full.data(), 4, place_tray_picture(4, 3, 3), 3, 3)), (RECTS{{0, 0, 3, 3}}));
     EXPECT_TRUE(opaque_rects(std::vector<std::uint32_t>(16, 0).data(), 4, TRAY_PLACEMENT{}, 4, 4).empty());
 }
+
+TEST(TrayPicture, ShrinksWholeByAreaMeans) {
+    // 4 x 4 to 2 x 2: each new pixel is the mean of one 2 x 2 block.
+    const std::vector<std::uint32_t> quads = {
+        0xff000000, 0xff000000, 0xffff0000, 0xff0000ff, //
+        0xff000000, 0xff000000, 0xffff0000, 0xff0000ff, //
+        0xff646464, 0xffc8c8c8, 0x00000000, 0x00000000, //
+        0xffc8c8c8, 0xff646464, 0x00000000, 0xff00ff00,
+    };
+    std::vector<std::uint32_t> out;
+    shrink_tray_picture(quads.data(), 4, 2, out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[0], 0xff000000u);
+    EXPECT_EQ(out[1], 0xff800080u) << "red and blue halves";
+    EXPECT_EQ(out[2], 0xff969696u) << "grey 100 and 200";
+    EXPECT_EQ(out[3], 0x4000ff00u) << "a quarter covered: alpha a quarter, colour not darkened by the clear part";
+
+    // 16 to 10, as a tray 10 pixels high gets it: a one-pixel frame at the
+    // picture's edge stays in the edge pixels, partly, and the middle is
+    // untouched by it.
+    std::vector<std::uint32_t> framed(256, 0xffffffff);
+    for (int i = 0; i < 16; ++i)
+        framed[static_cast<std::size_t>(i)] = framed[static_cast<std::size_t>(15 * 16 + i)] =
+            framed[static_cast<std::size_t>(i * 16)] = framed[static_cast<std::size_t>(i * 16 + 15)] = 0xff000000;
+    shrink_tray_picture(framed.data(), 16, 10, out);
+    ASSERT_EQ(out.size(), 100u);
+    const auto grey = [&](int x, int y) { return static_cast<int>(out[static_cast<std::size_t>(y * 10 + x)] & 0xff); };
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_LT(grey(0, i), 128) << "left edge, row " << i;
+        EXPECT_LT(grey(9, i), 128) << "right edge, row " << i;
+        EXPECT_LT(grey(i, 0), 128) << "top edge, column " << i;
+        EXPECT_LT(grey(i, 9), 128) << "bottom edge, column " << i;
+    }
+    for (int y = 1; y < 9; ++y)
+        for (int x = 1; x < 9; ++x)
+            ASSERT_EQ(out[static_cast<std::size_t>(y * 10 + x)], 0xffffffffu) << x << "," << y;
+
+    // Not a shrink: nothing to draw.
+    shrink_tray_picture(framed.data(), 16, 16, out);
+    EXPECT_EQ(out, std::vector<std::uint32_t>(256, 0));
+}
+
+TEST(TrayPicture, RequestedSideFollowsTheSideTheTrayFixes) {
+    // A horizontal tray fixes the height, a vertical one the width.
+    EXPECT_EQ(tray_side_to_request(16, 16, 24, 0), 24);
+    EXPECT_EQ(tray_side_to_request(16, 1, 24, 0), 24) << "a sliver grows to the tray's height";
+    EXPECT_EQ(tray_side_to_request(16, 30, 20, 1), 30);
+    // No published orientation: the dimension that did not follow the
+    // request is the tray's.
+    EXPECT_EQ(tray_side_to_request(16, 16, 24, -1), 24);
+    EXPECT_EQ(tray_side_to_request(16, 24, 16, -1), 24);
+    EXPECT_EQ(tray_side_to_request(22, 30, 40, -1), 22) << "neither followed: keep asking";
+    // Square: keep the request (a tray that pads its sockets must not make
+    // the icon grow step by step).
+    EXPECT_EQ(tray_side_to_request(16, 22, 22, -1), 16);
+    EXPECT_EQ(tray_side_to_request(16, 22, 22, 0), 16);
+    // Bounded.
+    EXPECT_EQ(tray_side_to_request(16, 16, 2, -1), min_tray_side);
+    EXPECT_EQ(tray_side_to_request(16, 16, 4000, 0), max_tray_side);
+}

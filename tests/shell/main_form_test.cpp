@@ -6,15 +6,19 @@
 #include "common/options.h"
 #include "shell/column_ini.h"
 #include "shell/data_paths.h"
+#include "shell/instance.h"
 #include "shell/main_form.h"
 #include "shell/settings.h"
+#include "platform/registry.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
 #include "toolkit/status_panel.h"
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <map>
@@ -182,4 +186,62 @@ TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
     std::string ini = test_env::read_file(columns_file_path());
     EXPECT_NE(ini.find("x4=44\n"), std::string::npos) << ini;
     EXPECT_EQ(widths_from_ini(ini)[0], form->grid->col_width(0));
+}
+
+TEST_F(MainForm, NothingShowsTheWindowOnceExitHasBegun) {
+    register_messages();
+    build();
+    form->N3Click();
+    ASSERT_FALSE(form->isVisible());
+    form->main_window_proc(get_activate_msg()); // a second copy starting
+    EXPECT_FALSE(form->isVisible()) << "the activate message showed the window during exit";
+    form->Dispatch_hotkey(111); // the rescue hotkey
+    EXPECT_FALSE(form->isVisible()) << "the rescue hotkey showed the window during exit";
+    form->N1Click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(list_visible);
+}
+
+// A window never shown has no placement: storing its never-used (0,0)
+// would put the next first show in the corner instead of the centre.
+TEST_F(MainForm, PlacementIsStoredOnlyForAWindowThatWasShown) {
+    build();
+    const QString key = QStringLiteral("Software\\") + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    platform::open_user_key(key)->remove(QStringLiteral("TTM"));
+    QWidget probe;
+    form->N3Click(); // Exit without ever opening the window
+    form.reset();
+    EXPECT_FALSE(TFormPlacement(key, QStringLiteral("TTM")).restore(&probe)) << "a placement was stored";
+
+    exit_requested = false;
+    build();
+    form->N1Click();
+    ASSERT_TRUE(form->isVisible());
+    form->N3Click();
+    form.reset();
+    EXPECT_TRUE(TFormPlacement(key, QStringLiteral("TTM")).restore(&probe));
+}
+
+// At its first show the window is wide enough for the whole status bar;
+// the designed size stays the smallest it can be made.
+TEST_F(MainForm, DefaultWidthShowsAllThreeStatusPanels) {
+    build();
+    form->N1Click();
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->minimumSize(), QSize(232, 304));
+    for (TStatusPanel *panel : form->sb_panel) {
+        EXPECT_GE(panel->width(), panel->sizeHint().width());
+        const QPoint right = panel->mapTo(form.get(), QPoint(panel->width(), 0));
+        EXPECT_LE(right.x(), form->width()) << panel->text().toStdString() << " is cut off";
+    }
+    // What a screen reader reads is what the panels show.
+    form->cpu_timerTimer();
+    const char *start[3] = {"CPU usage ", "PHM ", "VM "};
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(form->sb_panel[i]);
+        ASSERT_NE(face, nullptr);
+        EXPECT_TRUE(face->text(QAccessible::Name).startsWith(QLatin1String(start[i])))
+            << face->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(face->text(QAccessible::Name), form->sb_panel[i]->text());
+    }
 }

@@ -59,7 +59,7 @@ protected:
             ::unlink(p.c_str());
         SETTINGS_STRUCT s{};
         set_default_settings(s);
-        apply_settings(s);
+        apply_settings(s, main_window->settings_targets());
         platform::set_message_box_handler([this](const std::string &text, const std::string &caption, unsigned flags) {
             EXPECT_EQ(caption, "Restore defaults warning");
             EXPECT_EQ(flags, 0x31u); // OK and Cancel, warning icon
@@ -78,7 +78,7 @@ protected:
             if (settings_form)
                 settings_form->close();
         });
-        show_settings();
+        show_settings(main_window->grid, main_window->settings_targets());
         EXPECT_EQ(settings_form, nullptr);
     }
 
@@ -183,7 +183,7 @@ TEST_F(SettingsDialog, EscAndCloseDropEditsAndSecondOpeningKeepsTheOne) {
                 if (qobject_cast<Tsettings_form *>(w) && w != &f)
                     w->close();
         });
-        show_settings();
+        show_settings(main_window->grid, main_window->settings_targets());
         EXPECT_EQ(settings_form, &f);
         EXPECT_EQ(f.RxSlider4->value(), 9); // the edit survives
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -201,7 +201,7 @@ TEST_F(SettingsDialog, EscAndCloseDropEditsAndSecondOpeningKeepsTheOne) {
 
 TEST_F(SettingsDialog, RestoreSettingsThenCloseLeavesDefaultsAndNoFile) {
     write_settings(custom_settings());
-    apply_settings(custom_settings());
+    apply_settings(custom_settings(), main_window->settings_targets());
     with_dialog([this](Tsettings_form &f) {
         f.Button5->click();
         EXPECT_EQ(questions, std::vector<std::string>{"Restore default settings?"});
@@ -217,7 +217,7 @@ TEST_F(SettingsDialog, RestoreSettingsThenCloseLeavesDefaultsAndNoFile) {
 
 TEST_F(SettingsDialog, RestoresActOnlyOnOk) {
     write_settings(custom_settings());
-    apply_settings(custom_settings());
+    apply_settings(custom_settings(), main_window->settings_targets());
     test_env::write_file(icons_file_path(), "icons");
     test_env::write_file(catalogue_file_path(), "catalogue");
     link_map_access(link_op::insert, "/usr/bin/one", {1, 0, 0});

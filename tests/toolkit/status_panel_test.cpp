@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPaintEvent>
@@ -127,4 +128,19 @@ TEST(StatusPanel, ANewTextRepaintsFromItsFirstChangedCharacter) {
     QCoreApplication::processEvents();
     ASSERT_FALSE(panel.painted.empty());
     EXPECT_EQ(panel.painted.back(), panel.rect());
+}
+
+// Assistive technology reads each panel's text, as it is now.
+TEST(StatusPanel, TextIsTheAccessibleName) {
+    ensure_qt_application(true);
+    TStatusPanel panel(150, QStringLiteral("PHM 99999999/99999999"));
+    panel.setText(QStringLiteral("CPU usage 38%"));
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&panel);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::StaticText);
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("CPU usage 38%"));
+    panel.setText(QStringLiteral("CPU usage 39%"));
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("CPU usage 39%"));
+    panel.set_text_deferred(QStringLiteral("CPU usage 40%"));
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("CPU usage 40%"));
 }

@@ -111,6 +111,7 @@ unsigned long keysym_for_virtual_key(unsigned vk) {
     case 0x2E: return XK_Delete;
     case 0x6A: return XK_KP_Multiply;
     case 0x6B: return XK_KP_Add;
+    case 0x6C: return XK_KP_Separator;
     case 0x6D: return XK_KP_Subtract;
     case 0x6E: return XK_KP_Decimal;
     case 0x6F: return XK_KP_Divide;
@@ -142,6 +143,11 @@ bool register_hotkey(int id, unsigned modifiers, unsigned virtual_key) {
     if (!code)
         return false;
     unsigned mods = x_modifiers(modifiers);
+    // The X server lets a client grab its own key twice; the second grab
+    // would silently take the key from the first.
+    for (const auto &[other, g] : g_grabs)
+        if (g.keycode == code && g.mods == mods)
+            return false;
     Window root = DefaultRootWindow(d);
     bool ok;
     {

@@ -18,6 +18,11 @@ namespace platform {
 
 namespace {
 
+// The environment Vorkel received, once kept; read after fork, so it is
+// built completely before any program is started.
+std::vector<std::string> g_received_store;
+std::vector<char *> g_received;
+
 bool executable_file(const std::string &path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
@@ -102,12 +107,23 @@ void write_errno(int fd, int code) {
             close(fd);
 
     restore_descriptor_limit_in_child();
-    execve(file, argv, environ);
+    execve(file, argv, g_received.empty() ? environ : g_received.data());
     write_errno(report_fd, errno);
     _exit(127);
 }
 
 } // namespace
+
+void keep_received_environment() {
+    g_received.clear();
+    g_received_store.clear();
+    for (char **e = environ; *e; ++e)
+        if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) != 0)
+            g_received_store.emplace_back(*e);
+    for (auto &entry : g_received_store)
+        g_received.push_back(entry.data());
+    g_received.push_back(nullptr);
+}
 
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory) {
     if (argv.empty())
@@ -164,6 +180,12 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
     while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
     }
     return got == static_cast<ssize_t>(sizeof code) ? code : 0;
+}
+
+std::string find_program(const std::string &argv0) {
+    int error = 0;
+    std::string file = resolve_program(argv0, error);
+    return error || !executable_file(file) ? std::string() : file;
 }
 
 } // namespace platform

@@ -36,6 +36,7 @@ void ensure_receiver(Display *d) {
     g_receiver = XCreateWindow(d, DefaultRootWindow(d), -10, -10, 1, 1, 0, 0, InputOnly,
                                CopyFromParent, CWOverrideRedirect, &attrs);
     XStoreName(d, g_receiver, "Vorkel message window");
+    x11::set_client_identity(d, g_receiver);
     Atom marker = XInternAtom(d, marker_name, False);
     x11::add_event_handler([marker](XEvent &ev) {
         if (ev.type != ClientMessage || ev.xclient.message_type != marker ||

@@ -42,6 +42,21 @@ std::string file_name_for(const std::string &name) {
 
 } // namespace
 
+std::string session_of_display(const char *display_variable) {
+    std::string d = display_variable ? display_variable : "";
+    const auto colon = d.rfind(':');
+    if (colon == std::string::npos)
+        return {};
+    const auto dot = d.find('.', colon);
+    if (dot != std::string::npos)
+        d.resize(dot);
+    if (d.compare(0, colon, "unix") == 0)
+        d.erase(0, colon); // the local socket, as ":N" names it
+    return d;
+}
+
+std::string session_name() { return session_of_display(getenv("DISPLAY")); }
+
 std::string runtime_directory() {
     const char *xdg = getenv("XDG_RUNTIME_DIR");
     if (xdg && *xdg == '/') {
@@ -59,7 +74,8 @@ named_lock::named_lock(const std::string &name) {
     std::string dir = runtime_directory();
     if (dir.empty())
         return;
-    std::string path = dir + "/" + file_name_for(name);
+    const std::string session = session_name();
+    std::string path = dir + "/" + file_name_for(session.empty() ? name : session + " " + name);
     // O_CLOEXEC: programs Vorkel starts must not inherit the lock, or a
     // launched program that outlives Vorkel would keep it held.
     fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -71,11 +87,14 @@ named_lock::~named_lock() {
 }
 
 bool named_lock::try_lock() {
+    busy_ = false;
     if (fd_ < 0)
         return false;
     while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EINTR)
+        if (errno != EINTR) {
+            busy_ = errno == EWOULDBLOCK;
             return false;
+        }
     }
     return true;
 }

@@ -90,7 +90,8 @@ void PERF_BLOCK_WRITER::begin_block(std::uint64_t file_time, std::uint64_t perf_
 }
 
 void PERF_BLOCK_WRITER::begin_object(std::uint32_t title_index,
-                                     std::span<const PERF_COUNTER_SPEC> counters) {
+                                     std::span<const PERF_COUNTER_SPEC> counters, std::uint64_t perf_time,
+                                     std::uint64_t perf_freq) {
     counter_count_ = std::min(counters.size(), std::size(counters_));
     object_start_ = grow(object_size + counter_definition_size * counter_count_);
     instances_ = 0;
@@ -101,8 +102,8 @@ void PERF_BLOCK_WRITER::begin_object(std::uint32_t title_index,
     put32(object_start_ + object_help_title_index, title_index + 1);
     put32(object_start_ + object_detail_level, 100); // novice
     put32(object_start_ + object_num_counters, static_cast<std::uint32_t>(counter_count_));
-    put64(object_start_ + object_perf_time, 0);
-    put64(object_start_ + object_perf_freq, 0);
+    put64(object_start_ + object_perf_time, perf_time);
+    put64(object_start_ + object_perf_freq, perf_freq);
 
     // Values sit after the 4-byte ByteLength, 8-byte counters 8-aligned.
     std::size_t offset = counter_block_size;

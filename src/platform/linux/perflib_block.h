@@ -25,14 +25,18 @@ class PERF_BLOCK_WRITER {
 public:
     explicit PERF_BLOCK_WRITER(std::vector<std::uint8_t> &out);
 
-    // file_time: the snapshot's UTC time, 100-ns units since 1601; stored as
-    // SystemTime (millisecond resolution) and as PerfTime100nSec (full).
-    // perf_time/perf_freq: a monotonic counter and its ticks per second.
+    // file_time: the snapshot's time in 100-ns units on the source's clock
+    // (a FILETIME, since 1601, on Windows; since boot on a clock that never
+    // steps on Linux); stored as SystemTime (millisecond resolution) and as
+    // PerfTime100nSec (full). perf_time/perf_freq: a monotonic counter and
+    // its ticks per second.
     void begin_block(std::uint64_t file_time, std::uint64_t perf_time, std::uint64_t perf_freq);
 
     // Starts an object with the given counters; their values go into each
-    // instance's counter block in this order.
-    void begin_object(std::uint32_t title_index, std::span<const PERF_COUNTER_SPEC> counters);
+    // instance's counter block in this order. perf_time/perf_freq: the
+    // object's own time base (for elapsed-time counters), 0 when unused.
+    void begin_object(std::uint32_t title_index, std::span<const PERF_COUNTER_SPEC> counters,
+                      std::uint64_t perf_time = 0, std::uint64_t perf_freq = 0);
 
     // One instance. name: UTF-8 (bytes that are not valid UTF-8 are taken
     // as Latin-1), stored as NUL-terminated UTF-16. values: one per counter

@@ -5,10 +5,10 @@
 #include "platform/linux/proc_parse.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,6 +32,7 @@ constexpr char titles[] = "1\0" "1847\0"
                           "230\0" "Process\0"
                           "238\0" "Processor\0"
                           "680\0" "Thread Count\0"
+                          "684\0" "Elapsed Time\0"
                           "784\0" "ID Process\0"
                           "952\0" "Handle Count\0"
                           "1746\0" "% Idle Time\0"; // plus the literal's own NUL: the extra one
@@ -43,7 +44,9 @@ constexpr PERF_COUNTER_SPEC process_counters[] = {
     {title_page_file_bytes, type_large_rawcount, 8},
     {title_handle_count, type_rawcount, 4},
     {title_thread_count, type_rawcount, 4},
+    {title_elapsed_time, type_elapsed_time, 8},
 };
+constexpr std::size_t process_counter_count = std::size(process_counters);
 
 constexpr PERF_COUNTER_SPEC processor_counters[] = {
     {title_processor_time, type_100nsec_timer_inv, 8},
@@ -51,19 +54,31 @@ constexpr PERF_COUNTER_SPEC processor_counters[] = {
 
 constexpr std::size_t max_cpus = 1024;
 
+std::uint64_t clock_ns(clockid_t id) {
+    timespec ts{};
+    clock_gettime(id, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000ULL + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
 struct SNAPSHOT_TIMES {
-    std::uint64_t file_time, perf_time;
+    std::uint64_t snapshot_time; // 100-ns, CLOCK_MONOTONIC
+    std::uint64_t perf_time;     // ns, CLOCK_MONOTONIC
 };
 
 SNAPSHOT_TIMES now() {
-    using namespace std::chrono;
-    // Real time as 100-ns units since 1601 (file time); the steady clock
-    // (CLOCK_MONOTONIC here) in nanoseconds as the performance counter.
-    const std::uint64_t unix_to_1601 = 11644473600ULL;
-    const auto real = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
-    const auto mono = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-    return {unix_to_1601 * 10000000ULL + static_cast<std::uint64_t>(real) / 100, static_cast<std::uint64_t>(mono)};
+    // The time base of every share and load: a clock that never steps
+    // with clock changes, and that stands still while the machine is
+    // suspended, as the processor counters in /proc do (CLOCK_MONOTONIC).
+    // The calendar clock would give one cycle of bogus figures after a
+    // clock change or a resume.
+    const std::uint64_t mono = clock_ns(CLOCK_MONOTONIC);
+    return {mono / 100, mono};
 }
+
+// The start times of processes count from boot including suspend (stat
+// field 22 is on CLOCK_BOOTTIME); the Process object's own time base for
+// its "Elapsed Time" counter is therefore that clock, in 100-ns units.
+std::uint64_t boot_time_100ns() { return clock_ns(CLOCK_BOOTTIME) / 100; }
 
 std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
     return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
@@ -72,11 +87,15 @@ std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
 bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
     // Read ten times a second by the sampler; one reader per thread, so
     // no caller ever shares a descriptor.
+    // The whole text: a machine with over a hundred processors has more
+    // than 8 KB of cpu lines. The buffer is kept, so it grows only once.
     thread_local PROC_FILE_READER proc_stat("/proc/stat");
-    char text[8192]; // the cpu lines come first; the tail may be cut
-    if (proc_stat.read(text, sizeof text) < 0)
+    thread_local std::vector<char> text(16384);
+    const long n = proc_stat.read_all(text);
+    if (n < 0)
         return false;
-    return parse_proc_stat_idle(text, total, per_cpu, max_cpus, count);
+    return parse_proc_stat_idle(std::string_view(text.data(), static_cast<std::size_t>(n)), total,
+                                per_cpu, max_cpus, count);
 }
 
 } // namespace
@@ -93,11 +112,12 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     read_cpu_idle(idle, per_cpu, cpus);
 
     PERF_BLOCK_WRITER w(out);
-    w.begin_block(t.file_time, t.perf_time, 1000000000ULL);
-    w.begin_object(title_process, process_counters);
-    std::uint64_t values[6] = {ticks_to_100ns(idle), 0, 0, 0, 0, cpus};
+    w.begin_block(t.snapshot_time, t.perf_time, 1000000000ULL);
+    w.begin_object(title_process, process_counters, boot_time_100ns(), 10000000ULL);
+    // Idle and _Total have no start time: 0.
+    std::uint64_t values[process_counter_count] = {ticks_to_100ns(idle), 0, 0, 0, 0, cpus, 0};
     w.add_instance("Idle", values);
-    std::uint64_t total[6] = {values[0], 0, 0, 0, 0, cpus};
+    std::uint64_t total[process_counter_count] = {values[0], 0, 0, 0, 0, cpus, 0};
 
     // While no swap is in use, statm gives the memory figures exactly and
     // far cheaper than status, which the kernel formats line by line.
@@ -112,8 +132,9 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
         values[3] = (p.memory.rss_anon_kb + p.memory.vm_swap_kb) * 1024;
         values[4] = p.open_fds;
         values[5] = p.stat.num_threads;
+        values[6] = ticks_to_100ns(p.stat.start_time);
         w.add_instance(p.stat.comm, values);
-        for (int k = 0; k < 6; ++k)
+        for (int k = 0; k < 6; ++k) // no sum of ids or of start times
             total[k] += k == 1 ? 0 : values[k];
     });
     w.add_instance("_Total", total);
@@ -129,7 +150,7 @@ void LINUX_PERF_SOURCE::build_processor_block(std::vector<std::uint8_t> &out) {
     const bool ok = read_cpu_idle(idle, per_cpu, cpus);
 
     PERF_BLOCK_WRITER w(out);
-    w.begin_block(t.file_time, t.perf_time, 1000000000ULL);
+    w.begin_block(t.snapshot_time, t.perf_time, 1000000000ULL);
     w.begin_object(title_processor, processor_counters);
     if (ok) {
         char name[12];
@@ -182,7 +203,6 @@ public:
 };
 
 std::atomic<PERF_DATA_SOURCE *> current_perf_source{nullptr};
-std::atomic<KERNEL_STAT_SOURCE *> current_kernel_stat{nullptr};
 
 } // namespace
 
@@ -196,13 +216,9 @@ PERF_DATA_SOURCE &perf_data_source() {
 void set_perf_data_source(PERF_DATA_SOURCE *source) { current_perf_source.store(source); }
 
 KERNEL_STAT_SOURCE &kernel_stat_source() {
-    if (KERNEL_STAT_SOURCE *s = current_kernel_stat.load())
-        return *s;
     static NO_KERNEL_STAT system_source;
     return system_source;
 }
-
-void set_kernel_stat_source(KERNEL_STAT_SOURCE *source) { current_kernel_stat.store(source); }
 
 bool query_platform_family(PLATFORM_FAMILY &family) {
     family = PLATFORM_FAMILY::nt;

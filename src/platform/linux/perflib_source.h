@@ -6,10 +6,17 @@
 // comm, then "_Total" with the sums. Counters: "% Processor Time"
 // (utime + stime, 100-ns, 64-bit), "ID Process", "Working Set" (resident
 // bytes, 64-bit), "Page File Bytes" (RssAnon + VmSwap bytes, 64-bit),
-// "Handle Count" (open fds, 0 where unreadable), "Thread Count".
+// "Handle Count" (open fds, 0 where unreadable), "Thread Count",
+// "Elapsed Time" (the process's start, 100-ns since boot on
+// CLOCK_BOOTTIME; 0 for Idle and _Total; the object's PerfTime is now on
+// that clock, its PerfFreq 10^7).
 // Processor object: one instance per online CPU ("0", "1", ...) whose
 // "% Processor Time" holds its idle time (100-ns, 64-bit), then "_Total"
 // with the mean idle time, so that every instance reads as one CPU.
+//
+// Snapshot time (SystemTime and PerfTime100nSec): CLOCK_MONOTONIC in
+// 100-ns units, a clock that never steps and, like the processor counters,
+// stands still during suspend.
 //
 // A process that ends while it is read is left out. The source keeps
 // /proc descriptors of the processes open between queries

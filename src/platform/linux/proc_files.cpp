@@ -168,4 +168,35 @@ long PROC_FILE_READER::read(char *buffer, std::size_t capacity) {
     return -1;
 }
 
+long PROC_FILE_READER::read_all(std::vector<char> &buffer) {
+    // Far above any /proc text read this way; a file that keeps filling
+    // the buffer beyond it is not one.
+    constexpr std::size_t max_size = 64u << 20;
+    if (buffer.size() < 4096)
+        buffer.resize(4096);
+    for (;;) {
+        const long n = read(buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) + 1 < buffer.size() || buffer.size() >= max_size)
+            return n;
+        buffer.resize(buffer.size() * 2); // filled to the brim: there may be more
+    }
+}
+
+std::string read_executable_link(const std::string &proc_dir) {
+    const std::string link = proc_dir + "/exe";
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t n = readlink(link.c_str(), buffer.data(), buffer.size());
+        if (n <= 0)
+            return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            return buffer;
+        }
+        if (buffer.size() >= (1u << 16))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 } // namespace platform

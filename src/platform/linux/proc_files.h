@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -33,6 +34,10 @@ public:
     PROC_FILE_READER &operator=(const PROC_FILE_READER &) = delete;
     // As read_proc_file.
     long read(char *buffer, std::size_t capacity);
+    // The whole text, however long: buffer grows (doubling, kept for the
+    // next call) until one read leaves room to spare. NUL-terminated;
+    // returns the byte count, or -1 as read.
+    long read_all(std::vector<char> &buffer);
 
 private:
     const char *path_;
@@ -53,6 +58,12 @@ int open_proc_pid(std::uint32_t pid);
 // /proc/PID/fd folder (O_PATH is enough); 0 when they cannot be counted
 // (another user's process).
 std::uint32_t count_open_fds_of_fd_dir(int fd_dirfd);
+
+// The target of proc_dir/exe ("/proc/self", "/proc/PID"): the path of the
+// process's executable as the kernel names it (" (deleted)" appended when
+// the file is gone). Empty when it cannot be read (another user's
+// process, a kernel thread, a process that has ended).
+std::string read_executable_link(const std::string &proc_dir);
 
 // Clock ticks per second of the times in /proc.
 long proc_clock_ticks();

@@ -1,5 +1,7 @@
 #include "platform/linux/proc_meminfo.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -36,14 +38,16 @@ bool field_bytes(std::string_view text, std::string_view key, std::uint64_t &byt
 
 bool parse_meminfo(std::string_view text, MEMORY_STATUS &status) {
     status = MEMORY_STATUS{};
-    std::uint64_t total = 0, avail = 0, limit = 0, committed = 0;
-    if (!field_bytes(text, "MemTotal", total) || !field_bytes(text, "MemAvailable", avail) ||
-        !field_bytes(text, "CommitLimit", limit) || !field_bytes(text, "Committed_AS", committed))
+    std::uint64_t total = 0, avail = 0, swap_total = 0, swap_free = 0;
+    if (!field_bytes(text, "MemTotal", total) || !field_bytes(text, "MemAvailable", avail))
         return false;
+    // A kernel built without swap has no Swap lines: no swap.
+    if (!field_bytes(text, "SwapTotal", swap_total) || !field_bytes(text, "SwapFree", swap_free))
+        swap_total = swap_free = 0;
     status.total_physical = total;
     status.available_physical = avail;
-    status.total_virtual = limit;
-    status.available_virtual = committed < limit ? limit - committed : 0;
+    status.total_virtual = total + swap_total;
+    status.available_virtual = avail + std::min(swap_free, swap_total);
     return true;
 }
 

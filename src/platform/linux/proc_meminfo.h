@@ -7,8 +7,9 @@
 
 namespace platform {
 
-// False (status all 0) when MemTotal, MemAvailable, CommitLimit or
-// Committed_AS is missing.
+// Physical = MemTotal / MemAvailable; virtual = memory and swap together:
+// MemTotal + SwapTotal / MemAvailable + SwapFree (no Swap lines: no swap).
+// False (status all 0) when MemTotal or MemAvailable is missing.
 bool parse_meminfo(std::string_view text, MEMORY_STATUS &status);
 
 } // namespace platform

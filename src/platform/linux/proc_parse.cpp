@@ -58,7 +58,7 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
     out.comm = text.substr(open + 1, close - open - 1);
     std::size_t pos = close + 1;
     // Fields after the name start at field 3 (state); flags is field 9,
-    // utime 14, stime 15, num_threads 20.
+    // utime 14, stime 15, num_threads 20, starttime 22.
     for (int field = 3; field < 9; ++field)
         if (!skip_field(text, pos))
             return false;
@@ -72,7 +72,8 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
     for (int field = 16; field < 20; ++field)
         if (!skip_field(text, pos))
             return false;
-    return next_number(text, pos, out.num_threads);
+    return next_number(text, pos, out.num_threads) && skip_field(text, pos) &&
+           next_number(text, pos, out.start_time);
 }
 
 namespace {
@@ -129,9 +130,16 @@ bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
     bool have_total = false;
     std::size_t line = 0;
     std::string_view l;
-    while (next_line(text, line, l)) {
+    for (;;) {
+        // The cpu lines come first and other lines always follow them: a
+        // text that ends among the cpu lines was cut, and a cut line would
+        // read as a busy processor while the ones after it vanish.
+        if (!next_line(text, line, l) || line > text.size()) {
+            cpu_count = 0;
+            return false;
+        }
         if (!l.starts_with("cpu"))
-            break; // the cpu lines come first; the rest is not needed
+            break; // the rest is not needed
         std::size_t pos = 3;
         const bool summary = pos < l.size() && l[pos] == ' ';
         if (!summary && !skip_field(l, pos)) // the number after "cpu"

@@ -17,6 +17,7 @@ struct PROC_PID_STAT {
     std::uint64_t stime = 0;
     std::uint64_t num_threads = 0;
     std::uint64_t flags = 0; // the kernel's PF_* bits
+    std::uint64_t start_time = 0; // since boot, on the clock that counts suspend (CLOCK_BOOTTIME)
     bool kernel_thread() const { return flags & 0x00200000; } // PF_KTHREAD
 };
 bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out);
@@ -44,7 +45,9 @@ std::uint64_t parse_swap_used_kb(std::string_view meminfo_text);
 // /proc/stat: idle time (idle + iowait, clock ticks) of the whole machine
 // and of each "cpuN" line in the order listed. Up to max_cpus entries are
 // stored in per_cpu_idle; *cpu_count is the number stored. False when the
-// summary "cpu" line is missing or malformed.
+// summary "cpu" line is missing or malformed, or when the text ends among
+// the cpu lines (a cut read: the kernel always writes more lines after
+// them).
 bool parse_proc_stat_idle(std::string_view text, std::uint64_t &total_idle,
                           std::uint64_t *per_cpu_idle, std::size_t max_cpus,
                           std::size_t &cpu_count);

@@ -1,5 +1,8 @@
 #include "platform/system_info.h"
 
+#include "platform/files.h"
+#include "platform/linux/proc_files.h"
+
 #include <climits>
 #include <vector>
 
@@ -8,24 +11,11 @@
 
 namespace platform {
 
-std::string executable_path() {
-    std::vector<char> buf(PATH_MAX + 1);
-    for (;;) {
-        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0)
-            return {};
-        if (static_cast<size_t>(n) < buf.size())
-            return std::string(buf.data(), static_cast<size_t>(n));
-        buf.resize(buf.size() * 2);
-    }
-}
+std::string executable_path() { return read_executable_link("/proc/self"); }
 
 std::string executable_folder() {
-    std::string path = executable_path();
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return "./";
-    return path.substr(0, slash + 1);
+    std::string folder = folder_of(executable_path());
+    return folder.empty() ? "./" : folder;
 }
 
 std::string user_name() {

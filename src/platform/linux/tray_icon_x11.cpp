@@ -6,6 +6,15 @@
 // GUI thread on an exposure) through an xcb connection of that thread's
 // own, so a new picture never needs the GUI thread. `guard` orders the
 // drawing threads and protects the window and picture they share.
+//
+// What trays expect of the icon window besides the docking request: the
+// XEmbed info with the "map me" flag (the tray maps it), the visual the
+// tray names, and size hints (WM_NORMAL_HINTS minimum and base size).
+// Trays built on a toolkit's socket widget size the icon from those hints
+// and take an icon without them for a 1-pixel one: a sliver, or one
+// parked off screen as invisible. The hints ask for a square that
+// follows the side the tray fixes (its height when horizontal), and the
+// picture is drawn whole at whatever square the tray then gives.
 #include "platform/tray_icon.h"
 
 #include "platform/linux/tray_picture.h"
@@ -55,7 +64,10 @@ struct TRAY_GUI {
     Window manager = 0;
     bool docked = false;
     Colormap colormap = 0;
-    Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0;
+    Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0, tray_orientation = 0;
+    int orientation = -1;             // the tray's: 0 horizontal, 1 vertical, -1 not published
+    int requested_side = initial_side; // what the size hints ask for
+    std::vector<std::uint32_t> window_icon; // _NET_WM_ICON data
 };
 TRAY_GUI gui;
 
@@ -132,14 +144,23 @@ void draw_locked() {
         own.gc_window = shared.window;
     }
     const int w = shared.width, h = shared.height;
-    const TRAY_PLACEMENT at = place_tray_picture(shared.side, w, h);
+    // A window smaller than the picture gets it shrunk, never cut.
+    const std::uint32_t *picture = shared.picture.data();
+    int side = shared.side;
+    thread_local std::vector<std::uint32_t> shrunk;
+    if (const int room = std::min(w, h); room > 0 && room < side) {
+        shrink_tray_picture(picture, side, room, shrunk);
+        picture = shrunk.data();
+        side = room;
+    }
+    const TRAY_PLACEMENT at = place_tray_picture(side, w, h);
     thread_local std::vector<std::uint32_t> pixels;
-    render_tray_picture(shared.picture.data(), shared.side, at, shared.format, w, h, pixels);
+    render_tray_picture(picture, side, at, shared.format, w, h, pixels);
     if (shared.format.alpha) {
         put_pixels(own, pixels, w, 0, 0, w, h);
     } else {
         // Only the opaque parts: the tray's own background shows elsewhere.
-        std::vector<TRAY_RECT> rects = opaque_rects(shared.picture.data(), shared.side, at, w, h);
+        std::vector<TRAY_RECT> rects = opaque_rects(picture, side, at, w, h);
         if (rects != shared.drawn)
             xcb_clear_area(own.c, 0, static_cast<xcb_window_t>(shared.window), 0, 0, 0, 0);
         for (const TRAY_RECT &r : rects)
@@ -203,6 +224,45 @@ VisualID tray_visual_of(Display *d, Window manager) {
     return id;
 }
 
+// The tray's orientation, -1 when it publishes none.
+int tray_orientation_of(Display *d, Window manager) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    int orientation = -1;
+    if (XGetWindowProperty(d, manager, gui.tray_orientation, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
+        data) {
+        if (type == XA_CARDINAL && format == 32 && count == 1) {
+            const long value = *reinterpret_cast<long *>(data);
+            if (value == 0 || value == 1)
+                orientation = static_cast<int>(value);
+        }
+        XFree(data);
+    }
+    return orientation;
+}
+
+// Asks for a side x side icon: the minimum and base size that trays read.
+void request_side(Display *d, Window w, int side) {
+    XSizeHints hints{};
+    hints.flags = PMinSize | PBaseSize;
+    hints.min_width = hints.min_height = side;
+    hints.base_width = hints.base_height = side;
+    XSetWMNormalHints(d, w, &hints);
+    gui.requested_side = side;
+}
+
+// _NET_WM_ICON of the icon window: format 32 data travels as C longs.
+void set_window_icon_property(Display *d, Window w) {
+    if (gui.window_icon.empty())
+        return;
+    std::vector<long> data(gui.window_icon.begin(), gui.window_icon.end());
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(data.data()), static_cast<int>(data.size()));
+}
+
 // Makes the icon window in the visual the tray wants (or the default one).
 void create_window(Display *d, VisualID wanted) {
     destroy_window(d);
@@ -246,9 +306,12 @@ void create_window(Display *d, VisualID wanted) {
     hint.res_name = const_cast<char *>(gui.app_name.c_str());
     hint.res_class = const_cast<char *>(gui.app_name.c_str());
     XSetClassHint(d, w, &hint);
+    request_side(d, w, initial_side);
+    x11::set_client_identity(d, w);
     const long info[2] = {0, xembed_mapped}; // XEmbed version 0, map me when embedded
     XChangeProperty(d, w, gui.xembed_info, gui.xembed_info, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(info), 2);
+    set_window_icon_property(d, w);
     // Other threads draw into it over their own connections: it must exist
     // at the server before they learn of it.
     XSync(d, False);
@@ -271,8 +334,9 @@ void dock() {
     if (!gui.manager)
         return; // no tray yet: its MANAGER announcement will call again
     x11::error_trap trap;
-    XSelectInput(d, gui.manager, StructureNotifyMask);
+    XSelectInput(d, gui.manager, StructureNotifyMask | PropertyChangeMask);
     const VisualID visual = tray_visual_of(d, gui.manager);
+    gui.orientation = tray_orientation_of(d, gui.manager);
     if (trap.failed()) {
         gui.manager = 0; // the tray went away meanwhile
         return;
@@ -334,9 +398,25 @@ bool on_event(XEvent &ev) {
         if (!gui.docked)
             XUnmapWindow(d, icon); // the tray ended: no stray icon on the desktop
         return true;
+    case PropertyNotify:
+        if (gui.manager && ev.xproperty.window == gui.manager && ev.xproperty.atom == gui.tray_orientation) {
+            x11::error_trap trap;
+            const int orientation = tray_orientation_of(d, gui.manager);
+            if (!trap.failed())
+                gui.orientation = orientation;
+            return true;
+        }
+        return false;
     case ConfigureNotify:
         if (!icon || ev.xconfigure.window != icon)
             return false;
+        if (const int side = tray_side_to_request(gui.requested_side, ev.xconfigure.width,
+                                                  ev.xconfigure.height, gui.orientation);
+            side != gui.requested_side) {
+            x11::error_trap trap; // the tray may have destroyed the window meanwhile
+            request_side(d, icon, side);
+            trap.failed();
+        }
         {
             std::lock_guard<std::mutex> hold(guard);
             if (shared.width == ev.xconfigure.width && shared.height == ev.xconfigure.height)
@@ -397,6 +477,7 @@ bool tray_icon_show(const std::string &app_name, TRAY_POINTER_HANDLER handler) {
     gui.manager_atom = XInternAtom(d, "MANAGER", False);
     gui.xembed_info = XInternAtom(d, "_XEMBED_INFO", False);
     gui.tray_visual = XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False);
+    gui.tray_orientation = XInternAtom(d, "_NET_SYSTEM_TRAY_ORIENTATION", False);
     // A starting tray announces itself to the root window's structure
     // listeners; keep whatever this connection already selects there.
     const Window root = DefaultRootWindow(d);
@@ -436,6 +517,16 @@ void tray_icon_set_picture(const std::uint32_t *argb, int side) {
         shared.drawn.clear();
     shared.side = side;
     draw_locked();
+}
+
+void tray_icon_set_window_icon(const std::vector<std::uint32_t> &images) {
+    gui.window_icon = images;
+    Display *d = display();
+    const Window w = current_window();
+    if (d && w) {
+        set_window_icon_property(d, w);
+        XFlush(d);
+    }
 }
 
 } // namespace platform

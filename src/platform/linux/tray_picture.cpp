@@ -55,6 +55,58 @@ void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEME
     }
 }
 
+void shrink_tray_picture(const std::uint32_t *argb, int side, int target, std::vector<std::uint32_t> &out) {
+    out.assign(static_cast<std::size_t>(std::max(0, target) * std::max(0, target)), 0);
+    if (!argb || side <= 0 || target <= 0 || target >= side)
+        return;
+    // In units of 1 / (side * target) picture pixels: picture pixel i spans
+    // [i * target, (i + 1) * target), new pixel j spans [j * side, (j + 1) * side).
+    const auto overlap = [&](int i, int j) {
+        return std::max(0, std::min((i + 1) * target, (j + 1) * side) - std::max(i * target, j * side));
+    };
+    const std::uint64_t area = static_cast<std::uint64_t>(side) * static_cast<std::uint64_t>(side);
+    for (int ty = 0; ty < target; ++ty)
+        for (int tx = 0; tx < target; ++tx) {
+            std::uint64_t a = 0, r = 0, g = 0, b = 0;
+            for (int sy = ty * side / target; sy < side && sy * target < (ty + 1) * side; ++sy) {
+                const int wy = overlap(sy, ty);
+                for (int sx = tx * side / target; sx < side && sx * target < (tx + 1) * side; ++sx) {
+                    const std::uint64_t w =
+                        static_cast<std::uint64_t>(wy) * static_cast<std::uint64_t>(overlap(sx, tx));
+                    const std::uint32_t p = argb[sy * side + sx];
+                    const std::uint64_t wa = w * (p >> 24);
+                    a += wa;
+                    r += wa * (p >> 16 & 0xff);
+                    g += wa * (p >> 8 & 0xff);
+                    b += wa * (p & 0xff);
+                }
+            }
+            if (!a)
+                continue;
+            const auto mean = [&](std::uint64_t c) { return static_cast<std::uint32_t>((c + a / 2) / a); };
+            const std::uint32_t alpha = static_cast<std::uint32_t>((a + area / 2) / area);
+            out[static_cast<std::size_t>(ty * target + tx)] =
+                alpha << 24 | mean(r) << 16 | mean(g) << 8 | mean(b);
+        }
+}
+
+int tray_side_to_request(int requested, int width, int height, int orientation) {
+    int fixed = 0;
+    if (width == height)
+        fixed = 0;
+    else if (orientation == 0)
+        fixed = height;
+    else if (orientation == 1)
+        fixed = width;
+    else if (width == requested)
+        fixed = height;
+    else if (height == requested)
+        fixed = width;
+    if (fixed <= 0)
+        return requested;
+    return std::clamp(fixed, min_tray_side, max_tray_side);
+}
+
 std::vector<TRAY_RECT> opaque_rects(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at, int width,
                                     int height) {
     std::vector<TRAY_RECT> rects;

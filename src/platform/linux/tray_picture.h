@@ -8,7 +8,8 @@
 namespace platform {
 
 // Where the picture sits in a window: scaled by a whole factor (at least
-// 1, the largest that fits), centred.
+// 1, the largest that fits), centred. A window smaller than the picture
+// shows it shrunk first (shrink_tray_picture), so that it is never cut.
 struct TRAY_PLACEMENT {
     int scale = 1;
     int left = 0, top = 0;
@@ -27,6 +28,23 @@ std::uint32_t to_pixel(std::uint32_t argb, const PIXEL_FORMAT &format);
 // scaled, 0 elsewhere and where the picture is transparent.
 void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
                          const PIXEL_FORMAT &format, int width, int height, std::vector<std::uint32_t> &out);
+
+// The picture shrunk to target x target (0 < target < side): each new
+// pixel is the area-weighted mean of the picture pixels it covers, alpha
+// weighting the colours, so the frame and the load bar stay whole.
+void shrink_tray_picture(const std::uint32_t *argb, int side, int target, std::vector<std::uint32_t> &out);
+
+// The side of the square the icon asks the tray for (its size hints),
+// given the side it asked for last and the size the tray made it.
+// Trays fix one dimension (a horizontal tray its height, a vertical one
+// its width) and may size the other from the hints: the icon follows the
+// fixed one, so that it becomes square. orientation is the tray's
+// published one (0 horizontal, 1 vertical, -1 not published); without
+// it the dimension that did not follow the last request is taken. A
+// square size, or one where neither dimension tells, keeps the request.
+// The result stays within [min_tray_side, max_tray_side].
+constexpr int min_tray_side = 8, max_tray_side = 256;
+int tray_side_to_request(int requested, int width, int height, int orientation);
 
 // The window rectangles the picture's opaque pixels cover, clipped to the
 // window: runs of opaque pixels, with rows of identical runs merged. A

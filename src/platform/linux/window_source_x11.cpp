@@ -2,6 +2,8 @@
 // connection (x11_connection.h). No Qt header may be included here.
 #include "platform/window_source.h"
 
+#include "platform/linux/proc_files.h"
+#include "platform/linux/x11_client_pid.h"
 #include "platform/linux/x11_connection.h"
 
 #include <climits>
@@ -95,9 +97,9 @@ struct third_parameter<R (*)(A, B, C *, REST...)> {
 };
 using CLIENT_QUERY = third_parameter<decltype(&XResQueryClientIds)>::type;
 
-// The pid the X server knows for the client that made the window. Only
-// local clients have one.
-pid_t pid_from_server(Display *d, Window w) {
+} // namespace
+
+pid_t x11::client_pid(Display *d, Window w) {
     int event_base = 0, error_base = 0;
     if (!XResQueryExtension(d, &event_base, &error_base))
         return 0;
@@ -117,6 +119,8 @@ pid_t pid_from_server(Display *d, Window w) {
     return pid > 0 ? pid : 0;
 }
 
+namespace {
+
 // The executable of a local process of this user, or "" (gone, another
 // user's, or its file deleted or replaced since it started).
 std::string executable_of(pid_t pid) {
@@ -124,12 +128,10 @@ std::string executable_of(pid_t pid) {
     struct stat owner {};
     if (stat(proc.c_str(), &owner) != 0 || owner.st_uid != geteuid())
         return {};
-    std::string link = proc + "/exe";
-    std::vector<char> buf(PATH_MAX + 1);
-    ssize_t n = readlink(link.c_str(), buf.data(), buf.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= buf.size())
+    std::string path = read_executable_link(proc);
+    if (path.empty())
         return {};
-    std::string path(buf.data(), static_cast<std::size_t>(n));
+    std::string link = proc + "/exe";
     // The link's target file must still be the running image: a deleted
     // executable reads as "<path> (deleted)", and a replaced one names a
     // different file now.
@@ -257,7 +259,7 @@ public:
             prop.items[0] <= static_cast<unsigned long>(INT_MAX) && on_this_host(d, w))
             pid = static_cast<pid_t>(prop.items[0]);
         if (pid <= 0)
-            pid = pid_from_server(d, static_cast<Window>(w));
+            pid = x11::client_pid(d, static_cast<Window>(w));
         if (pid <= 0)
             return {};
         return executable_of(pid);

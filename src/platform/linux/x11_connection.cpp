@@ -2,7 +2,13 @@
 #include "platform/linux/x11_pump.h"
 
 #include <atomic>
+#include <climits>
 #include <map>
+
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 namespace platform::x11 {
 
@@ -11,14 +17,21 @@ namespace {
 std::atomic<Display *> g_display{nullptr}; // read by the error handler on any thread
 bool g_tried = false;
 error_trap *g_trap = nullptr;
+// The handler that was in place when the outermost trap began (Qt's, once
+// QApplication exists), given back when that trap ends.
+XErrorHandler g_outer_handler = nullptr;
 std::map<int, event_handler> g_handlers;
 int g_next_token = 1;
 
 int on_x_error(Display *d, XErrorEvent *ev) {
     // The traps belong to the GUI thread's connection; errors of any other
-    // Display are dropped.
-    if (d == g_display && g_trap)
+    // Display (Qt's own Xlib connection) go to the handler we displaced.
+    if (d == g_display && g_trap) {
         g_trap->record(ev->error_code);
+        return 0;
+    }
+    if (g_outer_handler && g_outer_handler != on_x_error && d != g_display)
+        return g_outer_handler(d, ev);
     return 0; // never end the process over an X error
 }
 
@@ -40,12 +53,39 @@ void close_display() {
     g_tried = false;
 }
 
-error_trap::error_trap() : outer_(g_trap) { g_trap = this; }
+void set_client_identity(Display *d, Window w) {
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&pid), 1);
+    char host[HOST_NAME_MAX + 1] = {};
+    if (gethostname(host, sizeof host - 1) != 0 || !host[0])
+        return;
+    char *list[1] = {host};
+    XTextProperty text{};
+    if (XStringListToTextProperty(list, 1, &text)) {
+        XSetWMClientMachine(d, w, &text);
+        XFree(text.value);
+    }
+}
+
+error_trap::error_trap() : outer_(g_trap) {
+    // Qt's xcb plugin sets its own handler for the whole process when
+    // QApplication starts, so ours is put in place for each trap's life,
+    // not once at connection time.
+    if (!outer_)
+        g_outer_handler = XSetErrorHandler(on_x_error);
+    g_trap = this;
+}
 
 error_trap::~error_trap() {
     if (g_display)
         XSync(g_display, False);
     g_trap = outer_;
+    if (!outer_) {
+        XErrorHandler outer = g_outer_handler;
+        g_outer_handler = nullptr;
+        XSetErrorHandler(outer ? outer : on_x_error);
+    }
 }
 
 bool error_trap::failed() {

@@ -6,10 +6,13 @@
 // Threads: the connection belongs to the GUI thread; no other thread may
 // call these or use the Display.
 //
-// Errors: a process-wide Xlib error handler is installed on first use. It
-// never ends the process (the default one does on BadWindow, e.g. for a
-// window that closed between listing and reading it); it records the error
-// for the innermost error_trap.
+// Errors: Vorkel's Xlib error handler never ends the process (the default
+// one does on BadWindow, e.g. for a window that closed between listing and
+// reading it). It is set when the connection opens and again by every
+// outermost error_trap for the trap's life (Qt replaces the process's
+// handler when QApplication starts); the trap then gives back the handler
+// it found. It records errors of this connection for the innermost trap
+// and passes errors of other connections to the handler it displaced.
 #pragma once
 
 #include <functional>
@@ -25,6 +28,11 @@ Display *display();
 // Closes the connection (tests; the program keeps it to the end).
 void close_display();
 
+// Marks a window Vorkel creates itself (not through Qt) with the process
+// id (_NET_WM_PID) and the machine (WM_CLIENT_MACHINE), by which desktop
+// tools and trays tell whose window it is.
+void set_client_identity(Display *d, Window w);
+
 // Catches the X errors of the requests made while it lives.
 // failed() flushes the requests (XSync) and tells whether any failed.
 class error_trap {
@@ -34,7 +42,6 @@ public:
     error_trap(const error_trap &) = delete;
     error_trap &operator=(const error_trap &) = delete;
     bool failed();
-    int error_code() const { return code_; }
 
     // internal: called by the error handler
     void record(int code) {

@@ -16,11 +16,15 @@ message_box_handler set_message_box_handler(message_box_handler h) {
 }
 
 int message_box(const std::string &text, const std::string &caption, unsigned flags) {
+    return message_box(nullptr, text, caption, flags);
+}
+
+int message_box(QWidget *owner, const std::string &text, const std::string &caption, unsigned flags) {
     if (g_handler)
         return g_handler(text, caption, flags);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return IDCANCEL; // no GUI: nothing to ask, act as if declined
-    QMessageBox box;
+    QMessageBox box(owner);
     box.setWindowTitle(QString::fromLocal8Bit(caption.c_str()));
     box.setText(QString::fromLocal8Bit(text.c_str()));
     switch (flags & 0xF0) {
@@ -38,7 +42,10 @@ int message_box(const std::string &text, const std::string &caption, unsigned fl
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    box.exec();
+    // Only a click on OK (or Enter on it) is an OK: the box also ends when
+    // the program quits while it is open.
+    return box.clickedButton() && box.clickedButton() == box.button(QMessageBox::Ok) ? IDOK : IDCANCEL;
 }
 
 } // namespace platform

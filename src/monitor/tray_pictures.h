@@ -1,4 +1,5 @@
-// The two bitmaps behind the tray meter and their lifetime.
+// The tray meter's pictures: the two bitmaps behind it, their lifetime,
+// and the picture the tray icon shows made from them.
 //
 // create_tray_images runs on the GUI thread before cpu_sampler_thread
 // starts; destroy_tray_images after it has finished. In between only the
@@ -10,6 +11,8 @@
 
 #include "monitor/tray_bitmap.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 extern std::unique_ptr<TRAY_BITMAP> tray_image; // null when not created
@@ -21,3 +24,13 @@ void create_tray_images(RGB_COLOR menu_color);
 
 // Frees tray_mask, then tray_image.
 void destroy_tray_images();
+
+// The picture the tray icon shows: 16 x 16 pixels, top row first, each
+// 0xAARRGGBB.
+using TRAY_ARGB = std::array<std::uint32_t, tray_side * tray_side>;
+
+// A pixel is transparent where mask is white, opaque elsewhere: a colour
+// mask is read the way a monochrome conversion would read it, white =
+// "show the background". With the usual menu colours the whole icon is
+// opaque. Pure byte work; called on the sampler thread.
+TRAY_ARGB tray_icon_argb(const TRAY_BITMAP &image, const TRAY_BITMAP &mask);

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# What one open single-process watch window costs: Vorkel's CPU use with
+# only its tray meter running (window hidden), then the same with one
+# watch window open on a process (the main window hidden again, so the
+# watch window's refresher keeps the process table current), each over
+# the same interval. Everything runs on a private virtual display session;
+# nothing of the real user's is touched.
+#
+# Usage: bench/watch_window_cpu_use.sh [vorkel binary] [seconds]
+# Needs: Xvfb, icewm, xdotool, xdpyinfo (scripts/setup.sh installs them).
+set -euo pipefail
+
+binary=${1:-"$(dirname "$0")/../build/vorkel"}
+seconds=${2:-60}
+[ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
+for tool in Xvfb icewm xdotool xdpyinfo; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
+done
+
+scratch=$(mktemp -d /tmp/watch_cpu_use.XXXXXX)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
+export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$scratch/app" && cp "$binary" "$scratch/app/vorkel"
+# The watched process, under a name that sorts first on the Tasks page.
+cp /bin/sleep "$scratch/app/aaa_watched"
+"$scratch/app/aaa_watched" 100000 &
+watched=$!
+pids+=($watched)
+
+display=:$((100 + RANDOM % 800))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+icewm >/dev/null 2>&1 &
+pids+=($!)
+
+"$scratch/app/vorkel" >"$scratch/vorkel.log" 2>&1 &
+vorkel=$!
+pids+=($vorkel)
+for _ in $(seq 100); do
+    [ -d "$scratch/app/$(id -un)" ] && break
+    sleep 0.1
+done
+sleep 3 # past its start-up work
+
+# Processor time in ns, summed over the threads, from schedstat: exact,
+# where the clock ticks of stat only sample (a thread that runs 1 ms a
+# second is mostly missed by a 10 ms tick).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+measure() { # prints the CPU use in percent of one core over $seconds
+    local c0 c1 t0 t1
+    c0=$(cpu_ns "$vorkel"); t0=$(date +%s.%N)
+    sleep "$seconds"
+    c1=$(cpu_ns "$vorkel"); t1=$(date +%s.%N)
+    awk -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" 'BEGIN { printf "%.3f", 100 * c / 1e9 / (t1 - t0) }'
+}
+
+idle=$(measure)
+
+# Show the window (a second start), pick the first row, open the watch
+# window from the row's popup menu, then hide the main window again.
+"$scratch/app/vorkel" >/dev/null 2>&1 || true
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "the Vorkel window did not show" >&2; exit 1; }
+xdotool windowactivate --sync "$window"
+sleep 1.5 # the Tasks page has been refreshed
+xdotool mousemove --window "$window" 80 62 click 1
+sleep 0.3
+xdotool mousemove --window "$window" 80 62 click 3
+sleep 0.5
+xdotool key Down Down Down Down Return # "Show in separate window"
+for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1 ||
+    { echo "the watch window did not open" >&2; exit 1; }
+watch_shown() { xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1; }
+main_shown() { xwininfo -id "$window" 2>/dev/null | grep -q IsViewable; }
+# A click gives the main window the focus (the new watch window has it,
+# and Esc there would close it instead); Esc then hides the main window.
+for _ in 1 2 3; do
+    main_shown || break
+    xdotool mousemove --window "$window" 80 62 click 1
+    sleep 0.5
+    xdotool key Escape
+    sleep 1
+done
+if main_shown || ! watch_shown; then
+    echo "could not hide the main window and keep the watch window" >&2
+    exit 1
+fi
+sleep 2
+
+# Per thread as well: the window's thread is the process's own id, the
+# refresher one of the others.
+thread_ticks() { for t in /proc/"$vorkel"/task/*; do echo "${t##*/} $(awk '{print $1}' "$t/schedstat")"; done; }
+thread_ticks >"$scratch/threads0"
+watching=$(measure)
+thread_ticks >"$scratch/threads1"
+watch_shown || { echo "the watch window closed during the measurement" >&2; exit 1; }
+awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(ls -d /proc/[0-9]* | wc -l)" 'BEGIN {
+    printf "interval %d s each, %d processes\n", s, n
+    printf "vorkel idle (tray meter only)   %.3f %%\n", i
+    printf "vorkel with one watch window    %.3f %%\n", w
+    printf "the watch window costs          %.3f %% of a core\n", w - i
+}'
+echo "processor time per thread while watching (thread $vorkel is the window's):"
+join "$scratch/threads0" "$scratch/threads1" |
+    awk -v s="$seconds" '$3 > $2 { printf "  thread %s: %.1f ms (%.3f %%)\n", $1, ($3 - $2) / 1e6, 100 * ($3 - $2) / 1e9 / s }'

@@ -1,0 +1,70 @@
+// Thotkey_form, "Hotkeys": asks for the key combination that is to start
+// a catalogued program.
+//
+// The three boxes show, every 10 ms (Timer1), whether Ctrl, Shift and Alt
+// are held anywhere on the desktop. A letter or keypad key (the capture
+// keys of hotkey_keys.h) stops the boxes and shows in Edit1; pressing it
+// again, or pressing Shift, Ctrl or Alt, lets the boxes follow the
+// keyboard again (a modifier also empties Edit1). "Set" stores the word
+// of what is shown in hotkey_choice; Escape stores 0; "Cancel" and the
+// close box leave hotkey_choice as it was. The form sees every key before
+// its controls do.
+//
+// Threads: GUI thread only.
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+
+class QCheckBox;
+class QKeyEvent;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class TGrid;
+
+// The last answer of the dialog; 0 until the dialog was first answered.
+// Nothing resets it before the dialog is shown again.
+extern std::uint16_t hotkey_choice;
+
+class Thotkey_form : public QDialog {
+    Q_OBJECT
+public:
+    explicit Thotkey_form(QWidget *owner = nullptr);
+
+    QCheckBox *CheckBox1 = nullptr; // "Ctrl", display only
+    QCheckBox *CheckBox2 = nullptr; // "Shift", display only
+    QCheckBox *CheckBox3 = nullptr; // "Alt", display only
+    QLineEdit *Edit1 = nullptr;     // the captured key, display only
+    QPushButton *Button1 = nullptr; // "Set"
+    QPushButton *Button2 = nullptr; // "Cancel"
+    QTimer *Timer1 = nullptr;       // 10 ms, follows the modifier keys
+
+    void Timer1Timer();
+    // Key preview with the key's virtual-key code. True when the key is
+    // one the form acts on (Escape, a capture key, Shift, Ctrl, Alt); it
+    // then goes no further.
+    bool FormKeyDown(unsigned virtual_key, bool auto_repeat = false);
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool key_event(QKeyEvent *event);
+};
+
+// Shows a new Thotkey_form modally (it frees itself when closed) and
+// returns hotkey_choice. While it is open the keys of program hotkeys are
+// released, so that any combination reaches the dialog.
+std::uint16_t ask_hotkey();
+
+// The "Hotkeys" command for the grid's current row: asks for a
+// combination, then writes the row's program's hotkey entry with
+// hotkey_choice whatever way the dialog was closed, and has the program
+// hotkeys taken afresh. Nothing is reported; a row without a program path
+// writes nothing.
+void give_row_hotkey(TGrid *grid);

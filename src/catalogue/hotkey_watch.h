@@ -1,0 +1,107 @@
+// Program hotkeys: Vorkel takes the key of every desktop entry that
+// carries a hotkey word (X-Vorkel-Hotkey=) in the user's applications and
+// autostart folders, and starts the entry's program when that key is
+// pressed anywhere on the desktop. The desktop itself starts nothing from
+// such a word.
+//
+// The folders are read at start and again whenever one of them, or a
+// watched entry, changes. Keys of entries that are gone (or whose word
+// changed) are released. A combination that cannot be taken (another
+// program holds it, or another entry or Vorkel's own rescue key does) is
+// skipped; one line on standard error names the key and the entry, once.
+//
+// Hotkey ids are 1000 and up, so they never meet the rescue key's 111.
+//
+// Threads: GUI thread only.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class QFileSystemWatcher;
+class QTimer;
+
+struct HOTKEY_ENTRY_STRUCT {
+    std::string file;              // the desktop entry
+    std::uint16_t word = 0;        // non-zero, with Ctrl or Alt and a known key
+    std::vector<std::string> argv; // Exec, split, field codes dropped
+    std::string working_directory; // Path=, empty when the entry has none
+};
+
+// The entry of file whose text is text, when it is an application entry
+// (not Hidden) with a usable word for a key the system knows and an Exec
+// line that splits and names a program that exists. unusable,
+// when given, receives a word that is there but not usable (a bare letter),
+// else 0.
+std::optional<HOTKEY_ENTRY_STRUCT> hotkey_entry_of(const std::string &file, std::string_view text,
+                                                   std::uint16_t *unusable = nullptr);
+
+// Every entry with a usable word in the folders (their *.desktop files,
+// not their subfolders), folders in the given order, files by name.
+// Unreadable files, files over 64 KiB and damaged ones are skipped.
+// unusable, when given, receives the files whose word is there but not
+// usable, with that word.
+std::vector<HOTKEY_ENTRY_STRUCT>
+scan_hotkey_entries(const std::vector<std::string> &folders,
+                    std::vector<std::pair<std::string, std::uint16_t>> *unusable = nullptr);
+
+// The folders read: the applications folder, then the autostart folder.
+std::vector<std::string> hotkey_entry_folders();
+
+// The folder an entry's program starts in: Path= when set, else the folder
+// of the program file (looked up in $PATH for a bare name), else empty.
+std::string hotkey_start_folder(const HOTKEY_ENTRY_STRUCT &entry);
+
+class Thotkey_watch : public QObject {
+    Q_OBJECT
+public:
+    struct GRAB {
+        int id = 0;
+        HOTKEY_ENTRY_STRUCT entry;
+    };
+
+    explicit Thotkey_watch(std::vector<std::string> folders, QObject *owner = nullptr);
+    ~Thotkey_watch() override; // releases every key it holds
+
+    // Reads the folders and takes and releases keys to match.
+    void rescan();
+    // Starts the program of hotkey id; false when the id is not one of
+    // this watch's keys.
+    bool hotkey_pressed(int id);
+    // While paused no key is held (a dialog asking for a combination
+    // must receive it); resuming reads the folders again.
+    void pause(bool on);
+
+    // The keys held now, by entry file.
+    const std::map<std::string, GRAB> &grabs() const { return grabs_; }
+
+private:
+    void release_all();
+    void watch_paths();
+
+    std::vector<std::string> folders_;
+    std::map<std::string, GRAB> grabs_;
+    std::set<std::pair<std::string, std::uint16_t>> reported_;
+    QFileSystemWatcher *watcher_ = nullptr;
+    QTimer *settle_ = nullptr;
+    int next_id_;
+    bool paused_ = false;
+};
+
+// The program's one watch (null while there is none), made by
+// start_program_hotkeys with owner as its parent.
+extern Thotkey_watch *hotkey_watch;
+void start_program_hotkeys(QObject *owner);
+void stop_program_hotkeys();
+// Forwarders to hotkey_watch; each does nothing without one.
+bool program_hotkey_pressed(int id);
+void rescan_program_hotkeys();
+void pause_program_hotkeys(bool on);

@@ -1,0 +1,115 @@
+#include "logging/logging_page.h"
+
+#include "common/file_io.h"
+#include "common/flags.h"
+#include "logging/global_stat.h"
+#include "logging/process_log.h"
+#include "logging/process_log_line.h"
+#include "platform/message_box.h"
+#include "toolkit/file_name_edit.h"
+#include "toolkit/grid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+void set_controls(bool logging, QPushButton *start, QPushButton *stop, QComboBox *processes) {
+    // The button that becomes usable is enabled first and takes the focus
+    // from the one that stops being usable, so Start and Stop alternate
+    // under the keyboard.
+    QPushButton *now_on = logging ? stop : start;
+    QPushButton *now_off = logging ? start : stop;
+    now_on->setEnabled(true);
+    if (now_off->hasFocus())
+        now_on->setFocus(Qt::OtherFocusReason);
+    now_off->setEnabled(false);
+    processes->setEnabled(!logging);
+}
+
+void logging_error(const std::string &text) {
+    platform::message_box(text, "Logging error", platform::MB_OK | platform::MB_ICONERROR);
+}
+
+} // namespace
+
+void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *processes, const TGrid *pgrid) {
+    if (logging_active) {
+        set_controls(true, start, stop, processes);
+        return;
+    }
+    set_controls(false, start, stop, processes);
+    if (pgrid->cell(0, 1).isEmpty())
+        return;
+    // Each item starts with the PID, padded with blanks until it is at least
+    // 30 pixels wide in the label font, then the name. At least one blank
+    // always follows: the PID is read back up to the first blank, and a long
+    // PID in a wide font is 30 pixels by itself.
+    const QFontMetrics fm(QApplication::font("QLabel"));
+    QStringList items;
+    for (int r = 1; r < pgrid->row_count(); ++r) {
+        QString text = pgrid->cell(0, r);
+        do
+            text += QLatin1Char(' ');
+        while (fm.horizontalAdvance(text) < 30);
+        items << text + pgrid->cell(1, r);
+    }
+    processes->clear();
+    processes->addItems(items);
+    // The user chooses; a filled list must not name a process by itself.
+    processes->setCurrentIndex(-1);
+}
+
+void start_logging_click(QComboBox *processes, TFileNameEdit *logfile, QPushButton *start, QPushButton *stop,
+                         QWidget *) {
+    std::uint32_t pid = 0;
+    const QString item = processes->currentIndex() < 0 ? QString() : processes->currentText();
+    if (item.isEmpty() || !logged_pid_of_item(item.toStdString(), pid)) {
+        logging_error("No process set to logging.");
+        return;
+    }
+    const QString name = logfile->file_name();
+    if (name.isEmpty()) {
+        logging_error("No file set to logging.");
+        return;
+    }
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (path_exists(path) &&
+        platform::message_box("File " + path + " already exists. Overwrite file?", "Logging warning",
+                              platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
+        return;
+
+    PROCESS_LOG_JOB job;
+    job.pid = pid;
+    std::string reason;
+    if (!job.file.open(path, reason)) {
+        logging_error("The log file " + path + " cannot be opened. " + reason);
+        set_controls(false, start, stop, processes);
+        return;
+    }
+    const QLocale locale;
+    job.time_separator = time_separator_of_format(locale.timeFormat(QLocale::LongFormat).toStdString());
+    job.decimal_separator = locale.decimalPoint().toStdString();
+    set_controls(true, start, stop, processes);
+    start_process_log(std::move(job));
+}
+
+void stop_logging_click(QComboBox *processes, QPushButton *start, QPushButton *stop) {
+    set_controls(false, start, stop, processes);
+    stop_process_log();
+}
+
+void gllog_mouse_up(QCheckBox *gllog, const std::string &statistics_path) {
+    if (gllog->isChecked()) {
+        if (!start_global_logging(statistics_path))
+            gllog->setChecked(false);
+    } else {
+        stop_global_logging();
+    }
+}

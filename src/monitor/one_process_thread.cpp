@@ -1,0 +1,74 @@
+#include "monitor/one_process_thread.h"
+
+#include "common/refresher_count.h"
+#include "monitor/one_process_form.h"
+#include "monitor/process_table.h"
+#include "monitor/tasks_page_rows.h"
+
+#include <QLocale>
+#include <QMetaObject>
+
+#include <cmath>
+
+std::string one_process_cpu_text(double share, std::string_view decimal_point) {
+    if (!(share > 0.0)) // also not a number
+        share = 0.0;
+    if (share > 1.0)
+        share = 1.0;
+    const long tenths = std::lround(share * 1000.0);
+    return std::to_string(tenths / 10) + std::string(decimal_point) + std::to_string(tenths % 10);
+}
+
+ONE_PROCESS_ROW one_process_row(const PROCESS_INFO_STRUCT &record, std::string_view decimal_point) {
+    const TASK_ROW t = task_row(record, 1.0, decimal_point);
+    ONE_PROCESS_ROW row;
+    for (std::size_t i = 0; i < row.size(); ++i)
+        row[i] = t[i];
+    row[2] = one_process_cpu_text(record.cpu_share, decimal_point);
+    return row;
+}
+
+void one_process_thread(Tone_process_form *form) {
+    const std::string decimal_point = QLocale().decimalPoint().toStdString();
+    PROCESS_MAP own; // the private entry, figures kept when a record is missing
+    PROCESS_INFO_STRUCT &entry = own[form->watched_pid];
+    entry.pid = form->watched_pid;
+    bool holds_role = false;
+    ONE_PROCESS_ROW shown; // the texts last handed to the window
+    while (form->refresh_running) {
+        // The table is made current first, so an ended process is noticed
+        // in the cycle after it ends.
+        if (!holds_role && refresher_count(0) == 0) {
+            refresher_count(+1);
+            holds_role = true;
+        }
+        if (holds_role && !tasks_page_refreshing())
+            refresh_process_table();
+        // Whether the process still runs, read from the table (which the
+        // Tasks grid mirrors) in one consistent look under the lock.
+        PROCESS_INFO_STRUCT record;
+        const bool found = copy_process_info(form->watched_pid, record);
+        const bool same = found && (form->watched_start_time == 0 || record.start_time == 0 ||
+                                    record.start_time == form->watched_start_time);
+        if (!same) {
+            form->refresh_running = false;
+            QMetaObject::invokeMethod(
+                form, [form] { form->close(); }, Qt::QueuedConnection);
+            break;
+        }
+        entry = record;
+        const ONE_PROCESS_ROW row = one_process_row(entry, decimal_point);
+        // Unchanged texts are not handed over: the window's thread is not
+        // woken for nothing.
+        if (row != shown) {
+            shown = row;
+            QMetaObject::invokeMethod(
+                form, [form, row] { form->show_row(row); }, Qt::QueuedConnection);
+        }
+        if (form->wait_cycle())
+            break;
+    }
+    if (holds_role)
+        refresher_count(-1);
+    form->refresh_finished = true;
+}

@@ -1,0 +1,143 @@
+#include "monitor/process_commands.h"
+
+#include "monitor/debugger_command.h"
+#include "monitor/priority_classes.h"
+#include "monitor/process_table.h"
+#include "platform/launcher.h"
+#include "platform/message_box.h"
+#include "platform/process_control.h"
+#include "platform/registry.h"
+#include "toolkit/grid.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+#include <cerrno>
+
+namespace {
+
+// The process of the grid's current row.
+struct SELECTED_PROCESS {
+    std::string id_text; // the cell's text; empty when there is no row
+    std::string name;
+    std::uint32_t pid = 0; // 0: no process
+    std::uint64_t start_time = 0;
+};
+
+SELECTED_PROCESS selected_process(const TGrid *grid) {
+    SELECTED_PROCESS p;
+    const int row = grid->current_row();
+    if (row < 1 || row >= grid->row_count())
+        return p;
+    p.id_text = grid->cell(0, row).toStdString();
+    p.name = grid->cell(1, row).toLocal8Bit().toStdString();
+    p.pid = process_id_of_text(p.id_text);
+    if (p.pid != 0) {
+        PROCESS_INFO_STRUCT record;
+        if (copy_process_info(p.pid, record))
+            p.start_time = record.start_time;
+    }
+    return p;
+}
+
+} // namespace
+
+void end_process_command(TGrid *grid, QWidget *owner, const std::function<void()> &exit_command) {
+    const SELECTED_PROCESS p = selected_process(grid);
+    if (p.id_text.empty() || p.pid == 0)
+        return;
+    if (platform::message_box(owner, "Terminate process " + p.name + "?", "Task warning",
+                              platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
+        return;
+    if (p.pid == platform::own_process_id()) {
+        if (exit_command)
+            exit_command();
+        return;
+    }
+    const int error = platform::signal_process(p.pid, p.start_time, platform::END_SIGNAL::terminate);
+    if (error == EPERM) {
+        platform::message_box(owner, "Access denied.", "Termination error",
+                              platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
+    if (error != 0)
+        return;
+    // A process that does not end when asked is killed after the grace
+    // period; the GUI thread goes on meanwhile. The start time read now
+    // makes sure the kill reaches no process that took over the id.
+    const std::uint64_t start = p.start_time ? p.start_time : platform::process_start_time(p.pid);
+    const std::uint32_t pid = p.pid;
+    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, grid, [pid, start] {
+        if (start != 0 && platform::same_process_running(pid, start))
+            platform::signal_process(pid, start, platform::END_SIGNAL::kill);
+    });
+}
+
+void prepare_priority_menu(QMenu *menu) {
+    for (QAction *a : menu->actions())
+        a->setCheckable(true);
+}
+
+void priority_menu_opening(TGrid *grid, QMenu *menu) {
+    const SELECTED_PROCESS p = selected_process(grid);
+    if (p.pid == 0)
+        return;
+    if (p.start_time != 0 && !platform::same_process_running(p.pid, p.start_time))
+        return;
+    int nice = 0;
+    if (platform::get_process_nice(p.pid, nice) != 0)
+        return;
+    const int index = class_menu_index(class_of_nice(nice));
+    const QList<QAction *> items = menu->actions();
+    for (int i = 0; i < items.size(); ++i)
+        items[i]->setChecked(i == index);
+}
+
+void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owner) {
+    const QList<QAction *> items = menu->actions();
+    // Qt toggles a checkable item before it reports the click: the marks
+    // are put back until the answer is known.
+    const int index = static_cast<int>(items.indexOf(item));
+    if (index < 0 || index >= static_cast<int>(priority_class_table.size()))
+        return;
+    item->setChecked(!item->isChecked());
+    if (platform::message_box(owner, "Change process priority?", "Task warning",
+                              platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
+        return;
+    for (int i = 0; i < items.size(); ++i)
+        items[i]->setChecked(i == index);
+    const SELECTED_PROCESS p = selected_process(grid);
+    if (p.pid == 0)
+        return;
+    platform::set_process_nice(p.pid, p.start_time,
+                               priority_class_table[static_cast<std::size_t>(index)].nice);
+}
+
+std::string registered_debugger() {
+    auto key =
+        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
+    const std::string text = key->value(QStringLiteral("Debugger")).toString().toLocal8Bit().toStdString();
+    if (!text.empty())
+        return text;
+    std::string terminal = platform::find_program("x-terminal-emulator");
+    if (terminal.empty())
+        terminal = platform::find_program("xterm");
+    const std::string gdb = platform::find_program("gdb");
+    if (terminal.empty() || gdb.empty())
+        return {};
+    return default_debugger_command(terminal, gdb);
+}
+
+void debug_process_command(TGrid *grid, const std::function<int(const std::string &)> &launch) {
+    const SELECTED_PROCESS p = selected_process(grid);
+    if (p.pid == 0)
+        return;
+    const std::string registered = registered_debugger();
+    if (registered.empty())
+        return;
+    // The id as a clean decimal number: junk after the digits of the cell
+    // never reaches the command line.
+    launch(build_debugger_command(registered, std::to_string(p.pid)));
+}

@@ -1,0 +1,34 @@
+// TTM's Tasks page commands: each forwards to the monitor function that
+// does the work.
+#include "shell/main_form_process_commands.h"
+
+#include "catalogue/launcher.h"
+#include "monitor/debugger_command.h"
+#include "monitor/one_process_form.h"
+#include "monitor/process_commands.h"
+#include "shell/main_form.h"
+#include "toolkit/grid.h"
+
+void connect_process_commands(TTM *form) {
+    prepare_priority_menu(form->N18);
+    // Del works on the grid without opening the menu.
+    form->N16->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    form->pgrid->addAction(form->N16);
+    QObject::connect(form->N16, &QAction::triggered, form, &TTM::N16Click);
+    QObject::connect(form->s1, &QAction::triggered, form, &TTM::s1Click);
+    QObject::connect(form->N18, &QMenu::aboutToShow, form, &TTM::N18Click);
+    QObject::connect(form->N18, &QMenu::triggered, form, &TTM::N19Click);
+    QObject::connect(form->N29, &QAction::triggered, form, &TTM::N29Click);
+}
+
+void TTM::N16Click() {
+    end_process_command(pgrid, this, [this] { N3Click(); });
+}
+void TTM::s1Click() {
+    debug_process_command(pgrid, [](const std::string &line) { return launch_program(line, ""); });
+}
+void TTM::N18Click() { priority_menu_opening(pgrid, N18); }
+void TTM::N19Click(QAction *item) { priority_item_chosen(pgrid, N18, item, this); }
+void TTM::N29Click() {
+    open_process_window(process_id_of_text(pgrid->cell(0, pgrid->current_row()).toStdString()));
+}

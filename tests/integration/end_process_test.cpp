@@ -1,0 +1,136 @@
+// "End process" on the Tasks page: in a main window built in this process
+// (the row goes), and in the program itself inside a PID namespace of its
+// own, where the only processes are the test's.
+#include "common/flags.h"
+#include "integration/vorkel_app.h"
+#include "platform/message_box.h"
+#include "shell/main_form.h"
+#include "support/test_env.h"
+#include "toolkit/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+using namespace std::chrono_literals;
+using test_env::child_process;
+using test_env::wait_until;
+
+namespace {
+
+// A copy of sleep under a name that sorts before every other process.
+std::string named_sleeper(const std::string &folder) {
+    const std::string path = folder + "/aaa_target";
+    if (std::system(("cp /bin/sleep '" + path + "'").c_str()) != 0)
+        return {};
+    return path;
+}
+
+int row_of(const TGrid *grid, pid_t pid) {
+    for (int r = 1; r < grid->row_count(); ++r)
+        if (grid->cell(0, r) == QString::number(pid))
+            return r;
+    return 0;
+}
+
+bool running_anywhere(const std::string &comm) { return test_env::run_capture("pgrep -x " + comm) != ""; }
+
+} // namespace
+
+TEST(EndProcess, InTheMainWindowEndsTheChildAndItsRowGoes) {
+    if (!qApp) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char arg0[] = "test_integration";
+        static char *argv[] = {arg0, nullptr};
+        new QApplication(argc, argv);
+        qunsetenv("QT_QPA_PLATFORM");
+    }
+    const std::string sleeper = named_sleeper(test_env::make_temp_dir("bin"));
+    ASSERT_FALSE(sleeper.empty());
+    child_process target({sleeper, "600"});
+    auto form = std::make_unique<TTM>();
+    list_visible = true;
+    form->pages->setCurrentWidget(form->sheet2);
+    ASSERT_TRUE(wait_until([&] {
+        form->task_timerTimer();
+        return row_of(form->pgrid, target.pid()) > 0;
+    }));
+    const int row = row_of(form->pgrid, target.pid());
+    EXPECT_EQ(form->pgrid->cell(1, row), "aaa_target");
+    form->pgrid->set_current_row(row);
+
+    std::vector<std::string> boxes;
+    platform::set_message_box_handler([&](const std::string &t, const std::string &c, unsigned) {
+        boxes.push_back(c + ": " + t);
+        return platform::IDOK;
+    });
+    form->N16Click();
+    platform::set_message_box_handler(nullptr);
+    EXPECT_EQ(boxes, std::vector<std::string>{"Task warning: Terminate process aaa_target?"});
+    EXPECT_EQ(target.wait(5s), 128 + SIGTERM);
+    form->task_timerTimer();
+    EXPECT_EQ(row_of(form->pgrid, target.pid()), 0) << "the row goes at the next refresh";
+    list_visible = false;
+    form.reset();
+}
+
+class EndProcessApp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+        ASSERT_FALSE(app.exe().empty());
+    }
+    // Shows the window with its Tasks page and puts the keyboard focus in
+    // the grid.
+    void show_tasks_grid() {
+        auto second = app.start(); // a second start shows the first's window
+        ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 20s));
+        second.wait(10s);
+        auto w = app.main_window();
+        ASSERT_TRUE(w);
+        xdotool("windowactivate --sync " + std::to_string(w->id));
+        // The first data row of the grid: below the tab bar and the header.
+        xdotool("mousemove --window " + std::to_string(w->id) + " 80 62 click 1");
+    }
+    test_env::x_session x;
+    vorkel_app app;
+};
+
+TEST_F(EndProcessApp, DelEndsTheSelectedProcessAfterTheQuestion) {
+    const std::string sleeper = named_sleeper(app.folder());
+    auto p = app.start_in_own_pid_namespace({"'" + sleeper + "' 600"});
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    ASSERT_TRUE(running_anywhere("aaa_target"));
+    show_tasks_grid();
+    // aaa_target sorts first: the click selected it.
+    xdotool("key Delete");
+    ASSERT_TRUE(wait_until(
+        [] {
+            return !test_env::windows_of_class("vorkel").empty() &&
+                   xdotool("search --name '^Task warning$'") != "";
+        },
+        10s))
+        << "the question did not come";
+    xdotool("key Return");
+    EXPECT_TRUE(wait_until([] { return !running_anywhere("aaa_target"); }, 10s));
+    EXPECT_TRUE(p.running()) << "Vorkel goes on";
+}
+
+TEST_F(EndProcessApp, EndingVorkelItselfRunsExit) {
+    auto p = app.start_in_own_pid_namespace();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    show_tasks_grid();
+    // Vorkel's own row is the last (Idle, then vorkel).
+    xdotool("key ctrl+End Delete");
+    ASSERT_TRUE(wait_until([] { return xdotool("search --name '^Task warning$'") != ""; }, 10s));
+    xdotool("key Return");
+    // The exit sequence runs (farewell window) and the program ends with 0.
+    EXPECT_EQ(p.wait(30s), 0);
+    EXPECT_TRUE(test_env::file_exists(app.data_dir() + "/vorkel.ini")) << "exit saved the column widths";
+}

@@ -1,0 +1,2 @@
+// A page that includes the main window.
+#include "shell/main_form.h"

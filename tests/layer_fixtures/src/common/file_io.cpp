@@ -1,0 +1,2 @@
+// A portable file that calls the system directly.
+#include <unistd.h>

@@ -1,0 +1,2 @@
+// A pure file that reaches for a widget.
+#include <QWidget>

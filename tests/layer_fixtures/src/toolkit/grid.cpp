@@ -1,0 +1,2 @@
+// Xlib outside the Linux platform code.
+#include <X11/Xlib.h>

@@ -1,0 +1,313 @@
+// The Tasks grid's process commands on children that the test starts. The
+// tests run as root on a shared machine: only the test's own children are
+// ever signalled or reniced.
+#include "catalogue/launcher.h"
+#include "common/sfx_mutex.h"
+#include "monitor/process_commands.h"
+#include "monitor/process_table.h"
+#include "platform/message_box.h"
+#include "platform/process_control.h"
+#include "platform/registry.h"
+#include "support/qt_app.h"
+#include "support/test_env.h"
+#include "toolkit/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using test_env::child_process;
+using test_env::wait_until;
+
+namespace {
+
+std::string self_exe() {
+    char buf[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+// A copy of this test program that runs only the helper test named, with
+// env set: a child with several threads, or one that acts as another user.
+child_process helper(const std::string &test, const std::vector<std::string> &env) {
+    return child_process({self_exe(), "--gtest_filter=ProcessCommandsHelper." + test}, env);
+}
+
+struct BOX {
+    std::string text, caption;
+    unsigned flags = 0;
+};
+
+// Answers every message box with the next answer (OK when none are left)
+// and records it.
+struct BOXES {
+    std::vector<BOX> shown;
+    std::vector<int> answers;
+    BOXES() {
+        platform::set_message_box_handler([this](const std::string &t, const std::string &c, unsigned f) {
+            shown.push_back({t, c, f});
+            if (answers.empty())
+                return platform::IDOK;
+            const int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+    }
+    ~BOXES() { platform::set_message_box_handler(nullptr); }
+};
+
+class ProcessCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensure_qt_application(true);
+        empty_process_table();
+        grid = std::make_unique<TGrid>(
+            QStringList{"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
+        menu = std::make_unique<QMenu>();
+        for (const char *c : {"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"})
+            menu->addAction(QString::fromLatin1(c));
+        prepare_priority_menu(menu.get());
+        // As the main window joins them: Qt toggles a checkable item before
+        // it reports the click.
+        QObject::connect(menu.get(), &QMenu::triggered,
+                         [this](QAction *a) { priority_item_chosen(grid.get(), menu.get(), a, nullptr); });
+    }
+    void TearDown() override { empty_process_table(); }
+
+    void select(const std::string &id, const std::string &name) {
+        grid->set_cell(0, 1, QString::fromStdString(id));
+        grid->set_cell(1, 1, QString::fromStdString(name));
+        grid->set_current_row(1);
+    }
+    // A prepared record of the table for pid, with this start time.
+    static void put_record(std::uint32_t pid, std::uint64_t start_time) {
+        SFXLock lock(task_time_mutex());
+        process_table[pid].pid = pid;
+        process_table[pid].start_time = start_time;
+    }
+    int checked_item() const {
+        int found = -1;
+        for (int i = 0; i < 6; ++i)
+            if (menu->actions()[i]->isChecked())
+                found = found == -1 ? i : 99;
+        return found;
+    }
+    static bool pump_until(const std::function<bool()> &pred, std::chrono::milliseconds deadline) {
+        return wait_until(
+            [&] {
+                QApplication::processEvents();
+                return pred();
+            },
+            deadline);
+    }
+
+    std::unique_ptr<TGrid> grid;
+    std::unique_ptr<QMenu> menu;
+};
+
+} // namespace
+
+TEST_F(ProcessCommands, EndProcessAsksThenEndsTheChild) {
+    BOXES boxes;
+    child_process child({"sleep", "60"});
+    put_record(static_cast<std::uint32_t>(child.pid()), platform::process_start_time(child.pid()));
+    select(std::to_string(child.pid()), "sleepy");
+    bool exited = false;
+    end_process_command(grid.get(), nullptr, [&] { exited = true; });
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Terminate process sleepy?");
+    EXPECT_EQ(boxes.shown[0].caption, "Task warning");
+    EXPECT_EQ(boxes.shown[0].flags, 0x31u);
+    EXPECT_EQ(child.wait(5s), 128 + SIGTERM);
+    EXPECT_FALSE(exited);
+}
+
+TEST_F(ProcessCommands, AChildThatIgnoresTermIsKilledAfterTheGraceWithoutBlocking) {
+    BOXES boxes;
+    // An ignored signal stays ignored across exec.
+    child_process child({"sh", "-c", "trap '' TERM; exec sleep 60"});
+    ASSERT_TRUE(wait_until(
+        [&] { return test_env::read_file("/proc/" + std::to_string(child.pid()) + "/comm") == "sleep\n"; }));
+    select(std::to_string(child.pid()), "stubborn");
+    QElapsedTimer clock;
+    clock.start();
+    end_process_command(grid.get(), nullptr, {});
+    EXPECT_LT(clock.elapsed(), 500); // the window's thread goes on at once
+    // Still there a second later, the event loop running meanwhile.
+    pump_until([] { return false; }, 1000ms);
+    EXPECT_TRUE(child.running());
+    EXPECT_TRUE(pump_until([&] { return !platform::same_process_running(child.pid(), 0); }, 6s));
+    EXPECT_GE(clock.elapsed(), end_process_grace_ms - 50);
+    EXPECT_EQ(child.wait(2s), 128 + SIGKILL);
+}
+
+TEST_F(ProcessCommands, CancelIdZeroEmptyAndAReusedIdDoNothing) {
+    BOXES boxes;
+    child_process child({"sleep", "60"});
+    const std::uint64_t start = platform::process_start_time(child.pid());
+
+    boxes.answers = {platform::IDCANCEL};
+    select(std::to_string(child.pid()), "explorer");
+    end_process_command(grid.get(), nullptr, {});
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Terminate process explorer?");
+
+    // The Idle row, an empty row and junk ask nothing and send nothing.
+    for (const char *id : {"0", "", "abc", "-1"}) {
+        select(id, "Idle");
+        end_process_command(grid.get(), nullptr, {});
+    }
+    EXPECT_EQ(boxes.shown.size(), 1u);
+
+    // The snapshot saw another process under this id: it is left alone.
+    put_record(static_cast<std::uint32_t>(child.pid()), start + 10000000);
+    select(std::to_string(child.pid()), "sleep");
+    end_process_command(grid.get(), nullptr, {});
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(child.running());
+}
+
+TEST_F(ProcessCommands, EndOnVorkelsOwnIdRunsExit) {
+    BOXES boxes;
+    select(std::to_string(getpid()), "vorkel");
+    int exits = 0;
+    end_process_command(grid.get(), nullptr, [&] { ++exits; });
+    EXPECT_EQ(exits, 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Terminate process vorkel?");
+}
+
+TEST_F(ProcessCommands, AnotherUsersProcessIsAccessDenied) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to start a process of another user";
+    child_process target({"sleep", "60"}); // root's
+    child_process nobody = helper("EndAsNobody", {"VORKEL_TEST_TARGET=" + std::to_string(target.pid())});
+    EXPECT_EQ(nobody.wait(30s), 0);
+    EXPECT_TRUE(target.running());
+}
+
+TEST_F(ProcessCommands, PriorityIsSetOnEveryThreadAndMarkedOnReopening) {
+    BOXES boxes;
+    child_process child = helper("Threads", {"VORKEL_TEST_THREADS=4"});
+    auto threads = [&] {
+        std::vector<platform::THREAD_NICE> t;
+        platform::get_thread_nices(child.pid(), t);
+        return t;
+    };
+    ASSERT_TRUE(wait_until([&] { return threads().size() == 4; }));
+    select(std::to_string(child.pid()), "threads");
+    priority_menu_opening(grid.get(), menu.get());
+    EXPECT_EQ(checked_item(), 3); // Normal
+
+    menu->actions()[4]->trigger(); // Below normal, OK
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Change process priority?");
+    EXPECT_EQ(boxes.shown[0].caption, "Task warning");
+    EXPECT_EQ(checked_item(), 4);
+    for (const auto &t : threads())
+        EXPECT_EQ(t.nice, 5) << "thread " << t.tid;
+
+    // Cancel: the process and the marks stay.
+    boxes.answers = {platform::IDCANCEL};
+    menu->actions()[1]->trigger(); // High
+    EXPECT_EQ(checked_item(), 4);
+    for (const auto &t : threads())
+        EXPECT_EQ(t.nice, 5);
+
+    // Reading back: 13 is Low.
+    platform::set_process_nice(child.pid(), 0, 13);
+    priority_menu_opening(grid.get(), menu.get());
+    EXPECT_EQ(checked_item(), 5);
+    // An empty or "0" id leaves the marks as they are.
+    select("0", "Idle");
+    priority_menu_opening(grid.get(), menu.get());
+    EXPECT_EQ(checked_item(), 5);
+}
+
+TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
+    const std::string dir = test_env::make_temp_dir("dbg");
+    const std::string report = dir + "/report";
+    const std::string script = dir + "/debugger";
+    test_env::write_file(script, "#!/bin/sh\nfor a in \"$@\"; do printf '<%s>' \"$a\"; done > '" + report +
+                                     ".tmp'\n/bin/mv '" + report + ".tmp' '" + report + "'\n");
+    chmod(script.c_str(), 0700);
+    auto key =
+        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
+    key->setValue(QStringLiteral("Debugger"), QString::fromStdString(script + " -p %ld -e %ld -g"));
+    key->sync();
+    auto launch = [](const std::string &line) { return launch_program(line, ""); };
+
+    select("1234junk", "victim"); // never started: the debugger is a script
+    debug_process_command(grid.get(), launch);
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
+    EXPECT_EQ(test_env::read_file(report), "<-p><1234>");
+
+    // No id, nothing started.
+    std::remove(report.c_str());
+    select("", "");
+    debug_process_command(grid.get(), launch);
+    select("0", "Idle");
+    debug_process_command(grid.get(), launch);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(test_env::file_exists(report));
+
+    // None registered: a terminal running gdb, when both are installed.
+    key->remove(QStringLiteral("Debugger"));
+    key->sync();
+    const std::string bin = test_env::make_temp_dir("bin");
+    test_env::write_file(bin + "/x-terminal-emulator", test_env::read_file(script));
+    test_env::write_file(bin + "/gdb", "#!/bin/sh\n");
+    chmod((bin + "/x-terminal-emulator").c_str(), 0700);
+    chmod((bin + "/gdb").c_str(), 0700);
+    const std::string old_path = getenv("PATH");
+    setenv("PATH", bin.c_str(), 1);
+    EXPECT_EQ(registered_debugger(), bin + "/x-terminal-emulator -e " + bin + "/gdb -p ");
+    select("77", "x");
+    debug_process_command(grid.get(), launch);
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
+    EXPECT_EQ(test_env::read_file(report), "<-e><" + bin + "/gdb><-p><77>");
+    std::remove((bin + "/gdb").c_str());
+    EXPECT_EQ(registered_debugger(), ""); // no gdb: no debugger
+    setenv("PATH", old_path.c_str(), 1);
+}
+
+// Helpers run in a copy of this program (see helper()); skipped otherwise.
+TEST(ProcessCommandsHelper, Threads) {
+    const char *n = getenv("VORKEL_TEST_THREADS");
+    if (!n)
+        GTEST_SKIP() << "helper";
+    for (int i = 1; i < atoi(n); ++i)
+        std::thread([] { pause(); }).detach();
+    for (;;)
+        pause();
+}
+
+TEST(ProcessCommandsHelper, EndAsNobody) {
+    const char *target = getenv("VORKEL_TEST_TARGET");
+    if (!target)
+        GTEST_SKIP() << "helper";
+    ASSERT_EQ(setgid(65534), 0);
+    ASSERT_EQ(setuid(65534), 0);
+    ensure_qt_application(true);
+    BOXES boxes;
+    TGrid grid({"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
+    grid.set_cell(0, 1, QString::fromLatin1(target));
+    grid.set_cell(1, 1, QStringLiteral("rootly"));
+    grid.set_current_row(1);
+    end_process_command(&grid, nullptr, {});
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "Access denied.");
+    EXPECT_EQ(boxes.shown[1].caption, "Termination error");
+    EXPECT_EQ(boxes.shown[1].flags, 0x10u);
+}
