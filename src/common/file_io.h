@@ -18,7 +18,8 @@
 #include <string>
 
 // The whole file, or nothing when it cannot be opened or read. Files
-// larger than max_bytes are not read.
+// larger than max_bytes, and anything but a regular file (a pipe, a
+// device), are not read.
 std::optional<std::string> read_whole_file(const std::string &path,
                                            std::uint64_t max_bytes = 256u << 20);
 

@@ -1,5 +1,6 @@
 #include "shell/main_form.h"
 
+#include "catalogue/tray_menu_images.h"
 #include "common/flags.h"
 #include "common/options.h"
 #include "logging/logging_page.h"
@@ -47,29 +48,6 @@ constexpr int rescue_hotkey_id = 111;
 
 QString executable_base_name() {
     return QFileInfo(QString::fromLocal8Bit(platform::executable_path().c_str())).completeBaseName();
-}
-
-QIcon themed(const char *name, QStyle::StandardPixmap fallback) {
-    QIcon icon = QIcon::fromTheme(QLatin1String(name));
-    if (icon.isNull())
-        icon = QApplication::style()->standardIcon(fallback);
-    return icon;
-}
-
-// The picture shown for ".bat"-like script entries in the tray menu.
-QPixmap script_picture() {
-    QPixmap pm(105, 105);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(40, 44, 52));
-    p.setPen(QPen(QColor(120, 130, 150), 4));
-    p.drawRoundedRect(QRectF(6, 14, 93, 77), 8, 8);
-    p.setPen(QPen(QColor(110, 220, 120), 8, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(24, 38, 42, 52);
-    p.drawLine(42, 52, 24, 66);
-    p.drawLine(52, 70, 80, 70);
-    return pm;
 }
 
 } // namespace
@@ -151,13 +129,9 @@ void TTM::build_components() {
     resize(320, 404);
     setMinimumSize(232, 304);
 
-    pimages = {themed("application-exit", QStyle::SP_DialogCloseButton),
-               themed("system-shutdown", QStyle::SP_BrowserStop),
-               themed("view-list-details", QStyle::SP_FileDialogDetailedView),
-               themed("preferences-system", QStyle::SP_FileDialogInfoView)};
-    defaultlist = {themed("application-x-executable", QStyle::SP_FileIcon),
-                   themed("text-x-script", QStyle::SP_FileIcon)};
-    Image1 = script_picture();
+    defaultlist = own_item_images();
+    pimages = defaultlist;
+    Image1 = script_image();
 
     pages = new QTabWidget(this);
     sheet1 = new QWidget;
@@ -251,7 +225,7 @@ void TTM::build_menus() {
     connect(N3, &QAction::triggered, this, &TTM::N3Click);
     connect(N25, &QAction::triggered, this, &TTM::N25Click);
     connect(N14, &QAction::triggered, this, [this] { hooks::shutdown_command(this); });
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { hooks::tray_menu_popup(this); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TTM::PopupMenu1Popup);
 
     PopupMenu2 = new QMenu(this);
     N5 = PopupMenu2->addAction(QStringLiteral("Show in shortcuts menu"));
@@ -266,8 +240,7 @@ void TTM::build_menus() {
     N12 = PopupMenu2->addAction(QStringLiteral("Launch"));
     N27 = PopupMenu2->addSeparator();
     N28 = PopupMenu2->addAction(QStringLiteral("Settings"));
-    N27->setVisible(false);
-    N28->setVisible(false);
+    connect(N26, &QAction::triggered, this, &TTM::N26Click);
     connect(N28, &QAction::triggered, this, &TTM::N28Click);
     connect(N13, &QAction::triggered, this, &TTM::N13Click);
     grid->set_popup_menu(PopupMenu2);
@@ -535,7 +508,9 @@ void TTM::pagesChange() {
 }
 
 void TTM::N25Click() { hooks::show_settings(this); }
+void TTM::N26Click() { hooks::change_icon(this); }
 void TTM::N28Click() { hooks::show_settings(this); }
+void TTM::PopupMenu1Popup() { hooks::tray_menu_popup(this); }
 
 void TTM::update_list_timerTimer() { hooks::scan_windows_on_timer(this); }
 

@@ -55,8 +55,8 @@ public:
     QMenu *N18 = nullptr; // "Set priority"
     QAction *N19 = nullptr, *N20 = nullptr, *N21 = nullptr, *N22 = nullptr, *N23 = nullptr, *N24 = nullptr;
     std::vector<QIcon> pimages;     // tray menu images: 0 exit, 1 shutdown, 2 show list, 3 settings
-    std::vector<QIcon> defaultlist; // default menu images for catalogued programs
-    QPixmap Image1;                 // image for ".bat" entries in the tray menu
+    std::vector<QIcon> defaultlist; // the own items' four images, indexes as in pimages
+    QIcon Image1;                   // image for ".sh" and ".bat" entries in the tray menu
     QStatusBar *sb = nullptr;
     TStatusPanel *sb_panel[3] = {nullptr, nullptr, nullptr};
     QTimer *update_list_timer = nullptr;
@@ -85,7 +85,9 @@ public:
     void N1Click(); // "Show list"
     void N3Click(); // "Exit"
     void N25Click();
+    void N26Click(); // "Change icon"
     void N28Click();
+    void PopupMenu1Popup(); // the tray menu is about to show
     void update_list_timerTimer();
     void cpu_timerTimer();
     void task_timerTimer();

@@ -1,10 +1,12 @@
 #include "shell/main_form_hooks.h"
 
 #include "catalogue/catalogue_file.h"
+#include "catalogue/changeicon_form.h"
 #include "catalogue/discovery.h"
 #include "catalogue/hotkey_watch.h"
 #include "catalogue/link_map.h"
 #include "catalogue/shortcuts_page.h"
+#include "catalogue/tray_menu.h"
 #include "common/flags.h"
 #include "logging/global_stat.h"
 #include "logging/process_log.h"
@@ -18,6 +20,7 @@
 #include "monitor/tray_pictures.h"
 #include "platform/message_box.h"
 #include "platform/perf_data.h"
+#include "shell/data_paths.h"
 #include "shell/main_form.h"
 #include "shell/main_form_shortcuts.h"
 #include "shell/settings_form.h"
@@ -79,7 +82,10 @@ void load_catalogue(const std::string &path) {
     create_catalogue(path);
     read_catalogue(path, link_map, never_add_list);
 }
-void fill_shortcut_grid(TTM *form) { ::fill_shortcut_grid(form->grid); }
+void fill_shortcut_grid(TTM *form) {
+    ::fill_shortcut_grid(form->grid);
+    prepare_tray_menu_icons();
+}
 
 void wait_grid_idle() {
     while (grid_busy)
@@ -97,6 +103,12 @@ void connect_page_commands(TTM *form) { connect_shortcuts_page(form); }
 void start_program_hotkeys(TTM *form) { ::start_program_hotkeys(form); }
 void stop_program_hotkeys() { ::stop_program_hotkeys(); }
 void program_hotkey(TTM *, int id) { program_hotkey_pressed(id); }
+void tray_menu_popup(TTM *form) {
+    ::tray_menu_popup({form->PopupMenu1, form->N4, form->N1, form->N25, form->N2, form->N14, form->N3,
+                       form->N27, form->N28, &form->pimages, &form->defaultlist, &form->Image1},
+                      icons_path);
+}
+void change_icon(TTM *form) { change_icon_command(form->grid, icons_path, form); }
 
 void restore_priorities() {
     const int failed = ::restore_priorities();
@@ -116,9 +128,5 @@ void stop_global_logging() { ::stop_global_logging(); }
 
 void show_settings(TTM *form) { ::show_settings(form->grid, form->settings_targets()); }
 void shutdown_command(TTM *form) { N14Click(form); }
-
-// Placeholder for the tray menu, not built yet: the menu shows only
-// Vorkel's own items.
-void tray_menu_popup(TTM *) {}
 
 } // namespace hooks

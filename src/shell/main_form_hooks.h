@@ -44,6 +44,7 @@ void tray_menu_popup(TTM *form);
 void start_program_hotkeys(TTM *form);
 void stop_program_hotkeys();
 void program_hotkey(TTM *form, int id);
+void change_icon(TTM *form); // "Change icon" on the current grid row
 
 // Process commands and their windows.
 void restore_priorities();

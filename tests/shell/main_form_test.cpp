@@ -86,7 +86,12 @@ TEST_F(MainForm, IsBuiltHiddenWithItsPagesMenusAndTimers) {
     EXPECT_EQ(action_texts(form->PopupMenu2),
               QStringList({"Show in shortcuts menu", "StartUp", "Hotkeys", "Change icon", "-", "Add new shortcut",
                            "Delete", "Delete and never add again", "-", "Launch", "-", "Settings"}));
-    EXPECT_FALSE(form->N28->isVisible()) << "grid menu offers Settings only when the tray menu hides it";
+    EXPECT_TRUE(form->N27->isVisible() && form->N28->isVisible())
+        << "the grid menu offers Settings until the tray menu first opens";
+    form->PopupMenu1Popup();
+    EXPECT_FALSE(form->N27->isVisible() || form->N28->isVisible()) << "the tray menu shows its own Settings";
+    EXPECT_EQ(action_texts(form->PopupMenu1),
+              QStringList({"-", "Show list", "Settings", "-", "Shutdown", "Exit"}));
     EXPECT_EQ(action_texts(form->N18),
               QStringList({"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"}));
     EXPECT_FALSE(form->N11->isVisible());

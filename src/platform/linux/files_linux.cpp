@@ -75,7 +75,9 @@ std::string folder_of(const std::string &path) {
 }
 
 std::optional<std::string> read_file(const std::string &path, std::uint64_t max_bytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe with no writer returns at once
+    // (it is then refused as not a regular file).
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};
@@ -107,7 +109,8 @@ std::optional<std::string> read_file(const std::string &path, std::uint64_t max_
 }
 
 std::optional<std::string> read_file_head(const std::string &path, std::size_t n) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // As above: a pipe in the file's place never blocks the reader.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     std::string out(n, '\0');

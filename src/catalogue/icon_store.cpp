@@ -1,0 +1,105 @@
+#include "catalogue/icon_store.h"
+
+#include "common/file_io.h"
+#include "common/sfx_mutex.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// A store larger than this is not a store of icons for a person's programs
+// (it would hold a quarter of a million records); it is left alone.
+constexpr std::uint64_t max_store_bytes = 256u << 20;
+
+} // namespace
+
+bool storable_icon_path(std::string_view path) {
+    return !path.empty() && path.size() < icon_name_width && path.find('\0') == std::string_view::npos;
+}
+
+std::optional<std::size_t> find_icon_record(std::string_view store, std::string_view path) {
+    if (path.empty() || path.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    std::string needle(path);
+    needle.push_back('\0');
+    for (std::size_t from = 0;;) {
+        std::size_t at = store.find(needle, from);
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        // A match whose image would run past the data is no match.
+        if (at + icon_record_size <= store.size())
+            return at;
+        from = at + 1;
+    }
+}
+
+std::optional<ICON_IMAGE> find_icon_image(std::string_view store, std::string_view path) {
+    std::optional<std::size_t> at = find_icon_record(store, path);
+    if (!at)
+        return std::nullopt;
+    ICON_IMAGE image;
+    std::memcpy(image.data(), store.data() + *at + icon_name_width, icon_image_bytes);
+    return image;
+}
+
+std::string icon_record(std::string_view path, const ICON_IMAGE &image) {
+    std::string record(icon_record_size, '\0');
+    std::memcpy(record.data(), path.data(), std::min(path.size(), icon_name_width - 1));
+    std::memcpy(record.data() + icon_name_width, image.data(), icon_image_bytes);
+    return record;
+}
+
+std::string store_with_icon(std::string_view store, std::string_view path, const ICON_IMAGE &image,
+                            bool *store_damaged) {
+    std::size_t whole = store.size() - store.size() % icon_record_size;
+    if (store_damaged)
+        *store_damaged = whole != store.size();
+    std::string out(store.substr(0, whole));
+    if (std::optional<std::size_t> at = find_icon_record(out, path))
+        std::memcpy(out.data() + *at + icon_name_width, image.data(), icon_image_bytes);
+    else
+        out += icon_record(path, image);
+    return out;
+}
+
+namespace {
+
+SFXMutex &read_lock() {
+    static SFXMutex lock;
+    return lock;
+}
+
+} // namespace
+
+std::string read_icon_store(const std::string &store_path) {
+    SFXLock hold(read_lock());
+    return read_whole_file(store_path, max_store_bytes).value_or(std::string());
+}
+
+bool read_icon(const std::string &store_path, const std::string &path, ICON_IMAGE &image) {
+    std::optional<ICON_IMAGE> found = find_icon_image(read_icon_store(store_path), path);
+    if (!found)
+        return false;
+    image = *found;
+    return true;
+}
+
+bool write_icon(const std::string &store_path, const std::string &path, const ICON_IMAGE &image) {
+    static SFXMutex lock;
+    SFXLock hold(lock);
+    if (!storable_icon_path(path))
+        return false;
+    std::string old;
+    if (path_exists(store_path)) {
+        std::optional<std::string> bytes = read_whole_file(store_path, max_store_bytes);
+        if (!bytes)
+            return false; // unreadable or absurdly large: keep it as it is
+        old = std::move(*bytes);
+    }
+    bool damaged = false;
+    std::string updated = store_with_icon(old, path, image, &damaged);
+    if (damaged && keep_damaged_aside(store_path).empty())
+        return false;
+    return write_file_atomically(store_path, updated);
+}
