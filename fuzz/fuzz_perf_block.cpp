@@ -2,7 +2,7 @@
 // instance by instance without reading past them, every instance lies
 // inside the block, and applying the block to a table adds no process.
 #include "fuzz_check.h"
-#include "monitor/perf_reader.h"
+#include "monitor/perf_process_block.h"
 #include "monitor/perf_walk.h"
 #include "platform/perf_data.h"
 
@@ -25,7 +25,8 @@ void walk(PERF_BYTES block, std::uint32_t title) {
     FUZZ_CHECK(counters <= block.size());
     PERF_INSTANCE_VIEW instance;
     std::size_t instances = 0;
-    for (bool ok = perf_first_instance(block, object, instance); ok; ok = perf_next_instance(block, instance)) {
+    for (bool ok = perf_first_instance(block, object, instance); ok;
+         ok = perf_next_instance(block, instance)) {
         FUZZ_CHECK(instance.start < block.size());
         FUZZ_CHECK(instance.counter_block + instance.counter_block_length <= block.size());
         char name[260];

@@ -32,9 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         platform::parse_pid_statm(text, 4, status);
         break;
     }
-    case 3:
-        platform::parse_swap_used_kb(text);
-        break;
+    case 3: platform::parse_swap_used_kb(text); break;
     case 4: {
         std::uint64_t total = 0;
         std::uint64_t per_cpu[64];
