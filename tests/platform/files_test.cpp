@@ -70,8 +70,7 @@ TEST(Files, NamesSplitAtTheLastSlash) {
 TEST(Files, StaleTemporaryFilesOfRewritesAreDeleted) {
     const std::string dir = test_env::make_temp_dir("stale");
     const std::string old_tmp = dir + "/vorkel.dat.tmp-Ab3xY9", new_tmp = dir + "/links.dat.tmp-Qq1234";
-    const std::vector<std::string> kept{new_tmp,
-                                        dir + "/vorkel.dat",
+    const std::vector<std::string> kept{new_tmp, dir + "/vorkel.dat",
                                         dir + "/notes.tmp-12345",   // five characters
                                         dir + "/notes.tmp-12345!!", // not letters or digits
                                         dir + "/.tmp-abcdef"};      // no name before it
