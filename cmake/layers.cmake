@@ -19,11 +19,14 @@
 set(vorkel_core_files
     catalogue/catalogue_file_format.cpp catalogue/catalogue_file_format.h
     catalogue/command_line.cpp catalogue/command_line.h
+    catalogue/icon_file_format.cpp catalogue/icon_file_format.h
+    catalogue/icon_store_format.cpp catalogue/icon_store_format.h
     catalogue/link_map.h
     logging/global_stat_file.cpp logging/global_stat_file.h
     logging/process_log_line.cpp logging/process_log_line.h
     logging/stat_texts.cpp logging/stat_texts.h
     monitor/cpu_load.cpp monitor/cpu_load.h
+    monitor/perf_process_block.cpp monitor/perf_process_block.h
     monitor/perf_walk.cpp monitor/perf_walk.h
     monitor/process_info.h
     monitor/process_table_sync.cpp monitor/process_table_sync.h
@@ -38,6 +41,7 @@ set(vorkel_core_files
     platform/perf_data.h
     shell/column_ini.cpp shell/column_ini.h
     shell/docking.cpp shell/docking.h
+    shell/settings_record.cpp shell/settings_record.h
     shell/start_options.cpp shell/start_options.h
     toolkit/slider_math.cpp toolkit/slider_math.h)
 

@@ -6,7 +6,7 @@ set -euo pipefail
 build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev
            libqt6opengl6-dev libx11-dev libxcb1-dev libxres-dev libgtest-dev libgmock-dev
            libbenchmark-dev libglib2.0-dev qt6-qpa-plugins fonts-dejavu-core ccache clang-format libqt6svg6
-           librsvg2-bin)
+           librsvg2-bin clang libclang-rt-14-dev)
 test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus trayer xfce4-panel xfconf
           procps util-linux htop desktop-file-utils appstream)
 

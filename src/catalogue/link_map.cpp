@@ -15,10 +15,6 @@ namespace {
 std::string g_save_path;
 } // namespace
 
-bool storable_path(std::string_view path) {
-    return path.size() <= max_catalogue_path && path.find('\0') == std::string_view::npos;
-}
-
 void set_catalogue_save_path(const std::string &path) { g_save_path = path; }
 
 LINK_MAP::iterator link_map_access(int op, const std::string &key,

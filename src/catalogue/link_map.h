@@ -46,7 +46,9 @@ constexpr std::size_t max_catalogue_path = 259;
 // True when the path can be stored in the file unchanged: at most 259
 // bytes and no zero byte. Longer paths are never catalogued or banned,
 // because cutting them would store a different path.
-bool storable_path(std::string_view path);
+inline bool storable_path(std::string_view path) {
+    return path.size() <= max_catalogue_path && path.find('\0') == std::string_view::npos;
+}
 
 extern LINK_MAP link_map;        // the catalogue
 extern APP_LIST never_add_list;  // paths discovery skips

@@ -7,10 +7,8 @@
 // reverse. The reader does not lock the table; the table's owner does.
 #pragma once
 
-#include "monitor/perf_walk.h"
-#include "monitor/process_info.h"
+#include "monitor/perf_process_block.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,44 +17,8 @@ class SFXMutex;
 // The process-wide "get_cpu_and_other", created on first use.
 SFXMutex &get_cpu_and_other_mutex();
 
-// The index text of title in a title table (index/title pairs of
-// NUL-terminated strings, an extra NUL at the end); the first matching
-// pair wins; titles compare byte for byte. Empty when the table does not
-// hold the title. Texts longer than 255 bytes are cut to 255.
-std::string find_title_index(std::string_view table, std::string_view title);
-
 // find_title_index over the current source's English table.
 std::string find_counter_index(std::string_view title);
-
-// Decimal index text to a number; text that is not a number gives 0.
-std::uint32_t title_index_number(std::string_view text);
-
-// Title indexes of the six process counters, as looked up.
-struct PROCESS_COUNTER_INDEXES {
-    std::uint32_t id_process = 0;
-    std::uint32_t thread_count = 0;
-    std::uint32_t working_set = 0;
-    std::uint32_t handle_count = 0;
-    std::uint32_t page_file_bytes = 0;
-    std::uint32_t processor_time = 0;
-    std::uint32_t elapsed_time = 0; // "Elapsed Time" (process start); 0: the source has none
-};
-
-// Applies one Process block to table and clock: shifts the clock to the
-// block's time and updates every entry whose id occurs among the block's
-// instances except the last one (the "_Total" summary). Adds and removes
-// no entry. False, with table and clock untouched, when the block lacks a
-// usable header, snapshot time or one of the six counters; a malformed
-// instance ends the walk there. Pure.
-//
-// Shares: the counter difference over the time difference; 0 on a
-// table's first snapshot and when both snapshots carry the same time.
-// start_time comes from the optional "Elapsed Time" counter (0 without
-// it). An entry whose start time changed, or whose counter went
-// backwards, belongs to a new process that reuses the id: its share for
-// this snapshot is 0 and its counter becomes the new baseline.
-bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexes,
-                         PROCESS_MAP &table, SAMPLE_CLOCK &clock);
 
 // Takes one snapshot of the system's processes and applies it to table
 // and its clock (above). Holds "get_cpu_and_other" throughout. False when

@@ -43,8 +43,15 @@ std::optional<std::string> read_file_head(const std::string &path, std::size_t n
 // Writes bytes to a temporary file beside path (mode 0600), flushes it to
 // disk and renames it over path: afterwards path holds either its old
 // contents or the new ones, never a mixture. False on any failure, with
-// path untouched and no temporary file left.
+// path untouched and no temporary file left; the failure is told in one
+// line on standard error ("vorkel: could not write <path>: <reason>").
+// A process killed mid-write leaves its temporary file <name>.tmp-XXXXXX.
 bool replace_file(const std::string &path, const std::string &bytes);
+// Deletes the temporary files of replace_file in folder (regular files
+// named <name>.tmp- and six letters or digits) last changed at least
+// max_age_seconds ago: left behind by a process killed mid-write. How
+// many were deleted.
+int remove_stale_temporary_files(const std::string &folder, std::int64_t max_age_seconds);
 // Makes a new file holding bytes (mode 0600, flushed to disk). Never
 // replaces what exists; a failed create leaves no file. 0, EEXIST, or why.
 int create_file(const std::string &path, const std::string &bytes);

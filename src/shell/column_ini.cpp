@@ -25,17 +25,25 @@ bool same_ci(const std::string &a, const std::string &b) {
 }
 
 std::vector<std::string> split_lines(const std::string &text) {
+    // Line ends of every system end a line: "\n", "\r\n" (even "\r\r\n"),
+    // and a carriage return on its own; a line is never left holding one,
+    // so a rewrite writes none back.
     std::vector<std::string> lines;
     std::string cur;
+    bool after_cr = false;
     for (char c : text) {
-        if (c == '\n') {
-            if (!cur.empty() && cur.back() == '\r')
-                cur.pop_back();
+        if (c == '\r') {
+            after_cr = true;
+            continue;
+        }
+        if (after_cr || c == '\n') {
             lines.push_back(cur);
             cur.clear();
-        } else {
-            cur += c;
+            after_cr = false;
+            if (c == '\n')
+                continue;
         }
+        cur += c;
     }
     if (!cur.empty())
         lines.push_back(cur);

@@ -61,7 +61,12 @@ std::string data_directory() {
     return chosen;
 }
 
-void create_data_directory() { platform::make_folders(data_directory()); }
+void create_data_directory() {
+    platform::make_folders(data_directory());
+    // Temporary files of rewrites cut short by a kill or a crash; an hour
+    // old, they belong to no write still under way.
+    platform::remove_stale_temporary_files(data_directory(), 3600);
+}
 
 #define VORKEL_PATH_BUILDER(fn, file)                                                              \
     std::string fn() {                                                                             \

@@ -29,8 +29,10 @@ std::string icons_file_path();      // links.dat
 // sharing the one beside the test binary.
 void use_data_directory(const std::string &folder);
 
-// Creates data_directory() (and a fallback's parents) with mode 0700.
-// Failures are ignored: later opens fail and their owners handle that.
+// Creates data_directory() (and a fallback's parents) with mode 0700, and
+// deletes the temporary files of rewrites killed mid-write that are over
+// an hour old. Failures are ignored: later opens fail and their owners
+// handle that.
 void create_data_directory();
 
 // Stored once while the main window is built, read-only afterwards.

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
+#include <string>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 TEST(Files, FoldersAreMadeWithTheirParentsForTheUserAlone) {
@@ -58,4 +62,31 @@ TEST(Files, NamesSplitAtTheLastSlash) {
     EXPECT_EQ(platform::file_name_of("run"), "");
     EXPECT_EQ(platform::folder_of("run"), "");
     EXPECT_EQ(platform::file_name_of("/opt/"), "");
+}
+
+// Temporary files of a rewrite killed mid-write: those over the age are
+// deleted, a recent one (perhaps a write under way) and every other file,
+// however close its name, stay.
+TEST(Files, StaleTemporaryFilesOfRewritesAreDeleted) {
+    const std::string dir = test_env::make_temp_dir("stale");
+    const std::string old_tmp = dir + "/vorkel.dat.tmp-Ab3xY9", new_tmp = dir + "/links.dat.tmp-Qq1234";
+    const std::vector<std::string> kept{new_tmp, dir + "/vorkel.dat",
+                                        dir + "/notes.tmp-12345",   // five characters
+                                        dir + "/notes.tmp-12345!!", // not letters or digits
+                                        dir + "/.tmp-abcdef"};      // no name before it
+    for (const auto &p : kept)
+        test_env::write_file(p, "x");
+    test_env::write_file(old_tmp, "half a file");
+    const std::string old_folder = dir + "/vorkel.ini.tmp-folder";
+    ASSERT_EQ(mkdir(old_folder.c_str(), 0700), 0);
+    const timespec two_hours_ago[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+    for (const auto &p : {old_tmp, old_folder, kept[2], kept[3], kept[4]})
+        ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), two_hours_ago, 0), 0) << p;
+
+    EXPECT_EQ(platform::remove_stale_temporary_files(dir, 3600), 1);
+    EXPECT_FALSE(test_env::file_exists(old_tmp));
+    EXPECT_TRUE(platform::is_folder(old_folder)) << "only regular files are deleted";
+    for (const auto &p : kept)
+        EXPECT_TRUE(test_env::file_exists(p)) << p;
+    EXPECT_EQ(platform::remove_stale_temporary_files(dir + "/missing", 3600), 0);
 }

@@ -1,9 +1,15 @@
 #include "platform/files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string_view>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,8 +25,11 @@ bool write_all(int fd, const std::string &bytes) {
         ssize_t n = write(fd, p, left);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
             return false;
+        }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -136,20 +145,60 @@ bool replace_file(const std::string &path, const std::string &bytes) {
     std::string tmpl = path + ".tmp-XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
+    // The first failure's reason is the one told.
+    int error = 0;
+    auto failed = [&] {
+        if (error == 0)
+            error = errno ? errno : EIO;
+    };
     int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        failed();
+    } else {
+        fchmod(fd, 0600);
+        if (!write_all(fd, bytes) || fsync(fd) != 0)
+            failed();
+        if (close(fd) != 0)
+            failed();
+        if (error == 0 && rename(name.data(), path.c_str()) != 0)
+            failed();
+        if (error != 0)
+            unlink(name.data());
+    }
+    if (error != 0) {
+        // One line, so that a user running Vorkel from a terminal (or its
+        // log) learns that the old file was kept and why.
+        std::fprintf(stderr, "vorkel: could not write %s: %s\n", path.c_str(), std::strerror(error));
         return false;
-    fchmod(fd, 0600);
-    bool ok = write_all(fd, bytes);
-    if (ok && fsync(fd) != 0)
-        ok = false;
-    if (close(fd) != 0)
-        ok = false;
-    if (ok && rename(name.data(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        unlink(name.data());
-    return ok;
+    }
+    return true;
+}
+
+int remove_stale_temporary_files(const std::string &folder, std::int64_t max_age_seconds) {
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    const std::time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent *e = readdir(dir)) {
+        // <name>.tmp-XXXXXX, six letters or digits, as mkostemp makes them.
+        const std::string_view n(e->d_name);
+        const std::size_t at = n.rfind(".tmp-");
+        if (at == std::string_view::npos || at == 0 || n.size() != at + 5 + 6)
+            continue;
+        if (!std::all_of(n.begin() + static_cast<std::ptrdiff_t>(at + 5), n.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (now - st.st_mtime < max_age_seconds)
+            continue; // perhaps a write still under way
+        if (unlinkat(dirfd(dir), e->d_name, 0) == 0)
+            ++removed;
+    }
+    closedir(dir);
+    return removed;
 }
 
 int create_file(const std::string &path, const std::string &bytes) {

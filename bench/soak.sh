@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Soak run: Vorkel under steady load for a long time, to show that nothing
+# in it grows. The sampler runs every 10 ms, the Tasks page (shown) every
+# 100 ms, program discovery every second; one watch window is open, the
+# statistics collector ("Enable log") is on, and about 300 short-lived
+# children come and go all the time. Once a minute the resident memory
+# (VmRSS), the open descriptors and the threads of Vorkel are written to a
+# CSV; at the end the least-squares slope of each over the minutes after
+# the warm-up is printed and checked (memory under 1 KB/min, descriptors
+# and threads 0 per minute).
+#
+# Everything runs on a private virtual display with its own window manager
+# and a private copy of the binary in a scratch folder; nothing of the real
+# user's is touched, and only processes this script started are ended.
+#
+# Usage: bench/soak.sh MINUTES [vorkel binary] [csv file]
+#   SOAK_WARMUP_MINUTES (default 10; runs not longer than that use a
+#   third of the run) is the warm-up left out of the slopes.
+# Needs: Xvfb, icewm, xdotool, xdpyinfo, xwininfo (scripts/setup.sh).
+set -euo pipefail
+
+minutes=${1:?usage: bench/soak.sh MINUTES [vorkel binary] [csv file]}
+binary=${2:-"$(dirname "$0")/../build/vorkel"}
+csv=${3:-"soak-$minutes.csv"}
+warmup=${SOAK_WARMUP_MINUTES:-10}
+[[ $minutes =~ ^[0-9]+$ ]] && ((minutes > 0)) || { echo "MINUTES must be a whole number above 0" >&2; exit 2; }
+((minutes > warmup)) || warmup=$((minutes / 3))
+[ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
+for tool in Xvfb icewm xdotool xdpyinfo xwininfo; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
+done
+
+scratch=$(mktemp -d /tmp/vorkel_soak.XXXXXX)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
+export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+app=$scratch/app
+data=$app/$(id -un)
+mkdir -p "$data" && cp "$binary" "$app/vorkel"
+
+# vorkel.set, 32 bytes little-endian: sampler 10 ms, Tasks page 100 ms,
+# discovery 1000 ms, tray colour 170, CPU colour 100, 2 reserved, then
+# stay on top, full path, hide own items, dockable all off.
+printf '\x0a\x00\x00\x00\x64\x00\x00\x00\xe8\x03\x00\x00\xaa\x64\x00\x00' >"$data/vorkel.set"
+printf '\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >>"$data/vorkel.set"
+
+# The watched process, under a name that sorts first on the Tasks page.
+cp /bin/sleep "$app/aaa_watched"
+"$app/aaa_watched" 1000000 &
+watched=$!
+pids+=($watched)
+
+display=:$((100 + RANDOM % 800))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+icewm >/dev/null 2>&1 &
+pids+=($!)
+
+"$app/vorkel" >"$scratch/vorkel.log" 2>&1 &
+vorkel=$!
+pids+=($vorkel)
+for _ in $(seq 100); do
+    xdotool search --class vorkel >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 3 # past its start-up work
+
+# Show the window (a second start).
+"$app/vorkel" >/dev/null 2>&1 || true
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "the Vorkel window did not show" >&2; exit 1; }
+xdotool windowactivate --sync "$window"
+sleep 1
+
+# Logging page: the first tab takes the focus, two steps right is
+# "Logging"; Tab goes through the process list, the log file's box, its
+# button, "Start logging" and ("Stop logging" being disabled) "Enable log".
+glb=$data/vorkel.glb
+for _ in 1 2 3; do
+    xdotool mousemove --window "$window" 20 12 click 1
+    sleep 0.3
+    xdotool key --delay 100 Right Right Tab Tab Tab Tab Tab space
+    for _ in $(seq 60); do [ -f "$glb" ] && break; sleep 0.25; done
+    [ -f "$glb" ] && break
+done
+[ -f "$glb" ] || { echo "could not enable the statistics collector" >&2; exit 1; }
+
+# Back to the Tasks page (the second tab), pick the first
+# row and open its watch window ("Show in separate window").
+# (A click on its tab: the keyboard does not do here, as the focus leaves
+# the Logging page for the Shortcuts grid, not the tab bar.)
+xdotool mousemove --window "$window" 109 12 click 1
+sleep 1.5 # the Tasks page has been refreshed
+watch_shown() { xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1; }
+for _ in 1 2 3; do
+    xdotool mousemove --window "$window" 80 62 click 1
+    sleep 0.3
+    xdotool mousemove --window "$window" 80 62 click 3
+    sleep 0.5
+    xdotool key Down Down Down Down Return
+    for _ in $(seq 50); do watch_shown && break; sleep 0.1; done
+    watch_shown && break
+    xdotool key Escape 2>/dev/null || true
+done
+watch_shown || { echo "the watch window did not open" >&2; exit 1; }
+xwininfo -id "$window" 2>/dev/null | grep -q IsViewable || { echo "the main window is not shown" >&2; exit 1; }
+
+# The churn: every second 30 children that live 1 to 19 s, about 300 at
+# any time. Copies of sleep under their own name, so they are easy to tell.
+cp /bin/sleep "$app/churn_child"
+(
+    trap 'kill $(jobs -p) 2>/dev/null; exit 0' TERM
+    while :; do
+        for _ in $(seq 30); do "$app/churn_child" $((1 + RANDOM % 19)) & done
+        sleep 1
+    done
+) &
+pids+=($!)
+
+sample() { # minute, VmRSS in KB, descriptors, threads
+    local rss fds threads
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$vorkel/status")
+    threads=$(awk '/^Threads:/ { print $2 }' "/proc/$vorkel/status")
+    fds=$(find "/proc/$vorkel/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
+    echo "$1,$rss,$fds,$threads"
+}
+echo "minute,rss_kb,fds,threads" >"$csv"
+start=$(date +%s)
+echo "soak: $minutes min from $(date -u +%H:%M:%S) UTC, warm-up $warmup min, samples in $csv"
+for ((m = 0; m <= minutes; m++)); do
+    # Sleep to the minute mark from the start, so the samples do not drift.
+    now=$(date +%s)
+    ((start + 60 * m > now)) && sleep $((start + 60 * m - now))
+    kill -0 "$vorkel" 2>/dev/null || { echo "Vorkel ended during the soak (minute $m)" >&2; cat "$scratch/vorkel.log" >&2; exit 1; }
+    line=$(sample "$m")
+    echo "$line" >>"$csv"
+    echo "  $line"
+done
+watch_shown || echo "warning: the watch window closed during the soak" >&2
+echo "processes at the end: $(ls -d /proc/[0-9]* | wc -l), churn children: $(pgrep -c -f "^$app/churn_child" || true)"
+
+# Least-squares slope of each column over the minutes from the warm-up on.
+awk -F, -v w="$warmup" 'NR > 1 && $1 >= w {
+    n++; x = $1; sx += x; sxx += x * x
+    for (c = 2; c <= 4; c++) { sy[c] += $c; sxy[c] += x * $c }
+} END {
+    d = n * sxx - sx * sx
+    if (n < 2 || d == 0) { print "too few samples after the warm-up for a slope"; exit 1 }
+    for (c = 2; c <= 4; c++) s[c] = (n * sxy[c] - sx * sy[c]) / d
+    printf "slopes over minutes %d..%d (%d samples):\n", w, x, n
+    printf "  resident memory  %+.3f KB/min (limit 1)\n", s[2]
+    printf "  descriptors      %+.4f /min (limit 0)\n", s[3]
+    printf "  threads          %+.4f /min (limit 0)\n", s[4]
+    ok = s[2] < 1 && s[3] <= 0.0001 && s[4] <= 0.0001
+    print ok ? "soak: flat" : "soak: GROWS"
+    exit ok ? 0 : 3
+}' "$csv"
