@@ -30,21 +30,12 @@ for tool in Xvfb icewm xdotool xdpyinfo xwininfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
 
-scratch=$(mktemp -d /tmp/vorkel_soak.XXXXXX)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
-export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# shellcheck source=bench/session.sh
+. "$(dirname "$0")/session.sh"
+bench_scratch vorkel_soak "$binary"
 app=$scratch/app
 data=$app/$(id -un)
-mkdir -p "$data" && cp "$binary" "$app/vorkel"
+mkdir -p "$data"
 
 # vorkel.set, 32 bytes little-endian: sampler 10 ms, Tasks page 100 ms,
 # discovery 1000 ms, tray colour 170, CPU colour 100, 2 reserved, then
@@ -58,13 +49,7 @@ cp /bin/sleep "$app/aaa_watched"
 watched=$!
 pids+=($watched)
 
-display=:$((100 + RANDOM % 800))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-icewm >/dev/null 2>&1 &
-pids+=($!)
+bench_display
 
 "$app/vorkel" >"$scratch/vorkel.log" 2>&1 &
 vorkel=$!

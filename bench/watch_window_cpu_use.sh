@@ -17,32 +17,16 @@ for tool in Xvfb icewm xdotool xdpyinfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
 
-scratch=$(mktemp -d /tmp/watch_cpu_use.XXXXXX)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
-export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$scratch/app" && cp "$binary" "$scratch/app/vorkel"
+# shellcheck source=bench/session.sh
+. "$(dirname "$0")/session.sh"
+bench_scratch watch_cpu_use "$binary"
 # The watched process, under a name that sorts first on the Tasks page.
 cp /bin/sleep "$scratch/app/aaa_watched"
 "$scratch/app/aaa_watched" 100000 &
 watched=$!
 pids+=($watched)
 
-display=:$((100 + RANDOM % 800))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-icewm >/dev/null 2>&1 &
-pids+=($!)
+bench_display
 
 "$scratch/app/vorkel" >"$scratch/vorkel.log" 2>&1 &
 vorkel=$!

@@ -1,0 +1,42 @@
+# Shared by the benchmark scripts (sourced, not run): a private session in
+# which a copy of Vorkel runs on a virtual display of its own, so nothing of
+# the real user's is touched and only processes the script started are
+# ended.
+#
+# bench_scratch NAME BINARY: makes $scratch (removed at exit) with private
+# HOME, XDG folders and runtime folder, and a copy of BINARY as
+# $scratch/app/vorkel (its data folder $scratch/app/<user> is private too).
+# Processes added to the array pids are ended at exit.
+#
+# bench_display: starts Xvfb on a free display and icewm on it; sets
+# DISPLAY, xserver and wm (their process ids).
+
+pids=()
+
+bench_cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+
+bench_scratch() {
+    scratch=$(mktemp -d "/tmp/$1.XXXXXX")
+    trap bench_cleanup EXIT
+    export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share
+    export XDG_RUNTIME_DIR=$scratch/runtime DBUS_SESSION_BUS_ADDRESS=disabled:
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    mkdir -p "$scratch/app" && cp "$2" "$scratch/app/vorkel"
+}
+
+bench_display() {
+    local fdfile=$scratch/display
+    Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp >"$fdfile" 2>/dev/null &
+    xserver=$!
+    pids+=($xserver)
+    for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    icewm >/dev/null 2>&1 &
+    wm=$!
+    pids+=($wm)
+}
