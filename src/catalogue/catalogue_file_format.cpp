@@ -32,8 +32,7 @@ bool get_name_field(std::string_view field, std::string &text) {
 // The units of section (stride bytes each, a name field first) whose name
 // is terminated and, where names must not be empty, not empty; sets
 // damaged when any was left out.
-std::string sound_units(std::string_view section, std::size_t stride, bool allow_empty_name,
-                        bool &damaged) {
+std::string sound_units(std::string_view section, std::size_t stride, bool allow_empty_name, bool &damaged) {
     std::string out;
     out.reserve(section.size());
     for (std::size_t at = 0; at + stride <= section.size(); at += stride) {

@@ -88,8 +88,8 @@ std::optional<std::string> build_desktop_entry(const DESKTOP_ENTRY_STRUCT &entry
 
 bool parse_desktop_entry(std::string_view text, DESKTOP_ENTRY_STRUCT &entry) {
     entry = DESKTOP_ENTRY_STRUCT{};
-    static const std::vector<std::string> wanted{"Type",   "Name",   "Comment",          "Exec",
-                                                 "Path",   "Hidden", "X-Vorkel-Created", "X-Vorkel-Hotkey"};
+    static const std::vector<std::string> wanted{"Type", "Name",   "Comment",          "Exec",
+                                                 "Path", "Hidden", "X-Vorkel-Created", "X-Vorkel-Hotkey"};
     auto keys = platform::read_key_file(text, "Desktop Entry", wanted);
     if (!keys)
         return false;

@@ -70,7 +70,8 @@ void add_shortcut(TGrid *grid, QTimer *update_list_timer, QWidget *owner) {
                 grid->set_current_row(row);
             return;
         }
-        if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) != link_map_access(link_op::end)) {
+        if (link_map_access(link_op::insert, path, LINK_PROPERTIES_STRUCT{}) !=
+            link_map_access(link_op::end)) {
             link_map_access(link_op::save);
             add_program_row(grid, path);
             grid->set_current_row(grid->row_count() - 1);

@@ -41,8 +41,8 @@ int own_program_hotkey(const std::string &target) {
     return platform::file_name_of(target) == "vorkel" || ends_with(target, "vorkel.exe") ? 0x0353 : 0;
 }
 
-int write_program_link(const std::string &target, const std::string &link_name, const std::string &description,
-                       int hotkey) {
+int write_program_link(const std::string &target, const std::string &link_name,
+                       const std::string &description, int hotkey) {
     auto slash = link_name.rfind('/');
     if (link_name.empty() || slash == std::string::npos || slash == 0)
         return ENOENT;

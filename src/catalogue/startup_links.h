@@ -37,8 +37,8 @@ int own_program_hotkey(const std::string &target);
 // Vorkel did not write, ENOENT for a link_name without a folder, EILSEQ
 // when target or description is not UTF-8 (the format cannot hold it),
 // else an errno-like failure code.
-int write_program_link(const std::string &target, const std::string &link_name, const std::string &description,
-                       int hotkey);
+int write_program_link(const std::string &target, const std::string &link_name,
+                       const std::string &description, int hotkey);
 
 // write_program_link with own_program_hotkey(target).
 int create_startup_link(const std::string &target, const std::string &link_name,

@@ -19,8 +19,8 @@ void pause_while_running(int ms) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until)
             return;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now,
-                                                                                  std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(20)));
     }
 }
 
@@ -51,14 +51,16 @@ GLOBAL_STAT_READ read_global_stat(const std::string &path, PROCESS_MAP_LONG &map
         // counts as damaged, so that it is kept rather than overwritten.
         result = path_exists(path) ? GLOBAL_STAT_READ::damaged : GLOBAL_STAT_READ::missing;
     else
-        result = parse_global_stat(*bytes, map, header) == GLOBAL_STAT_STATE::whole ? GLOBAL_STAT_READ::whole
-                                                                                     : GLOBAL_STAT_READ::damaged;
+        result = parse_global_stat(*bytes, map, header) == GLOBAL_STAT_STATE::whole
+                     ? GLOBAL_STAT_READ::whole
+                     : GLOBAL_STAT_READ::damaged;
     if (result == GLOBAL_STAT_READ::damaged && keep_damaged)
         keep_damaged_aside(path);
     return result;
 }
 
-bool write_global_stat(const std::string &path, const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HEADER &header) {
+bool write_global_stat(const std::string &path, const PROCESS_MAP_LONG &map,
+                       const GLOBAL_STAT_HEADER &header) {
     const std::string bytes = format_global_stat(map, header);
     SFXLock hold(global_stat_file_lock());
     return write_file_atomically(path, bytes);

@@ -36,7 +36,8 @@ GLOBAL_STAT_READ read_global_stat(const std::string &path, PROCESS_MAP_LONG &map
 
 // Replaces the file at path with map and header. False, the old file
 // untouched, when it cannot be written. Any thread.
-bool write_global_stat(const std::string &path, const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HEADER &header);
+bool write_global_stat(const std::string &path, const PROCESS_MAP_LONG &map,
+                       const GLOBAL_STAT_HEADER &header);
 
 // Starts collecting into path: resets the file to the 24-byte zero header
 // (a damaged one is kept aside first; a failed reset is ignored) and starts

@@ -17,7 +17,9 @@ template <typename T> T load(std::string_view bytes, std::size_t at) {
     return v;
 }
 
-template <typename T> void store(std::string &out, std::size_t at, T v) { std::memcpy(out.data() + at, &v, sizeof v); }
+template <typename T> void store(std::string &out, std::size_t at, T v) {
+    std::memcpy(out.data() + at, &v, sizeof v);
+}
 
 constexpr double two_to_64 = 18446744073709551616.0;
 
@@ -25,7 +27,8 @@ std::string_view name_of(const char *name, std::size_t field) { return {name, st
 
 } // namespace
 
-GLOBAL_STAT_STATE parse_global_stat(std::string_view bytes, PROCESS_MAP_LONG &map, GLOBAL_STAT_HEADER &header) {
+GLOBAL_STAT_STATE parse_global_stat(std::string_view bytes, PROCESS_MAP_LONG &map,
+                                    GLOBAL_STAT_HEADER &header) {
     map.clear();
     if (bytes.size() < global_stat_header_size)
         return GLOBAL_STAT_STATE::damaged;

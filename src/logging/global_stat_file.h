@@ -20,14 +20,14 @@
 struct PROCESS_INFO_STRUCT_LONG {
     std::uint32_t id = 0; // sequence number, 1 for the first program; equal to the map key
     std::uint32_t padding1 = 0;
-    double cpu_sum = 0.0;     // sum of cpu_share over the samples (1.0 = one processor)
-    double ram_sum = 0.0;     // sum of working sets, bytes
-    double paged_sum = 0.0;   // sum of page-file usages, bytes
-    double handles_sum = 0.0; // sum of handle counts
-    double threads_sum = 0.0; // sum of thread counts
-    char name[272] = {};      // the process name, NUL-terminated, at most 259 bytes, zero padded
-    double last_seen = 0.0;   // time of the latest cycle with a process of this name
-    double run_time = 0.0;    // presence over consecutive cycles, 100-ns units
+    double cpu_sum = 0.0;      // sum of cpu_share over the samples (1.0 = one processor)
+    double ram_sum = 0.0;      // sum of working sets, bytes
+    double paged_sum = 0.0;    // sum of page-file usages, bytes
+    double handles_sum = 0.0;  // sum of handle counts
+    double threads_sum = 0.0;  // sum of thread counts
+    char name[272] = {};       // the process name, NUL-terminated, at most 259 bytes, zero padded
+    double last_seen = 0.0;    // time of the latest cycle with a process of this name
+    double run_time = 0.0;     // presence over consecutive cycles, 100-ns units
     std::uint32_t samples = 0; // process observations added
     std::uint32_t padding2 = 0;
 };
@@ -69,7 +69,8 @@ enum class GLOBAL_STAT_STATE {
 // leaves header as given; records are read while whole ones remain; a
 // record whose id is already present is skipped; a name with no zero in
 // its first 260 bytes is cut to 259.
-GLOBAL_STAT_STATE parse_global_stat(std::string_view bytes, PROCESS_MAP_LONG &map, GLOBAL_STAT_HEADER &header);
+GLOBAL_STAT_STATE parse_global_stat(std::string_view bytes, PROCESS_MAP_LONG &map,
+                                    GLOBAL_STAT_HEADER &header);
 
 // The file's bytes for map and header: record_count = map size, records
 // in ascending key order.

@@ -23,8 +23,9 @@ namespace {
 
 enum { all_tab, cpu_tab, ram_tab, paged_tab, handles_tab, threads_tab, time_tab };
 
-const STAT_CHART chart_of_tab[] = {STAT_CHART::cpu,     STAT_CHART::cpu,     STAT_CHART::ram,  STAT_CHART::paged,
-                                   STAT_CHART::handles, STAT_CHART::threads, STAT_CHART::time};
+const STAT_CHART chart_of_tab[] = {STAT_CHART::cpu,   STAT_CHART::cpu,     STAT_CHART::ram,
+                                   STAT_CHART::paged, STAT_CHART::handles, STAT_CHART::threads,
+                                   STAT_CHART::time};
 
 } // namespace
 
@@ -71,8 +72,9 @@ Tglobalstat_form::Tglobalstat_form(const std::string &statistics_path, QWidget *
     threads_page = make_page(QStringLiteral("Threads"));
     time_page = make_page(QStringLiteral("Time"));
 
-    grid = new TGrid({QStringLiteral("Name"), QStringLiteral("Time"), QStringLiteral("CPU"), QStringLiteral("RAM"),
-                      QStringLiteral("Paged mem"), QStringLiteral("Handles"), QStringLiteral("Threads")},
+    grid = new TGrid({QStringLiteral("Name"), QStringLiteral("Time"), QStringLiteral("CPU"),
+                      QStringLiteral("RAM"), QStringLiteral("Paged mem"), QStringLiteral("Handles"),
+                      QStringLiteral("Threads")},
                      16, all_page);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setStyleSheet(QStringLiteral("QTableView { gridline-color: silver; }"));
@@ -153,7 +155,8 @@ void Tglobalstat_form::apply_fill(FILL &fill) {
         next_row_ = 0;
         return;
     }
-    TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
+    TStatChart *charts[] = {nullptr,       cpu_chart,     ram_chart, paged_chart,
+                            handles_chart, threads_chart, time_chart};
     if (fill.page > all_tab && fill.page <= time_tab)
         charts[fill.page]->set_items(std::move(fill.items));
 }
@@ -166,7 +169,7 @@ void Tglobalstat_form::fill_rows() {
     grid->setUpdatesEnabled(false);
     for (; next_row_ < end; ++next_row_) {
         const STAT_ROW &row = rows[next_row_];
-        const std::string *texts[] = {&row.name, &row.time, &row.cpu, &row.ram,
+        const std::string *texts[] = {&row.name,  &row.time,    &row.cpu,    &row.ram,
                                       &row.paged, &row.handles, &row.threads};
         const int r = static_cast<int>(next_row_) + 1;
         for (int c = 0; c < 7; ++c)
@@ -178,7 +181,8 @@ void Tglobalstat_form::fill_rows() {
 }
 
 TStatChart *Tglobalstat_form::active_chart() const {
-    TStatChart *charts[] = {nullptr, cpu_chart, ram_chart, paged_chart, handles_chart, threads_chart, time_chart};
+    TStatChart *charts[] = {nullptr,       cpu_chart,     ram_chart, paged_chart,
+                            handles_chart, threads_chart, time_chart};
     const int page = pages->currentIndex();
     return page > all_tab && page <= time_tab ? charts[page] : nullptr;
 }

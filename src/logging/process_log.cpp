@@ -29,8 +29,8 @@ void pause_while_active(int ms) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until)
             return;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now,
-                                                                                  std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(20)));
     }
 }
 

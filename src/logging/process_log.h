@@ -21,8 +21,8 @@ extern std::uint32_t logged_pid;
 // What the worker needs, handed over whole before it starts.
 struct PROCESS_LOG_JOB {
     std::uint32_t pid = 0;
-    platform::LOG_FILE file;     // opened, emptied
-    std::string time_separator;  // the user's, e.g. ":"
+    platform::LOG_FILE file;    // opened, emptied
+    std::string time_separator; // the user's, e.g. ":"
     std::string decimal_separator;
 };
 

@@ -12,7 +12,8 @@
 
 #include <algorithm>
 
-TStatChart::TStatChart(bool percent_marks, QWidget *parent) : QChartView(parent), percent_marks_(percent_marks) {
+TStatChart::TStatChart(bool percent_marks, QWidget *parent)
+    : QChartView(parent), percent_marks_(percent_marks) {
     auto *c = new QChart;
     c->legend()->hide();
     c->setTitle(QString());

@@ -72,8 +72,8 @@ std::string format_run_time(double run_time) {
     if (!(run_time > 0.0))
         return "0:00:00";
     const double seconds_real = std::floor(run_time * 1e-7);
-    const auto s_total = seconds_real >= 1.8e19 ? 18000000000000000000ull
-                                                 : static_cast<unsigned long long>(seconds_real);
+    const auto s_total =
+        seconds_real >= 1.8e19 ? 18000000000000000000ull : static_cast<unsigned long long>(seconds_real);
     const unsigned long long m_total = s_total / 60;
     const unsigned long long h = m_total / 60;
     const unsigned long long m = m_total % 60;
@@ -100,7 +100,8 @@ std::vector<STAT_ROW> global_stat_rows(const PROCESS_MAP_LONG &map, std::uint32_
         STAT_ROW row;
         row.name = record_name(r);
         row.time = format_run_time(r.run_time);
-        const double cpu = (total > 0.0 && std::isfinite(total)) ? r.cpu_sum / sample_count / total * 100.0 : 0.0;
+        const double cpu =
+            (total > 0.0 && std::isfinite(total)) ? r.cpu_sum / sample_count / total * 100.0 : 0.0;
         row.cpu = fixed_text(cpu, 1, decimal_separator, false);
         row.ram = fixed_text(average(r.ram_sum, r.samples) / 1024.0, 0, decimal_separator, false);
         row.paged = fixed_text(average(r.paged_sum, r.samples) / 1024.0, 0, decimal_separator, false);
@@ -130,21 +131,11 @@ std::vector<CHART_ITEM> stat_chart_items(const PROCESS_MAP_LONG &map, STAT_CHART
                              ? average(r.cpu_sum, r.samples) / cpu_total * 100.0
                              : 0.0;
             break;
-        case STAT_CHART::ram:
-            item.value = average(r.ram_sum, r.samples) / 1024.0;
-            break;
-        case STAT_CHART::paged:
-            item.value = average(r.paged_sum, r.samples) / 1024.0;
-            break;
-        case STAT_CHART::handles:
-            item.value = average(r.handles_sum, r.samples);
-            break;
-        case STAT_CHART::threads:
-            item.value = average(r.threads_sum, r.samples);
-            break;
-        case STAT_CHART::time:
-            item.value = r.run_time;
-            break;
+        case STAT_CHART::ram: item.value = average(r.ram_sum, r.samples) / 1024.0; break;
+        case STAT_CHART::paged: item.value = average(r.paged_sum, r.samples) / 1024.0; break;
+        case STAT_CHART::handles: item.value = average(r.handles_sum, r.samples); break;
+        case STAT_CHART::threads: item.value = average(r.threads_sum, r.samples); break;
+        case STAT_CHART::time: item.value = r.run_time; break;
         }
         if (!std::isfinite(item.value))
             item.value = 0.0;

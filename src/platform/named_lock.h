@@ -4,9 +4,9 @@
 // A lock is a file in the user's runtime folder (runtime_directory()) held
 // with flock(). That folder is shared by every session of the user, so the
 // file's name carries the session (session_name()) besides the lock's
-// name: copies on two displays never see each other's locks. The kernel drops the lock when the holding process dies, so
-// a holder that crashed or was killed never blocks the next taker: an
-// abandoned lock counts as free.
+// name: copies on two displays never see each other's locks. The kernel drops the lock when the holding
+// process dies, so a holder that crashed or was killed never blocks the next taker: an abandoned lock counts
+// as free.
 //
 // Two named_lock objects of the same name exclude each other even inside
 // one process (each has its own open file description). One object is not

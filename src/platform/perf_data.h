@@ -32,7 +32,7 @@ inline constexpr std::uint32_t title_page_file_bytes = 184;
 inline constexpr std::uint32_t title_process = 230;       // object "Process"
 inline constexpr std::uint32_t title_processor = 238;     // object "Processor"
 inline constexpr std::uint32_t title_thread_count = 680;
-inline constexpr std::uint32_t title_elapsed_time = 684;  // "Elapsed Time"
+inline constexpr std::uint32_t title_elapsed_time = 684; // "Elapsed Time"
 
 inline constexpr std::uint32_t title_id_process = 784;
 inline constexpr std::uint32_t title_handle_count = 952;

@@ -21,8 +21,10 @@ std::vector<std::uint32_t> icon_argb_images(const QIcon &icon, const std::vector
     if (icon.isNull())
         return data;
     for (int side : sides) {
-        const QImage image =
-            icon.pixmap(QSize(side, side)).toImage().scaled(side, side).convertToFormat(QImage::Format_ARGB32);
+        const QImage image = icon.pixmap(QSize(side, side))
+                                 .toImage()
+                                 .scaled(side, side)
+                                 .convertToFormat(QImage::Format_ARGB32);
         if (image.isNull())
             continue;
         data.push_back(static_cast<std::uint32_t>(side));

@@ -114,7 +114,7 @@ public:
     void Button2Click(); // "Stop logging"
     void Button3Click(); // " Show stat"
     void gllogMouseUp(); // "Enable log" released
-    void N13Click(); // "Hotkeys"
+    void N13Click();     // "Hotkeys"
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);

@@ -18,7 +18,8 @@ constexpr int text_right = 3; // kept free on the right
 // A panel as assistive technology sees it: static text named by its text.
 class status_panel_accessible : public QAccessibleWidget {
 public:
-    explicit status_panel_accessible(TStatusPanel *panel) : QAccessibleWidget(panel, QAccessible::StaticText) {}
+    explicit status_panel_accessible(TStatusPanel *panel)
+        : QAccessibleWidget(panel, QAccessible::StaticText) {}
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name)
             return static_cast<const TStatusPanel *>(object())->text();

@@ -18,10 +18,17 @@ TEST(DesktopEntry, ExecQuotingFollowsTheFormat) {
 
 TEST(DesktopEntry, RoundTripKeepsAwkwardPathsExactly) {
     const char *paths[] = {
-        "/usr/bin/ed",       "/opt/My Tools/x y",       "/opt/trailing  ",
-        " /leading",         "/q\"uote's",              "/100% done/%f",
-        "/back\\slash\\",    "/\xc3\xa9t\xc3\xa9/\xe6\x97\xa5", "/new\nline\ttab\rcr",
-        "/$HOME/`id`;|&<>*?#()~", "/semi;colon=equals[1]",
+        "/usr/bin/ed",
+        "/opt/My Tools/x y",
+        "/opt/trailing  ",
+        " /leading",
+        "/q\"uote's",
+        "/100% done/%f",
+        "/back\\slash\\",
+        "/\xc3\xa9t\xc3\xa9/\xe6\x97\xa5",
+        "/new\nline\ttab\rcr",
+        "/$HOME/`id`;|&<>*?#()~",
+        "/semi;colon=equals[1]",
     };
     for (const char *p : paths) {
         SCOPED_TRACE(p);
@@ -54,7 +61,8 @@ TEST(DesktopEntry, TextThatIsNotUtf8IsNeitherWrittenNorRead) {
     EXPECT_FALSE(build_desktop_entry(in));
 
     DESKTOP_ENTRY_STRUCT e;
-    ASSERT_TRUE(parse_desktop_entry("[Desktop Entry]\nName=\xe9\nExec=/bin/\xe9\nX-Vorkel-Hotkey=0x0645\n", e));
+    ASSERT_TRUE(
+        parse_desktop_entry("[Desktop Entry]\nName=\xe9\nExec=/bin/\xe9\nX-Vorkel-Hotkey=0x0645\n", e));
     EXPECT_TRUE(e.name.empty());
     EXPECT_TRUE(e.exec.empty());
     EXPECT_EQ(e.hotkey, 0x0645);
@@ -92,7 +100,8 @@ TEST(DesktopEntry, ParserReadsOnlyTheMainGroup) {
 
 TEST(DesktopEntry, DamagedExecAndWordsReadAsUnusable) {
     DESKTOP_ENTRY_STRUCT e;
-    ASSERT_TRUE(parse_desktop_entry("[Desktop Entry]\nExec=\"/opt/unbalanced arg\nX-Vorkel-Hotkey=Ctrl+E\n", e));
+    ASSERT_TRUE(
+        parse_desktop_entry("[Desktop Entry]\nExec=\"/opt/unbalanced arg\nX-Vorkel-Hotkey=Ctrl+E\n", e));
     EXPECT_TRUE(e.exec.empty()) << "unbalanced quotes";
     EXPECT_EQ(e.hotkey, -1) << "a word that is not a number";
     ASSERT_TRUE(parse_desktop_entry("[Desktop Entry]\nExec=%f %U\nX-Vorkel-Hotkey=0x10000\n", e));

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <chrono>
 #include <thread>
 #include <vector>
 

@@ -27,7 +27,8 @@ std::string quoted(const std::string &s) { return "'" + s + "'"; }
 // Every file and link below root, as paths relative to it, sorted.
 std::set<std::string> files_below(const std::string &root) {
     std::set<std::string> out;
-    std::istringstream list(run_capture("cd " + quoted(root) + " && find . \\( -type f -o -type l \\) | sort"));
+    std::istringstream list(
+        run_capture("cd " + quoted(root) + " && find . \\( -type f -o -type l \\) | sort"));
     for (std::string line; std::getline(list, line);)
         if (line.size() > 2)
             out.insert(line.substr(2));
@@ -63,9 +64,8 @@ TEST(Install, DestdirHoldsExactlyTheInstalledFilesAndTheyValidate) {
     EXPECT_EQ(files_below(dest), installed_files);
 
     int rc = -1;
-    std::string out = run_capture("desktop-file-validate " + quoted(dest + "/usr/share/applications/vorkel.desktop") +
-                                      " 2>&1",
-                                  &rc);
+    std::string out = run_capture(
+        "desktop-file-validate " + quoted(dest + "/usr/share/applications/vorkel.desktop") + " 2>&1", &rc);
     EXPECT_EQ(rc, 0) << out;
     EXPECT_EQ(out.find("error"), std::string::npos) << out;
     out = run_capture("appstreamcli validate --no-net " +
@@ -83,8 +83,8 @@ TEST(Install, DestdirHoldsExactlyTheInstalledFilesAndTheyValidate) {
     // The rendered theme sizes are real PNGs of their size.
     for (int side : {16, 22, 24, 32, 48}) {
         const std::string size = std::to_string(side);
-        out = run_capture("identify -format '%wx%h' " +
-                          quoted(dest + "/usr/share/icons/hicolor/" + size + "x" + size + "/apps/vorkel.png"));
+        out = run_capture("identify -format '%wx%h' " + quoted(dest + "/usr/share/icons/hicolor/" + size +
+                                                               "x" + size + "/apps/vorkel.png"));
         EXPECT_EQ(out, size + "x" + size);
     }
 }
@@ -92,7 +92,8 @@ TEST(Install, DestdirHoldsExactlyTheInstalledFilesAndTheyValidate) {
 TEST(Install, DebianPackageInstallsAndRemovesWithoutTrace) {
     const std::string out_dir = test_env::make_temp_dir("deb");
     int rc = -1;
-    std::string out = run_capture("cd " + quoted(build_dir()) + " && cpack -G DEB -B " + quoted(out_dir) + " 2>&1", &rc);
+    std::string out =
+        run_capture("cd " + quoted(build_dir()) + " && cpack -G DEB -B " + quoted(out_dir) + " 2>&1", &rc);
     ASSERT_EQ(rc, 0) << out;
     const std::string deb = run_capture("ls " + quoted(out_dir) + "/vorkel_*.deb | head -n1");
     ASSERT_FALSE(deb.empty()) << out;
@@ -196,7 +197,8 @@ TEST_F(InstalledOnDisplay, DeadWaylandSocketStillRunsOnTheXDisplayWithItsIcon) {
     ASSERT_FALSE(app.exe().empty());
     const std::string runtime = test_env::make_temp_dir("wayland");
     test_env::child_process vorkel({"env", "-u", "QT_QPA_PLATFORM", app.exe()},
-                                   {"WAYLAND_DISPLAY=" + runtime + "/wayland-9", "XDG_SESSION_TYPE=wayland"}, app.folder() + "/run.log");
+                                   {"WAYLAND_DISPLAY=" + runtime + "/wayland-9", "XDG_SESSION_TYPE=wayland"},
+                                   app.folder() + "/run.log");
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s))
         << test_env::read_file(app.folder() + "/run.log");
     // The tray icon's own window carries the program's icon, 16 x 16 first.

@@ -59,13 +59,16 @@ TEST_F(LoggingOnDesktop, LogsAChildForThreeSecondsThenCollectsAndShowsStatistics
     xdotool("type --delay 5 " + log);
     xdotool("key --delay 50 Tab Tab space"); // "Start logging"
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(log); }, 10s)) << "logging did not start";
-    std::this_thread::sleep_for(3s);          // the logging period itself
-    xdotool("key space");                     // "Stop logging" has the focus now
-    ASSERT_TRUE(wait_until([&] {
-        const auto before = test_env::read_file(log);
-        std::this_thread::sleep_for(1200ms);
-        return test_env::read_file(log) == before;
-    }, 10s)) << "the log keeps growing after Stop";
+    std::this_thread::sleep_for(3s); // the logging period itself
+    xdotool("key space");            // "Stop logging" has the focus now
+    ASSERT_TRUE(wait_until(
+        [&] {
+            const auto before = test_env::read_file(log);
+            std::this_thread::sleep_for(1200ms);
+            return test_env::read_file(log) == before;
+        },
+        10s))
+        << "the log keeps growing after Stop";
 
     const std::string bytes = test_env::read_file(log);
     const long lines = count_of(bytes, '\0');
@@ -80,11 +83,14 @@ TEST_F(LoggingOnDesktop, LogsAChildForThreeSecondsThenCollectsAndShowsStatistics
     const std::string statistics = app.data_dir() + "/vorkel.glb";
     PROCESS_MAP_LONG map;
     GLOBAL_STAT_HEADER header;
-    ASSERT_TRUE(wait_until([&] {
-        header = {};
-        read_global_stat(statistics, map, header);
-        return header.sample_count >= 3;
-    }, 15s)) << "the collector did not run";
+    ASSERT_TRUE(wait_until(
+        [&] {
+            header = {};
+            read_global_stat(statistics, map, header);
+            return header.sample_count >= 3;
+        },
+        15s))
+        << "the collector did not run";
     bool child_counted = false;
     for (const auto &[id, r] : map)
         child_counted |= std::strcmp(r.name, "sleep") == 0 && r.samples >= 3;
@@ -108,12 +114,15 @@ TEST_F(LoggingOnDesktop, LogsAChildForThreeSecondsThenCollectsAndShowsStatistics
     auto icon = app.tray_icon();
     ASSERT_TRUE(icon);
     xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
-    ASSERT_TRUE(wait_until([&] {
-        for (auto &tw : test_env::windows_of_class("vorkel"))
-            if (!tw.in_tray && tw.viewable && tw.name != "Vorkel" && tw.width > 20)
-                return true;
-        return false;
-    }, 10s)) << "tray menu did not open";
+    ASSERT_TRUE(wait_until(
+        [&] {
+            for (auto &tw : test_env::windows_of_class("vorkel"))
+                if (!tw.in_tray && tw.viewable && tw.name != "Vorkel" && tw.width > 20)
+                    return true;
+            return false;
+        },
+        10s))
+        << "tray menu did not open";
     xdotool("key Up Return");
     EXPECT_EQ(p.wait(30s), 0);
     read_global_stat(statistics, map, header);

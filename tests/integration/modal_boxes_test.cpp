@@ -29,7 +29,8 @@ std::string net_wm_name(unsigned long window) {
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_NAME", False), 0, 1024, False,
-                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success &&
         data) {
         out.assign(reinterpret_cast<char *>(data), count);
         XFree(data);
@@ -119,9 +120,9 @@ TEST_F(ModalBoxes, ExitWhileTheTooLongPathBoxIsOpenEndsTheProgram) {
     xdotool("key Return");
 
     std::optional<test_env::x_window> box;
-    ASSERT_TRUE(wait_until([&] {
-        return (box = shown_window(app, "Add new shortcut", dialog->id)).has_value();
-    }, 15s)) << "the too-long-path box did not open";
+    ASSERT_TRUE(wait_until(
+        [&] { return (box = shown_window(app, "Add new shortcut", dialog->id)).has_value(); }, 15s))
+        << "the too-long-path box did not open";
     EXPECT_EQ(net_wm_name(box->id), "Add new shortcut");
 
     tray_menu("Up Return");

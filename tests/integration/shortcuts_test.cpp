@@ -214,7 +214,8 @@ TEST(ShortcutsAcrossRestarts, StartedProgramsGetTheEnvironmentVorkelReceived) {
     write_catalogue(app.data_dir() + "/vorkel.dat", prepared);
 
     auto vorkel = app.start(); // with this test's environment, nothing added
-    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(marker); }, 20s)) << "the program did not start";
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(marker); }, 20s))
+        << "the program did not start";
     std::set<std::string> given, got;
     for (char **e = environ; *e; ++e)
         given.insert(*e);

@@ -137,7 +137,8 @@ TEST(Sessions, CopiesOnTwoDisplaysRunAndEachDisplayKeepsOneCopy) {
 
     on(first_display);
     auto a = app.start();
-    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon on the first display";
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s))
+        << "no tray icon on the first display";
     on(second_display);
     auto b = app.start();
     EXPECT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s))

@@ -42,8 +42,8 @@ TEST(TestScript, NamesTestsThatPassedOnlyOnTheRetry) {
     run("cd '" + dir + "/b' && ctest -j2 --repeat until-pass:2", status);
     EXPECT_NE(status, 0) << "always_bad fails both runs";
 
-    const std::string report = run(std::string("'") + VORKEL_SOURCE_DIR + "/scripts/retried_tests.sh' '" + dir +
-                                       "/b/Testing/Temporary/LastTest.log'",
+    const std::string report = run(std::string("'") + VORKEL_SOURCE_DIR + "/scripts/retried_tests.sh' '" +
+                                       dir + "/b/Testing/Temporary/LastTest.log'",
                                    status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(report.find("passed only when run again"), std::string::npos) << report;

@@ -51,7 +51,8 @@ CLIENT_IDENTITY identity_of(unsigned long window) {
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL, &type,
-                           &format, &count, &after, &data) == Success && data) {
+                           &format, &count, &after, &data) == Success &&
+        data) {
         if (count == 1 && format == 32)
             out.pid = *reinterpret_cast<long *>(data);
         XFree(data);
@@ -314,16 +315,19 @@ TEST(TrayIconProtocol, SizeHintsAskForASquareThatFollowsTheSideTheTrayFixes) {
     // side. Cut, it would fill the window to its edges.
     tray.resize(icon, 10, 10);
     GREY_PIXELS well, bar;
-    EXPECT_TRUE(wait_until([&] {
-        well = grey_pixels(icon, 165);
-        bar = grey_pixels(icon, 100);
-        const int left = std::min(well.left, bar.left), right = std::max(well.right, bar.right);
-        const int top = std::min(well.top, bar.top), bottom = std::max(well.bottom, bar.bottom);
-        return well.width == 10 && well.count + bar.count >= 20 && left >= 1 && top >= 1 && right <= 8 &&
-               bottom <= 8;
-    }, 10s)) << "window " << well.width << " x " << well.height << ", well columns " << well.left << ".."
-             << well.right << ", rows " << well.top << ".." << well.bottom << "; bar columns " << bar.left
-             << ".." << bar.right << ", rows " << bar.top << ".." << bar.bottom;
+    EXPECT_TRUE(wait_until(
+        [&] {
+            well = grey_pixels(icon, 165);
+            bar = grey_pixels(icon, 100);
+            const int left = std::min(well.left, bar.left), right = std::max(well.right, bar.right);
+            const int top = std::min(well.top, bar.top), bottom = std::max(well.bottom, bar.bottom);
+            return well.width == 10 && well.count + bar.count >= 20 && left >= 1 && top >= 1 && right <= 8 &&
+                   bottom <= 8;
+        },
+        10s))
+        << "window " << well.width << " x " << well.height << ", well columns " << well.left << ".."
+        << well.right << ", rows " << well.top << ".." << well.bottom << "; bar columns " << bar.left << ".."
+        << bar.right << ", rows " << bar.top << ".." << bar.bottom;
     EXPECT_TRUE(p.running());
 }
 
@@ -394,7 +398,8 @@ int meter_pixels_on_screen(const EMBEDDED_ICON &icon) {
                     const int r = static_cast<int>(p >> 16 & 0xff), g = static_cast<int>(p >> 8 & 0xff),
                               b = static_cast<int>(p & 0xff);
                     const auto near = [&](int grey) {
-                        return std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 && std::abs(b - grey) <= 12;
+                        return std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 &&
+                               std::abs(b - grey) <= 12;
                     };
                     if (near(165) || near(100))
                         ++count;
@@ -410,12 +415,9 @@ enum class TRAY_HOST { icewm, trayer, xfce_panel };
 
 std::string host_name(TRAY_HOST host) {
     switch (host) {
-    case TRAY_HOST::icewm:
-        return "icewm";
-    case TRAY_HOST::trayer:
-        return "trayer";
-    case TRAY_HOST::xfce_panel:
-        return "xfce4_panel";
+    case TRAY_HOST::icewm: return "icewm";
+    case TRAY_HOST::trayer: return "trayer";
+    case TRAY_HOST::xfce_panel: return "xfce4_panel";
     }
     return "?";
 }
@@ -458,8 +460,8 @@ protected:
         const std::string log = test_env::make_temp_dir("host") + "/" + host_name(GetParam()) + ".log";
         if (GetParam() == TRAY_HOST::trayer) {
             // Its width follows what the icons ask for.
-            host = test_env::child_process({"trayer", "--widthtype", "request", "--edge", "top", "--align", "right"},
-                                           {}, log);
+            host = test_env::child_process(
+                {"trayer", "--widthtype", "request", "--edge", "top", "--align", "right"}, {}, log);
         } else if (GetParam() == TRAY_HOST::xfce_panel) {
             // The panel keeps its settings in xfconfd, reached over a
             // session bus; the bus, xfconfd and the plugin's process live
@@ -470,7 +472,8 @@ protected:
             test_env::write_file(channels + "/xfce4-panel.xml", xfce_panel_settings);
             host = test_env::child_process({"unshare", "--pid", "--fork", "--kill-child", "--mount-proc",
                                             "dbus-run-session", "--", "xfce4-panel", "--disable-wm-check"},
-                                           {"XDG_CONFIG_HOME=" + config, "NO_AT_BRIDGE=1", "GTK_A11Y=none"}, log);
+                                           {"XDG_CONFIG_HOME=" + config, "NO_AT_BRIDGE=1", "GTK_A11Y=none"},
+                                           log);
         }
         return wait_until([] { return test_env::tray_selection_owned(); }, 30s);
     }
@@ -492,15 +495,17 @@ TEST_P(TrayHosts, IconIsOnScreenSquareAndShowsTheMeter) {
 
     std::optional<EMBEDDED_ICON> icon;
     int meter = 0;
-    const bool shown = wait_until([&] {
-        icon = embedded_icon(app.class_name());
-        if (!icon || !icon->viewable || icon->width != icon->height || icon->width < 16 || icon->x < 0 ||
-            icon->y < 0 || icon->x + icon->width > 1024 || icon->y + icon->height > 768)
-            return false;
-        // The 10 x 10 well (or its load bar) and the frame's dark edge.
-        meter = meter_pixels_on_screen(*icon);
-        return meter >= 110;
-    }, 30s);
+    const bool shown = wait_until(
+        [&] {
+            icon = embedded_icon(app.class_name());
+            if (!icon || !icon->viewable || icon->width != icon->height || icon->width < 16 || icon->x < 0 ||
+                icon->y < 0 || icon->x + icon->width > 1024 || icon->y + icon->height > 768)
+                return false;
+            // The 10 x 10 well (or its load bar) and the frame's dark edge.
+            meter = meter_pixels_on_screen(*icon);
+            return meter >= 110;
+        },
+        30s);
     std::ostringstream seen;
     if (icon)
         seen << *icon << ", meter pixels on screen " << meter;
@@ -512,4 +517,6 @@ TEST_P(TrayHosts, IconIsOnScreenSquareAndShowsTheMeter) {
 
 INSTANTIATE_TEST_SUITE_P(, TrayHosts,
                          ::testing::Values(TRAY_HOST::icewm, TRAY_HOST::trayer, TRAY_HOST::xfce_panel),
-                         [](const ::testing::TestParamInfo<TRAY_HOST> &info) { return host_name(info.param); });
+                         [](const ::testing::TestParamInfo<TRAY_HOST> &info) {
+                             return host_name(info.param);
+                         });

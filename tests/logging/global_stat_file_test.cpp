@@ -60,8 +60,16 @@ TEST(GlobalStatFile, RecordLayoutOnDisk) {
     map[1] = r;
     const std::string bytes = format_global_stat(map, {3, 1.0, 2.0});
     ASSERT_EQ(bytes.size(), 24u + 344u);
-    auto u32 = [&](std::size_t at) { std::uint32_t v; std::memcpy(&v, bytes.data() + at, 4); return v; };
-    auto f64 = [&](std::size_t at) { double v; std::memcpy(&v, bytes.data() + at, 8); return v; };
+    auto u32 = [&](std::size_t at) {
+        std::uint32_t v;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    auto f64 = [&](std::size_t at) {
+        double v;
+        std::memcpy(&v, bytes.data() + at, 8);
+        return v;
+    };
     EXPECT_EQ(u32(0), 1u);
     EXPECT_EQ(u32(4), 3u);
     EXPECT_EQ(f64(8), 1.0);
@@ -88,11 +96,11 @@ TEST(GlobalStatFile, RecordLayoutOnDisk) {
 }
 
 TEST(GlobalStatFile, FirstCycleSameNamesAndCase) {
-    const std::string file = cycle(empty_global_stat(),
-                                   table({process(10, "bash", 0.25, 4096, 1024, 10, 1),
-                                          process(11, "bash", 0.5, 8192, 1024, 20, 2),
-                                          process(12, "Bash", 0.1), process(13, "xterm", 0.0)}),
-                                   1000.0);
+    const std::string file = cycle(
+        empty_global_stat(),
+        table({process(10, "bash", 0.25, 4096, 1024, 10, 1), process(11, "bash", 0.5, 8192, 1024, 20, 2),
+               process(12, "Bash", 0.1), process(13, "xterm", 0.0)}),
+        1000.0);
     PROCESS_MAP_LONG map;
     GLOBAL_STAT_HEADER h;
     ASSERT_EQ(parse_global_stat(file, map, h), GLOBAL_STAT_STATE::whole);
@@ -147,11 +155,13 @@ TEST(GlobalStatFile, RunTimeOnlyAcrossConsecutiveCycles) {
 TEST(GlobalStatFile, OverflowStopsButCycleCompletes) {
     PROCESS_MAP_LONG map;
     GLOBAL_STAT_HEADER h;
-    add_global_stat_cycle(map, h, table({process(1, "huge", 0, 1ull << 63), process(2, "small", 0, 10)}), 1.0);
+    add_global_stat_cycle(map, h, table({process(1, "huge", 0, 1ull << 63), process(2, "small", 0, 10)}),
+                          1.0);
     map[1].ram_sum = 18446744073709551616.0 - 1024.0 * 1024.0;
     const auto before = map[1];
     EXPECT_FALSE(add_global_stat_cycle(
-        map, h, table({process(1, "huge", 0.5, 1ull << 40), process(2, "small", 0, 10), process(3, "new")}), 2.0));
+        map, h, table({process(1, "huge", 0.5, 1ull << 40), process(2, "small", 0, 10), process(3, "new")}),
+        2.0));
     EXPECT_EQ(map[1].samples, before.samples) << "the process that would overflow adds nothing";
     EXPECT_EQ(map[1].ram_sum, before.ram_sum);
     EXPECT_EQ(map[2].samples, 2u) << "the rest of the cycle is still added";

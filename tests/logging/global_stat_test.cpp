@@ -117,9 +117,9 @@ TEST(GlobalStatCrash, KillDuringWritesLeavesAWholeFile) {
     char self[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     for (int round = 0; round < 5; ++round) {
-        test_env::child_process writer({self, "--gtest_also_run_disabled_tests",
-                                        "--gtest_filter=GlobalStatCrash.DISABLED_WriterLoop"},
-                                       {"VORKEL_STAT_WRITER_PATH=" + path});
+        test_env::child_process writer(
+            {self, "--gtest_also_run_disabled_tests", "--gtest_filter=GlobalStatCrash.DISABLED_WriterLoop"},
+            {"VORKEL_STAT_WRITER_PATH=" + path});
         ASSERT_TRUE(wait_until([&] { return header_of(path).sample_count > 3; }));
         std::this_thread::sleep_for(std::chrono::milliseconds(37 * round));
         writer.kill_hard();

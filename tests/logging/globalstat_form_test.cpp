@@ -71,7 +71,7 @@ protected:
 TEST_F(StatWindow, AllPageTexts) {
     PROCESS_MAP_LONG map;
     map[1] = rec(1, "zeta", 10, 3.0, 10 * 2048.0 * 1024, 37259000000.0); // 3 725.9 s
-    map[2] = rec(2, "alpha", 4, 1.0, 4 * 1024.0 * 1024, 0.0);              // present in 4 of 10 cycles
+    map[2] = rec(2, "alpha", 4, 1.0, 4 * 1024.0 * 1024, 0.0);            // present in 4 of 10 cycles
     ASSERT_TRUE(write_global_stat(path, map, {10, 1.0, 2.0}));
     open();
     EXPECT_EQ(form->windowTitle(), "Process statistic (average)");
@@ -188,7 +188,8 @@ TEST_F(StatWindow, StaysResponsiveWhileReadingALargeFile) {
     form->refresh_stat_page();
     ASSERT_TRUE(form->fill_pending());
     int turns = 0;
-    EXPECT_LT(worst_gap(turns), std::chrono::milliseconds(250)) << "the event loop turns while the file is read";
+    EXPECT_LT(worst_gap(turns), std::chrono::milliseconds(250))
+        << "the event loop turns while the file is read";
     EXPECT_GT(turns, 1);
     EXPECT_EQ(form->cpu_chart->bar_count(), 200000);
 
@@ -197,7 +198,8 @@ TEST_F(StatWindow, StaysResponsiveWhileReadingALargeFile) {
         map[i] = rec(i, "program-" + std::to_string(i), 1, 0.0, 1.0, 0.0);
     ASSERT_TRUE(write_global_stat(path, map, {1, 1.0, 1.0}));
     form->pages->setCurrentIndex(0);
-    EXPECT_LT(worst_gap(turns), std::chrono::milliseconds(250)) << "the event loop turns while the rows are written";
+    EXPECT_LT(worst_gap(turns), std::chrono::milliseconds(250))
+        << "the event loop turns while the rows are written";
     EXPECT_GT(turns, 5);
     ASSERT_EQ(form->grid->row_count(), 20001);
     EXPECT_EQ(form->grid->cell(0, 20000), "program-9999");

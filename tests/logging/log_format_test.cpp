@@ -9,8 +9,8 @@
 
 namespace {
 
-PROCESS_INFO_STRUCT record(std::uint32_t pid, const char *name, double cpu, std::uint64_t ws, std::uint64_t paged,
-                           std::uint32_t handles, std::uint32_t threads) {
+PROCESS_INFO_STRUCT record(std::uint32_t pid, const char *name, double cpu, std::uint64_t ws,
+                           std::uint64_t paged, std::uint32_t handles, std::uint32_t threads) {
     PROCESS_INFO_STRUCT r;
     r.pid = pid;
     std::strncpy(r.name, name, sizeof r.name - 1);
@@ -33,8 +33,7 @@ TEST(ProcessLogLine, ExampleLineByteExact) {
     EXPECT_EQ(process_log_line(example_time, r, ".", ","),
               "05.03.2003 14.07.09 1412 worker CPU 2,5 RAM 2184 Paged 640 Handles 31 Threads 2");
     // Midnight and a single-digit everything pad to two digits; the year to four.
-    EXPECT_EQ(process_log_line({987, 1, 2, 0, 0, 5}, record(7, "a", 0.0, 0, 0, 0, 0), ":", ".")
-                  .substr(0, 19),
+    EXPECT_EQ(process_log_line({987, 1, 2, 0, 0, 5}, record(7, "a", 0.0, 0, 0, 0, 0), ":", ".").substr(0, 19),
               "02.01.0987 00:00:05");
 }
 
@@ -49,7 +48,8 @@ TEST(ProcessLogLine, EmptyNameGivesTwoBlanksAndCpuIsClampedAndRounded) {
     EXPECT_DOUBLE_EQ(clamp_cpu_share(0.42), 0.42);
 
     auto cpu_of = [](double share) {
-        const auto line = process_log_line(example_time, record(1, "x", clamp_cpu_share(share), 0, 0, 0, 0), ":", ".");
+        const auto line =
+            process_log_line(example_time, record(1, "x", clamp_cpu_share(share), 0, 0, 0, 0), ":", ".");
         const auto at = line.find(" CPU ") + 5;
         return line.substr(at, line.find(' ', at) - at);
     };
@@ -66,7 +66,8 @@ TEST(ProcessLogLine, TerminatorIsZeroThenCarriageReturn) {
     EXPECT_EQ(process_log_terminator[0], '\0');
     EXPECT_EQ(process_log_terminator[1], '\r');
     // Memory above 4 GiB is not cut to 32 bits.
-    const auto line = process_log_line(example_time, record(1, "big", 0, 6ull << 30, 5ull << 30, 0, 0), ":", ".");
+    const auto line =
+        process_log_line(example_time, record(1, "big", 0, 6ull << 30, 5ull << 30, 0, 0), ":", ".");
     EXPECT_NE(line.find(" RAM 6291456 Paged 5242880 "), std::string::npos);
 }
 

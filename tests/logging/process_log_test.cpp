@@ -35,10 +35,11 @@ class LoggingPage : public ::testing::Test {
 protected:
     void SetUp() override {
         ensure_qt_application(true);
-        platform::set_message_box_handler([this](const std::string &text, const std::string &caption, unsigned f) {
-            boxes.push_back({text, caption, f});
-            return answer;
-        });
+        platform::set_message_box_handler(
+            [this](const std::string &text, const std::string &caption, unsigned f) {
+                boxes.push_back({text, caption, f});
+                return answer;
+            });
         pgrid = new TGrid({"PID", "Name"}, 15);
         processes = new QComboBox;
         logfile = new TFileNameEdit;
@@ -234,7 +235,8 @@ TEST(ProcessLogThread, AnEndedProcessRepeatsItsLastValues) {
         ++count;
     }
     EXPECT_GE(count, 3u);
-    EXPECT_NE(last_tail.find("Threads 1"), std::string::npos) << "the ended process's last figures are repeated";
+    EXPECT_NE(last_tail.find("Threads 1"), std::string::npos)
+        << "the ended process's last figures are repeated";
 }
 
 } // namespace

@@ -72,9 +72,9 @@ TEST(StatTexts, NoDivisionByZero) {
 
 TEST(StatTexts, ChartItemsSortedLargestFirst) {
     PROCESS_MAP_LONG map;
-    map[1] = rec(1, "a", 2, 0.2, 2 * 1024.0, 5.0);   // cpu avg 0.1
-    map[2] = rec(2, "b", 1, 0.3, 3 * 1024.0, 15.0);  // cpu avg 0.3
-    map[3] = rec(3, "c", 4, 0.4, 4 * 512.0, 10.0);   // cpu avg 0.1
+    map[1] = rec(1, "a", 2, 0.2, 2 * 1024.0, 5.0);  // cpu avg 0.1
+    map[2] = rec(2, "b", 1, 0.3, 3 * 1024.0, 15.0); // cpu avg 0.3
+    map[3] = rec(3, "c", 4, 0.4, 4 * 512.0, 10.0);  // cpu avg 0.1
     auto cpu = stat_chart_items(map, STAT_CHART::cpu);
     ASSERT_EQ(cpu.size(), 3u);
     EXPECT_EQ(cpu[0].label, "b");
@@ -92,7 +92,8 @@ TEST(StatTexts, ChartItemsSortedLargestFirst) {
 
 TEST(StatTexts, MarksAndPages) {
     EXPECT_EQ(format_mark_value(1234567.891, ",", "."), "1,234,567.891");
-    EXPECT_EQ(format_mark_value(1234.5, "\xc2\xa0", ","), "1\xc2\xa0" "234,5");
+    EXPECT_EQ(format_mark_value(1234.5, "\xc2\xa0", ","), "1\xc2\xa0"
+                                                          "234,5");
     EXPECT_EQ(format_mark_value(0.0, ",", "."), "0");
     EXPECT_EQ(format_mark_value(12.00049, ",", "."), "12");
     EXPECT_EQ(format_mark_value(999.9996, ",", "."), "1,000");

@@ -146,18 +146,18 @@ TEST(ApplyProcessBlock, CounterGoingBackwardsIsANewProcessEvenWithoutStartTimes)
     SAMPLE_CLOCK clock;
     const std::uint64_t second = 10000000;
     for (std::uint64_t cpu : {50000000ull, 60000000ull})
-        ASSERT_TRUE(apply_process_block(process_block({{"p", 10, cpu, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
-                                                      base_time + cpu / 10),
-                                        standard_indexes, m, clock));
-    ASSERT_TRUE(apply_process_block(process_block({{"p", 10, 2000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
-                                                  base_time + 7 * second),
-                                    standard_indexes, m, clock));
+        ASSERT_TRUE(apply_process_block(
+            process_block({{"p", 10, cpu, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}}, base_time + cpu / 10),
+            standard_indexes, m, clock));
+    ASSERT_TRUE(apply_process_block(
+        process_block({{"p", 10, 2000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}}, base_time + 7 * second),
+        standard_indexes, m, clock));
     EXPECT_EQ(m[10].cpu_share, 0.0);
     EXPECT_EQ(m[10].last_cpu_time, 2000000.0);
     EXPECT_EQ(m[10].start_time, 0u) << "unknown without the counter";
-    ASSERT_TRUE(apply_process_block(process_block({{"p", 10, 7000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}},
-                                                  base_time + 8 * second),
-                                    standard_indexes, m, clock));
+    ASSERT_TRUE(apply_process_block(
+        process_block({{"p", 10, 7000000, 0, 0, 0, 1}, {"_Total", 0, 0, 0, 0, 0, 0}}, base_time + 8 * second),
+        standard_indexes, m, clock));
     EXPECT_DOUBLE_EQ(m[10].cpu_share, 0.5);
 }
 

@@ -45,14 +45,20 @@ inline std::vector<std::uint8_t> process_block(const std::vector<PROC_ROW> &rows
     std::vector<std::uint8_t> out;
     platform::PERF_BLOCK_WRITER w(out);
     w.begin_block(file_time, 0, 1);
-    std::vector<platform::PERF_COUNTER_SPEC> counters(std::begin(process_counters), std::end(process_counters));
+    std::vector<platform::PERF_COUNTER_SPEC> counters(std::begin(process_counters),
+                                                      std::end(process_counters));
     if (!starts.empty())
         counters.push_back({title_elapsed_time, 0x30240500, 8});
     w.begin_object(platform::title_process, counters);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const PROC_ROW &r = rows[i];
-        const std::uint64_t v[7] = {r.cpu_time, r.pid,      r.working_set, r.page_file, r.handles,
-                                    r.threads,  i < starts.size() ? starts[i] : 0};
+        const std::uint64_t v[7] = {r.cpu_time,
+                                    r.pid,
+                                    r.working_set,
+                                    r.page_file,
+                                    r.handles,
+                                    r.threads,
+                                    i < starts.size() ? starts[i] : 0};
         w.add_instance(r.name, v);
     }
     w.end_object();

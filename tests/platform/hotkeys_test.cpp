@@ -57,7 +57,8 @@ TEST(Hotkeys, ConflictIsSeenUnderTheXcbPlatformOfARunningApplication) {
     Display *other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     KeyCode code = XKeysymToKeycode(other, XK_F7);
-    XGrabKey(other, code, ControlMask | ShiftMask, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync);
+    XGrabKey(other, code, ControlMask | ShiftMask, DefaultRootWindow(other), True, GrabModeAsync,
+             GrabModeAsync);
     XSync(other, False);
     EXPECT_FALSE(platform::register_hotkey(7, platform::MOD_CONTROL | platform::MOD_SHIFT, 0x76))
         << "a key another client holds was reported as ours";

@@ -38,7 +38,8 @@ TEST(MemoryStatus, MissingFields) {
     EXPECT_EQ(m.available_virtual, 50u * 1024);
     // A key that only ends another key's name does not count.
     EXPECT_FALSE(platform::parse_meminfo("MemTotal: 100 kB\nXMemAvailable: 5 kB\nSwapTotal: 1 kB\n"
-                                         "SwapFree: 1 kB\n", m));
+                                         "SwapFree: 1 kB\n",
+                                         m));
     EXPECT_EQ(m.total_physical, 0u);
     EXPECT_FALSE(platform::parse_meminfo("MemTotal: 100 kB\nMemAvailable:", m));
 }

@@ -350,8 +350,8 @@ TEST(ProcParse, ProcStatOfManyProcessorsIsReadWhole) {
     ASSERT_EQ(n, static_cast<long>(text.size()));
     std::uint64_t total = 0, per[1024] = {};
     std::size_t cpus = 0;
-    ASSERT_TRUE(parse_proc_stat_idle(std::string_view(buffer.data(), static_cast<std::size_t>(n)), total,
-                                     per, 1024, cpus));
+    ASSERT_TRUE(parse_proc_stat_idle(std::string_view(buffer.data(), static_cast<std::size_t>(n)), total, per,
+                                     1024, cpus));
     ASSERT_EQ(cpus, 256u);
     for (std::size_t i = 0; i < cpus; ++i)
         EXPECT_EQ(per[i], 1007u + i) << "cpu" << i;
@@ -405,7 +405,8 @@ TEST(PerflibSource, ProcessStartTimesSinceBoot) {
     PERF_OBJECT_VIEW object;
     ASSERT_TRUE(perf_first_object(block, object));
     std::vector<std::uint32_t> titles;
-    perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) { titles.push_back(c.title_index); });
+    perf_for_each_counter(block, object,
+                          [&](const PERF_COUNTER_VIEW &c) { titles.push_back(c.title_index); });
     ASSERT_EQ(titles.size(), 7u);
     ASSERT_EQ(titles[6], 684u);
 
@@ -413,7 +414,8 @@ TEST(PerflibSource, ProcessStartTimesSinceBoot) {
     ASSERT_GT(read_proc_file(AT_FDCWD, "/proc/self/stat", stat, sizeof stat), 0);
     PROC_PID_STAT own;
     ASSERT_TRUE(parse_pid_stat(stat, own));
-    const std::uint64_t expected = own.start_time * (10000000ULL / static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK)));
+    const std::uint64_t expected =
+        own.start_time * (10000000ULL / static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK)));
     bool self = false;
     for (const INSTANCE &row : instances(block)) {
         if (row.values[1] == static_cast<std::uint64_t>(getpid())) {

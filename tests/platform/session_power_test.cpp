@@ -57,14 +57,16 @@ protected:
         const std::string folder = test_env::make_temp_dir("bus");
         const std::string address = "unix:path=" + folder + "/system_bus_socket";
         daemon = test_env::child_process({"dbus-daemon", "--session", "--nofork", "--address=" + address});
-        ASSERT_TRUE(test_env::wait_until([&] { return test_env::file_exists(folder + "/system_bus_socket"); }))
-            << "dbus-daemon did not start";
+        ASSERT_TRUE(test_env::wait_until([&] {
+            return test_env::file_exists(folder + "/system_bus_socket");
+        })) << "dbus-daemon did not start";
         setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
         ensure_qt_application(true);
 
         thread.start();
         service.moveToThread(&thread);
-        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("logind"));
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("logind"));
         ASSERT_TRUE(bus.isConnected());
         ASSERT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/login1"), &service,
                                        QDBusConnection::ExportAllSlots));

@@ -117,7 +117,8 @@ TEST(TrayPicture, ShrinksWholeByAreaMeans) {
     EXPECT_EQ(out[0], 0xff000000u);
     EXPECT_EQ(out[1], 0xff800080u) << "red and blue halves";
     EXPECT_EQ(out[2], 0xff969696u) << "grey 100 and 200";
-    EXPECT_EQ(out[3], 0x4000ff00u) << "a quarter covered: alpha a quarter, colour not darkened by the clear part";
+    EXPECT_EQ(out[3], 0x4000ff00u)
+        << "a quarter covered: alpha a quarter, colour not darkened by the clear part";
 
     // 16 to 10, as a tray 10 pixels high gets it: a one-pixel frame at the
     // picture's edge stays in the edge pixels, partly, and the middle is
@@ -125,10 +126,13 @@ TEST(TrayPicture, ShrinksWholeByAreaMeans) {
     std::vector<std::uint32_t> framed(256, 0xffffffff);
     for (int i = 0; i < 16; ++i)
         framed[static_cast<std::size_t>(i)] = framed[static_cast<std::size_t>(15 * 16 + i)] =
-            framed[static_cast<std::size_t>(i * 16)] = framed[static_cast<std::size_t>(i * 16 + 15)] = 0xff000000;
+            framed[static_cast<std::size_t>(i * 16)] = framed[static_cast<std::size_t>(i * 16 + 15)] =
+                0xff000000;
     shrink_tray_picture(framed.data(), 16, 10, out);
     ASSERT_EQ(out.size(), 100u);
-    const auto grey = [&](int x, int y) { return static_cast<int>(out[static_cast<std::size_t>(y * 10 + x)] & 0xff); };
+    const auto grey = [&](int x, int y) {
+        return static_cast<int>(out[static_cast<std::size_t>(y * 10 + x)] & 0xff);
+    };
     for (int i = 0; i < 10; ++i) {
         EXPECT_LT(grey(0, i), 128) << "left edge, row " << i;
         EXPECT_LT(grey(9, i), 128) << "right edge, row " << i;

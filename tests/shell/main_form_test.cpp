@@ -1,15 +1,15 @@
 // The main window built in-process on the offscreen platform: its make-up,
 // the settings and column widths it starts with, showing, hiding and the
 // exit sequence.
-#include "support/qt_app.h"
 #include "common/flags.h"
 #include "common/options.h"
+#include "platform/registry.h"
 #include "shell/column_ini.h"
 #include "shell/data_paths.h"
 #include "shell/instance.h"
 #include "shell/main_form.h"
 #include "shell/settings.h"
-#include "platform/registry.h"
+#include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
 #include "toolkit/status_panel.h"
@@ -211,7 +211,8 @@ TEST_F(MainForm, NothingShowsTheWindowOnceExitHasBegun) {
 // would put the next first show in the corner instead of the centre.
 TEST_F(MainForm, PlacementIsStoredOnlyForAWindowThatWasShown) {
     build();
-    const QString key = QStringLiteral("Software\\") + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    const QString key =
+        QStringLiteral("Software\\") + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     platform::open_user_key(key)->remove(QStringLiteral("TTM"));
     QWidget probe;
     form->N3Click(); // Exit without ever opening the window

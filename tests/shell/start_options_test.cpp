@@ -27,7 +27,8 @@ TEST(StartOptions, VersionAndHelpAnswerWithoutAskingForTheDisplay) {
     }
     EXPECT_EQ(decide_start({"vorkel", "--version"}, {}, unreachable).out_text, version_text());
     EXPECT_EQ(version_text().rfind("vorkel ", 0), 0u);
-    EXPECT_NE(decide_start({"vorkel", "--help"}, {}, unreachable).out_text.find("--version"), std::string::npos);
+    EXPECT_NE(decide_start({"vorkel", "--help"}, {}, unreachable).out_text.find("--version"),
+              std::string::npos);
     // The first of the two wins.
     EXPECT_EQ(decide_start({"vorkel", "--help", "--version"}, {}, unreachable).out_text, help_text());
 }

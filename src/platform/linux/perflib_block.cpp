@@ -89,9 +89,8 @@ void PERF_BLOCK_WRITER::begin_block(std::uint64_t file_time, std::uint64_t perf_
     put64(block_perf_time_100nsec, file_time);
 }
 
-void PERF_BLOCK_WRITER::begin_object(std::uint32_t title_index,
-                                     std::span<const PERF_COUNTER_SPEC> counters, std::uint64_t perf_time,
-                                     std::uint64_t perf_freq) {
+void PERF_BLOCK_WRITER::begin_object(std::uint32_t title_index, std::span<const PERF_COUNTER_SPEC> counters,
+                                     std::uint64_t perf_time, std::uint64_t perf_freq) {
     counter_count_ = std::min(counters.size(), std::size(counters_));
     object_start_ = grow(object_size + counter_definition_size * counter_count_);
     instances_ = 0;

@@ -21,29 +21,41 @@ namespace {
 
 // Index/title pairs as the English table has them; the first pair is the
 // table's highest index, as on Windows.
-constexpr char titles[] = "1\0" "1847\0"
-                          "2\0" "System\0"
-                          "4\0" "Memory\0"
-                          "6\0" "% Processor Time\0"
-                          "142\0" "% User Time\0"
-                          "144\0" "% Privileged Time\0"
-                          "180\0" "Working Set\0"
-                          "184\0" "Page File Bytes\0"
-                          "230\0" "Process\0"
-                          "238\0" "Processor\0"
-                          "680\0" "Thread Count\0"
-                          "684\0" "Elapsed Time\0"
-                          "784\0" "ID Process\0"
-                          "952\0" "Handle Count\0"
-                          "1746\0" "% Idle Time\0"; // plus the literal's own NUL: the extra one
+constexpr char titles[] = "1\0"
+                          "1847\0"
+                          "2\0"
+                          "System\0"
+                          "4\0"
+                          "Memory\0"
+                          "6\0"
+                          "% Processor Time\0"
+                          "142\0"
+                          "% User Time\0"
+                          "144\0"
+                          "% Privileged Time\0"
+                          "180\0"
+                          "Working Set\0"
+                          "184\0"
+                          "Page File Bytes\0"
+                          "230\0"
+                          "Process\0"
+                          "238\0"
+                          "Processor\0"
+                          "680\0"
+                          "Thread Count\0"
+                          "684\0"
+                          "Elapsed Time\0"
+                          "784\0"
+                          "ID Process\0"
+                          "952\0"
+                          "Handle Count\0"
+                          "1746\0"
+                          "% Idle Time\0"; // plus the literal's own NUL: the extra one
 
 constexpr PERF_COUNTER_SPEC process_counters[] = {
-    {title_processor_time, type_100nsec_timer, 8},
-    {title_id_process, type_rawcount, 4},
-    {title_working_set, type_large_rawcount, 8},
-    {title_page_file_bytes, type_large_rawcount, 8},
-    {title_handle_count, type_rawcount, 4},
-    {title_thread_count, type_rawcount, 4},
+    {title_processor_time, type_100nsec_timer, 8}, {title_id_process, type_rawcount, 4},
+    {title_working_set, type_large_rawcount, 8},   {title_page_file_bytes, type_large_rawcount, 8},
+    {title_handle_count, type_rawcount, 4},        {title_thread_count, type_rawcount, 4},
     {title_elapsed_time, type_elapsed_time, 8},
 };
 constexpr std::size_t process_counter_count = std::size(process_counters);
@@ -94,8 +106,8 @@ bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &co
     const long n = proc_stat.read_all(text);
     if (n < 0)
         return false;
-    return parse_proc_stat_idle(std::string_view(text.data(), static_cast<std::size_t>(n)), total,
-                                per_cpu, max_cpus, count);
+    return parse_proc_stat_idle(std::string_view(text.data(), static_cast<std::size_t>(n)), total, per_cpu,
+                                max_cpus, count);
 }
 
 } // namespace

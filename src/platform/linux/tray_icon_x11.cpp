@@ -65,8 +65,8 @@ struct TRAY_GUI {
     bool docked = false;
     Colormap colormap = 0;
     Atom selection = 0, opcode = 0, manager_atom = 0, xembed_info = 0, tray_visual = 0, tray_orientation = 0;
-    int orientation = -1;             // the tray's: 0 horizontal, 1 vertical, -1 not published
-    int requested_side = initial_side; // what the size hints ask for
+    int orientation = -1;                   // the tray's: 0 horizontal, 1 vertical, -1 not published
+    int requested_side = initial_side;      // what the size hints ask for
     std::vector<std::uint32_t> window_icon; // _NET_WM_ICON data
 };
 TRAY_GUI gui;
