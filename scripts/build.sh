@@ -7,5 +7,8 @@ shift || true
 launcher=()
 # ccache, when present, lets several build folders share their objects.
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+# Paths below the checkout count relative to it, so clones in other
+# folders (CI's) reuse the same objects.
+export CCACHE_BASEDIR=$here CCACHE_NOHASHDIR=1
 cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 ninja -C "$build"

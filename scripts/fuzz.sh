@@ -30,6 +30,9 @@ done
 build=$here/build-fuzz
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+# Paths below the checkout count relative to it, so clones in other
+# folders (CI's) reuse the same objects.
+export CCACHE_BASEDIR=$here CCACHE_NOHASHDIR=1
 cmake -S "$here" -B "$build" -G Ninja -DVORKEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 ninja -C "$build" >/dev/null
