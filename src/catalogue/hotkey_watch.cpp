@@ -113,6 +113,10 @@ Thotkey_watch::Thotkey_watch(std::vector<std::string> folders, QObject *owner)
     connect(settle_, &QTimer::timeout, this, &Thotkey_watch::rescan);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+    retry_ = new QTimer(this);
+    retry_->setSingleShot(true);
+    retry_->setInterval(2000);
+    connect(retry_, &QTimer::timeout, this, &Thotkey_watch::rescan);
     rescan();
 }
 
@@ -130,6 +134,7 @@ void Thotkey_watch::release_all() {
 
 void Thotkey_watch::rescan() {
     settle_->stop();
+    retry_->stop();
     std::vector<std::pair<std::string, std::uint16_t>> unusable;
     std::vector<HOTKEY_ENTRY_STRUCT> found = scan_hotkey_entries(folders_, &unusable);
     if (paused_) {
@@ -155,6 +160,7 @@ void Thotkey_watch::rescan() {
         }
     }
     // Take the new ones, in folder order.
+    bool refused = false;
     for (const auto &e : found) {
         auto w = wanted.find(e.file);
         if (w == wanted.end() || w->second != &e || grabs_.count(e.file))
@@ -164,6 +170,7 @@ void Thotkey_watch::rescan() {
             grabs_[e.file] = GRAB{id, e};
             continue;
         }
+        refused = true;
         auto key = std::make_pair(e.file, e.word);
         if (!reported_.count(key))
             say("hotkey " + hotkey_word_name(e.word) + " of " + e.file +
@@ -179,6 +186,8 @@ void Thotkey_watch::rescan() {
     }
     reported_ = std::move(still_reported);
     watch_paths();
+    if (refused)
+        retry_->start();
 }
 
 void Thotkey_watch::watch_paths() {

@@ -92,6 +92,10 @@ private:
     std::set<std::pair<std::string, std::uint16_t>> reported_;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *settle_ = nullptr;
+    // Asks again, every few seconds, for keys another program held at the
+    // last try: a key held only for a moment (a program checking whether
+    // it is free) or released later is then taken after all.
+    QTimer *retry_ = nullptr;
     int next_id_;
     bool paused_ = false;
 };

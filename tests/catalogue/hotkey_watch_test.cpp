@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -213,8 +215,8 @@ TEST_F(HotkeyWatch, KeysStartTheirProgramsFollowTheFoldersAndAreReleased) {
 }
 
 TEST_F(HotkeyWatch, KeysHeldElsewhereAreReportedAndTheOthersStillWork) {
-    other_client_grab elsewhere("g");
-    ASSERT_TRUE(elsewhere.ok());
+    auto elsewhere = std::make_unique<other_client_grab>("g");
+    ASSERT_TRUE(elsewhere->ok());
     ASSERT_TRUE(
         platform::register_hotkey(111, platform::MOD_CONTROL | platform::MOD_SHIFT, platform::VK_BACK));
     const std::string apps = data + "/applications";
@@ -234,4 +236,13 @@ TEST_F(HotkeyWatch, KeysHeldElsewhereAreReportedAndTheOthersStillWork) {
     EXPECT_NE(err.find("Ctrl+Alt+G of " + apps + "/held.desktop"), std::string::npos) << err;
     EXPECT_NE(err.find("Ctrl+Shift+Backspace of " + apps + "/rescue.desktop"), std::string::npos) << err;
     EXPECT_TRUE(press_starts("ctrl+alt+h", marker));
+
+    // Once the other client lets go, the key is taken after all, without
+    // a second message.
+    testing::internal::CaptureStderr();
+    elsewhere.reset();
+    const bool taken = pump_until([&] { return watch->grabs().count(apps + "/held.desktop") == 1; });
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(taken) << "a key released by its holder was never taken";
+    EXPECT_EQ(err.find("held.desktop"), std::string::npos) << err;
 }
