@@ -12,8 +12,8 @@
 // 260 bytes after it. A match counts only when its whole image lies inside
 // the data, so nothing is ever read past the file's end.
 //
-// The pure functions work on the file's bytes; read_icon and write_icon
-// work on the file. Writes go through a temporary file renamed over the
+// The pure functions on the file's bytes are in icon_store_format.h;
+// read_icon and write_icon work on the file. Writes go through a temporary file renamed over the
 // old one, so an interrupted write leaves the old store or the new one. A
 // store whose length is not a whole number of records (a torn or foreign
 // file) is kept aside as links.dat.damaged before it is rewritten; the
@@ -23,40 +23,9 @@
 // thread is their only caller. No Qt or OS header here.
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <optional>
+#include "catalogue/icon_store_format.h"
+
 #include <string>
-#include <string_view>
-
-constexpr std::size_t icon_name_width = 260;
-constexpr std::size_t icon_image_bytes = 768;
-constexpr std::size_t icon_record_size = icon_name_width + icon_image_bytes; // 1028
-constexpr int icon_side = 16;
-
-// 16 x 16 pixels, bottom row first, blue-green-red per pixel.
-using ICON_IMAGE = std::array<std::uint8_t, icon_image_bytes>;
-
-// The offset of the first match of path in store (see above), if any. An
-// empty path, or one holding a zero byte, never matches.
-std::optional<std::size_t> find_icon_record(std::string_view store, std::string_view path);
-
-// The image stored for path, if any.
-std::optional<ICON_IMAGE> find_icon_image(std::string_view store, std::string_view path);
-
-// True when path fits a name field: 1 to 259 bytes, no zero byte.
-bool storable_icon_path(std::string_view path);
-
-// The bytes of a new store record for path (storable_icon_path(path)).
-std::string icon_record(std::string_view path, const ICON_IMAGE &image);
-
-// The store after setting image for path: a match is overwritten in
-// place, otherwise a record is appended. A store with a partial record at
-// its end first loses that partial record. store_damaged tells whether
-// that happened (the caller keeps the old file aside).
-std::string store_with_icon(std::string_view store, std::string_view path, const ICON_IMAGE &image,
-                            bool *store_damaged = nullptr);
 
 // The store file's bytes; empty when it is missing or unreadable. Shares
 // read_icon's lock.
