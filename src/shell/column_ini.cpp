@@ -88,6 +88,19 @@ bool parse_width(const std::string &v, int &out) {
 
 std::string key_name(int i) { return "x" + std::to_string(i + 1); }
 
+// The column of a key "x1".."x10" (either case of the x); -1 for any other key.
+int key_index(const std::string &key) {
+    if (key.size() < 2 || key.size() > 3 || (key[0] != 'x' && key[0] != 'X') || key[1] == '0')
+        return -1;
+    int n = 0;
+    for (std::size_t i = 1; i < key.size(); ++i) {
+        if (key[i] < '0' || key[i] > '9')
+            return -1;
+        n = n * 10 + (key[i] - '0');
+    }
+    return n >= 1 && n <= column_count ? n - 1 : -1;
+}
+
 } // namespace
 
 int ini_read_int(const std::string &text, const std::string &section, const std::string &key,
@@ -110,9 +123,28 @@ int ini_read_int(const std::string &text, const std::string &section, const std:
 }
 
 std::array<int, column_count> widths_from_ini(const std::string &text) {
-    std::array<int, column_count> w{};
-    for (int i = 0; i < column_count; ++i)
-        w[i] = ini_read_int(text, "SETTINGS", key_name(i), 10);
+    // One pass: as ini_read_int for each key, the first line of a key in
+    // a [SETTINGS] section gives its width, a bad value the fallback 10.
+    std::array<int, column_count> w;
+    w.fill(10);
+    bool found[column_count] = {};
+    bool in_section = false;
+    for (const auto &line : split_lines(text)) {
+        std::string name, k, v;
+        if (section_name(line, name)) {
+            in_section = same_ci(name, "SETTINGS");
+            continue;
+        }
+        if (!in_section || !key_value(line, k, v))
+            continue;
+        const int i = key_index(k);
+        if (i < 0 || found[i])
+            continue;
+        found[i] = true;
+        int width;
+        if (parse_width(v, width))
+            w[static_cast<std::size_t>(i)] = width;
+    }
     return w;
 }
 
@@ -142,10 +174,7 @@ std::string ini_with_widths(const std::string &old_text, const std::array<int, c
         }
         std::string k, v;
         if (in_section && key_value(line, k, v)) {
-            int idx = -1;
-            for (int i = 0; i < column_count; ++i)
-                if (same_ci(k, key_name(i)))
-                    idx = i;
+            const int idx = key_index(k);
             if (idx >= 0) {
                 if (!written[idx])
                     out.push_back(key_name(idx) + "=" + std::to_string(widths[idx]));

@@ -24,6 +24,20 @@ TEST(ColumnIni, MissingAndGarbageKeysReadAsTen) {
     EXPECT_EQ(widths_from_ini(binary)[0], 10);
 }
 
+TEST(ColumnIni, OnlyTheTenKeyNamesCountAndTheFirstLineOfAKeyWins) {
+    auto w = widths_from_ini("[SETTINGS]\nx01=5\nx11=6\nx0=7\nxx1=8\nx 1=9\nX10=44\n"
+                             "x2=bad\nx2=50\nx3=60\n[SETTINGS]\nx3=61\n");
+    EXPECT_EQ(w[0], 10) << "x01, x 1 and xx1 are not x1";
+    EXPECT_EQ(w[9], 44);
+    EXPECT_EQ(w[1], 10) << "a bad first value is not replaced by a later line";
+    EXPECT_EQ(w[2], 60);
+    const std::string text = "[SETTINGS]\nx2=bad\nx2=50\nx3=60\nX10=44\n";
+    for (int i = 0; i < column_count; ++i)
+        EXPECT_EQ(widths_from_ini(text)[static_cast<size_t>(i)],
+                  ini_read_int(text, "SETTINGS", "x" + std::to_string(i + 1), 10))
+            << i;
+}
+
 TEST(ColumnIni, WritingKeepsOtherContentAndRoundTrips) {
     std::array<int, column_count> widths = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     std::string text = ini_with_widths("", widths);
