@@ -14,13 +14,22 @@
 # scratch folder; nothing of the real user's is touched, and only processes
 # this script started are ended.
 #
-# Usage: bench/soak.sh MINUTES [vorkel binary] [csv file]
+# Usage: bench/soak.sh [--leak-check] MINUTES [vorkel binary] [csv file]
 #   SOAK_WARMUP_MINUTES (default 10; runs not longer than that use a
 #   third of the run) is the warm-up left out of the slopes.
+#   --leak-check, for a binary built with AddressSanitizer
+#   (-DVORKEL_SANITIZE=ON): at the end Vorkel is ended through its tray
+#   menu's Exit, and LeakSanitizer's report at its exit decides the run;
+#   the slopes are printed but not checked.
 # Needs: Xvfb, icewm, xdotool, xdpyinfo, xwininfo (scripts/setup.sh).
 set -euo pipefail
 
-minutes=${1:?usage: bench/soak.sh MINUTES [vorkel binary] [csv file]}
+leak_check=""
+if [ "${1:-}" = "--leak-check" ]; then
+    leak_check=1
+    shift
+fi
+minutes=${1:?usage: bench/soak.sh [--leak-check] MINUTES [vorkel binary] [csv file]}
 binary=${2:-"$(dirname "$0")/../build/vorkel"}
 csv=${3:-"soak-$minutes.csv"}
 warmup=${SOAK_WARMUP_MINUTES:-10}
@@ -32,7 +41,7 @@ warmup=${SOAK_WARMUP_MINUTES:-10}
 if [ -z "${SOAK_IN_NAMESPACE:-}" ]; then
     csv_abs=$(realpath -m "${3:-"soak-$1.csv"}")
     bin_abs=$(realpath -m "${2:-"$(dirname "$0")/../build/vorkel"}")
-    SOAK_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$0" "$minutes" "$bin_abs" "$csv_abs"
+    SOAK_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$0" ${leak_check:+--leak-check} "$minutes" "$bin_abs" "$csv_abs"
 fi
 [[ $minutes =~ ^[0-9]+$ ]] && ((minutes > 0)) || { echo "MINUTES must be a whole number above 0" >&2; exit 2; }
 ((minutes > warmup)) || warmup=$((minutes / 3))
@@ -62,6 +71,12 @@ pids+=($watched)
 
 bench_display
 
+if [ -n "$leak_check" ]; then
+    # Leaks are reported when Vorkel exits; every other finding of the
+    # sanitizers ends it at once.
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:exitcode=23
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
 "$app/vorkel" >"$scratch/vorkel.log" 2>&1 &
 vorkel=$!
 pids+=($vorkel)
@@ -150,12 +165,42 @@ done
 watch_shown || echo "warning: the watch window closed during the soak" >&2
 echo "processes Vorkel saw at the end: $(ls -d /proc/[0-9]* | wc -l), of them churn children: $(pgrep -c -f "^$app/churn_child" || true)"
 
+if [ -n "$leak_check" ]; then
+    # Exit, the tray menu's last item: a right click on the tray icon (the
+    # small window of Vorkel's class), then Up and Return.
+    icon=""
+    for w in $(xdotool search --onlyvisible --class vorkel 2>/dev/null); do
+        width=$(xwininfo -id "$w" 2>/dev/null | awk '/Width:/ { print $2 }')
+        if [ -n "$width" ] && ((width <= 64)); then icon=$w; break; fi
+    done
+    [ -n "$icon" ] || { echo "no tray icon to open the menu on" >&2; exit 1; }
+    for _ in 1 2 3; do
+        xdotool mousemove --window "$icon" 4 4 click 3
+        sleep 1
+        xdotool key Up Return
+        for _ in $(seq 120); do kill -0 "$vorkel" 2>/dev/null || break; sleep 0.5; done
+        kill -0 "$vorkel" 2>/dev/null || break
+    done
+    status=0
+    wait "$vorkel" || status=$?
+    if kill -0 "$vorkel" 2>/dev/null; then
+        echo "leak check: Vorkel did not end through Exit" >&2
+        exit 1
+    fi
+    if grep -q "ERROR: LeakSanitizer" "$scratch/vorkel.log" || ((status != 0)); then
+        echo "leak check: Vorkel ended with $status; its report:" >&2
+        cat "$scratch/vorkel.log" >&2
+        exit 1
+    fi
+    echo "leak check: Vorkel ended through Exit with 0, LeakSanitizer found no leak"
+fi
+
 # Least-squares slope of each column over the minutes from the warm-up on.
 # Vorkel keeps each process's /proc files open, so its descriptors follow
 # the number of processes in sight (about 3 each); the churn makes both
 # wander a little from minute to minute. A slope under half a descriptor
 # (or thread) a minute rounds to 0 per minute.
-awk -F, -v w="$warmup" 'NR > 1 && $1 >= w {
+awk -F, -v w="$warmup" -v lc="$leak_check" 'NR > 1 && $1 >= w {
     n++; x = $1; sx += x; sxx += x * x
     for (c = 2; c <= 5; c++) { sy[c] += $c; sxy[c] += x * $c }
 } END {
@@ -168,6 +213,7 @@ awk -F, -v w="$warmup" 'NR > 1 && $1 >= w {
     printf "  threads          %+.3f /min (limit: rounds to 0)\n", s[4]
     printf "  processes        %+.3f /min (the load, for comparison)\n", s[5]
     ok = s[2] < 1 && s[3] < 0.5 && s[4] < 0.5
+    if (lc) { print "soak: slopes not checked in a leak check"; exit 0 }
     print ok ? "soak: flat" : "soak: GROWS"
     exit ok ? 0 : 3
 }' "$csv"

@@ -6,12 +6,17 @@
 # the same interval. Everything runs on a private virtual display session;
 # nothing of the real user's is touched.
 #
-# Usage: bench/watch_window_cpu_use.sh [vorkel binary] [seconds]
+# The cost follows the number of processes (the refresher reads every one
+# of them each cycle); extra idle processes stand in for a busier desktop.
+#
+# Usage: bench/watch_window_cpu_use.sh [vorkel binary] [seconds] [extra processes]
 # Needs: Xvfb, icewm, xdotool, xdpyinfo (scripts/setup.sh installs them).
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
+extra=${3:-0}
+[[ $seconds =~ ^[0-9]+$ && $extra =~ ^[0-9]+$ ]] || { echo "seconds and extra processes are whole numbers" >&2; exit 2; }
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm xdotool xdpyinfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
@@ -25,6 +30,11 @@ cp /bin/sleep "$scratch/app/aaa_watched"
 "$scratch/app/aaa_watched" 100000 &
 watched=$!
 pids+=($watched)
+cp /bin/sleep "$scratch/app/idle_extra"
+for _ in $(seq "$extra"); do
+    "$scratch/app/idle_extra" 100000 &
+    pids+=($!)
+done
 
 bench_display
 
