@@ -2,6 +2,7 @@
 // executable name; a second copy hands over to the running one and ends
 // with code 1.
 #include "platform/display.h"
+#include "platform/heap.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -13,6 +14,7 @@
 #include "shell/start_options.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +81,12 @@ int main(int argc, char **argv) {
         try {
             TTM form;
             form.FormCreate();
+            // Once a minute the pages of freed heap memory go back to the
+            // system, so that weeks in the tray do not creep upward.
+            QTimer heap_timer;
+            heap_timer.setTimerType(Qt::VeryCoarseTimer);
+            QObject::connect(&heap_timer, &QTimer::timeout, [] { platform::release_free_heap(); });
+            heap_timer.start(60 * 1000);
             app.exec();
         } catch (const std::exception &e) {
             platform::message_box(e.what(), "Vorkel", platform::MB_OK | platform::MB_ICONERROR);
