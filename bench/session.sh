@@ -9,7 +9,8 @@
 # Processes added to the array pids are ended at exit.
 #
 # bench_display: starts Xvfb on a free display and icewm on it; sets
-# DISPLAY, xserver and wm (their process ids).
+# DISPLAY, xserver and wm (their process ids), and waits for the window
+# manager.
 
 pids=()
 
@@ -39,4 +40,10 @@ bench_display() {
     icewm >/dev/null 2>&1 &
     wm=$!
     pids+=($wm)
+    # Ready once it names itself on the root window (a loaded machine can
+    # take seconds); window activation asks it.
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
 }

@@ -7,12 +7,20 @@
 # nothing of the real user's is touched.
 #
 # The cost follows the number of processes (the refresher reads every one
-# of them each cycle); extra idle processes stand in for a busier desktop.
+# of them each cycle). So the run happens in a PID namespace of its own,
+# where Vorkel sees only the session's processes and the given number of
+# extra idle ones, which stand in for a busier desktop; the count does not
+# wander with whatever else the machine runs (root, or unprivileged user
+# namespaces, needed).
 #
 # Usage: bench/watch_window_cpu_use.sh [vorkel binary] [seconds] [extra processes]
 # Needs: Xvfb, icewm, xdotool, xdpyinfo (scripts/setup.sh installs them).
 set -euo pipefail
 
+if [ -z "${BENCH_IN_NAMESPACE:-}" ]; then
+    bin_abs=$(realpath -m "${1:-"$(dirname "$0")/../build/vorkel"}")
+    BENCH_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$0" "$bin_abs" "${2:-60}" "${3:-0}"
+fi
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 extra=${3:-0}
