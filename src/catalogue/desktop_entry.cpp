@@ -5,16 +5,13 @@
 
 namespace {
 
-// Characters that make an Exec argument need quotes.
+// Characters that make an Exec argument need quotes: the format's reserved
+// ones, and every other ASCII space character too, since a key file drops
+// those that lead or end a value and the word splitter may part words at
+// them.
 bool reserved(char c) {
-    switch (c) {
-    case ' ': case '\t': case '\n': case '"': case '\'': case '\\': case '>': case '<':
-    case '~': case '|': case '&': case ';': case '$': case '*': case '?': case '#':
-    case '(': case ')': case '`':
-        return true;
-    default:
-        return false;
-    }
+    static constexpr std::string_view quoted = " \t\n\v\f\r\"'\\><~|&;$*?#()`";
+    return quoted.find(c) != std::string_view::npos;
 }
 
 std::string double_percent(std::string_view text) {

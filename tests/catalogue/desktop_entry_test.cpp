@@ -113,3 +113,20 @@ TEST(DesktopEntry, DamagedExecAndWordsReadAsUnusable) {
 
     EXPECT_EQ(drop_field_codes("a %f b%ic %% %"), "a  bc % %");
 }
+
+// Every ASCII space character is quoted: a key file drops those that lead a
+// value, so an argument of a form feed alone would come back as no
+// argument at all.
+TEST(DesktopEntry, ArgumentsOfOtherSpaceCharactersRoundTrip) {
+    for (const std::vector<std::string> &exec : std::vector<std::vector<std::string>>{
+             {"\f"}, {"\v"}, {"\r"}, {"prog", "\f"}, {"\fprog"}, {"prog\v"}, {"a\fb", "\r\n"}}) {
+        DESKTOP_ENTRY_STRUCT entry;
+        entry.name = "n";
+        entry.exec = exec;
+        const auto built = build_desktop_entry(entry);
+        ASSERT_TRUE(built);
+        DESKTOP_ENTRY_STRUCT again;
+        ASSERT_TRUE(parse_desktop_entry(*built, again)) << *built;
+        EXPECT_EQ(again.exec, exec) << *built;
+    }
+}
