@@ -163,7 +163,7 @@ for ((m = 0; m <= minutes; m++)); do
     echo "  $line"
 done
 watch_shown || echo "warning: the watch window closed during the soak" >&2
-echo "processes Vorkel saw at the end: $(ls -d /proc/[0-9]* | wc -l), of them churn children: $(pgrep -c -f "^$app/churn_child" || true)"
+echo "processes Vorkel saw at the end: $(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l), of them churn children: $(pgrep -c -f "^$app/churn_child" || true)"
 
 if [ -n "$leak_check" ]; then
     # Exit, the tray menu's last item: a right click on the tray icon (the

@@ -116,7 +116,7 @@ thread_ticks >"$scratch/threads0"
 watching=$(measure)
 thread_ticks >"$scratch/threads1"
 watch_shown || { echo "the watch window closed during the measurement" >&2; exit 1; }
-awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(ls -d /proc/[0-9]* | wc -l)" 'BEGIN {
+awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l)" 'BEGIN {
     printf "interval %d s each, %d processes\n", s, n
     printf "vorkel idle (tray meter only)   %.3f %%\n", i
     printf "vorkel with one watch window    %.3f %%\n", w
