@@ -11,8 +11,24 @@
 # bench_display: starts Xvfb on a free display and icewm on it; sets
 # DISPLAY, xserver and wm (their process ids), and waits for the window
 # manager.
+#
+# bench_in_own_pid_namespace SCRIPT ARG...: unless already there, runs the
+# script again with these arguments in a PID namespace of its own (root, or
+# unprivileged user namespaces, needed) and does not return; paths among
+# the arguments must be absolute. Vorkel then sees only what the script
+# starts, and its process count does not wander with the rest of the
+# machine.
+#
+# bench_process_count: the processes in sight.
 
 pids=()
+
+bench_in_own_pid_namespace() {
+    [ -n "${BENCH_IN_NAMESPACE:-}" ] && return 0
+    BENCH_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$@"
+}
+
+bench_process_count() { find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l; }
 
 bench_cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -36,13 +36,10 @@ warmup=${SOAK_WARMUP_MINUTES:-10}
 # Vorkel watches every process it can see; on a shared machine the other
 # users' processes would come and go with it and its tables with them. So
 # the run happens in a PID namespace of its own: Vorkel sees the churn, the
-# watched process and the session, nothing else (root, or unprivileged
-# user namespaces, needed).
-if [ -z "${SOAK_IN_NAMESPACE:-}" ]; then
-    csv_abs=$(realpath -m "${3:-"soak-$1.csv"}")
-    bin_abs=$(realpath -m "${2:-"$(dirname "$0")/../build/vorkel"}")
-    SOAK_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$0" ${leak_check:+--leak-check} "$minutes" "$bin_abs" "$csv_abs"
-fi
+# watched process and the session, nothing else.
+# shellcheck source=bench/session.sh
+. "$(dirname "$0")/session.sh"
+bench_in_own_pid_namespace "$0" ${leak_check:+--leak-check} "$minutes" "$(realpath -m "$binary")" "$(realpath -m "$csv")"
 [[ $minutes =~ ^[0-9]+$ ]] && ((minutes > 0)) || { echo "MINUTES must be a whole number above 0" >&2; exit 2; }
 ((minutes > warmup)) || warmup=$((minutes / 3))
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
@@ -50,8 +47,6 @@ for tool in Xvfb icewm xdotool xdpyinfo xwininfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
 
-# shellcheck source=bench/session.sh
-. "$(dirname "$0")/session.sh"
 bench_scratch vorkel_soak "$binary"
 app=$scratch/app
 data=$app/$(id -un)
@@ -148,7 +143,7 @@ sample() { # minute, VmRSS in KB, descriptors, threads, processes in sight
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$vorkel/status")
     threads=$(awk '/^Threads:/ { print $2 }' "/proc/$vorkel/status")
     fds=$(find "/proc/$vorkel/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
-    echo "$1,$rss,$fds,$threads,$(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l)"
+    echo "$1,$rss,$fds,$threads,$(bench_process_count)"
 }
 echo "minute,rss_kb,fds,threads,processes" >"$csv"
 start=$(date +%s)
@@ -163,7 +158,7 @@ for ((m = 0; m <= minutes; m++)); do
     echo "  $line"
 done
 watch_shown || echo "warning: the watch window closed during the soak" >&2
-echo "processes Vorkel saw at the end: $(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l), of them churn children: $(pgrep -c -f "^$app/churn_child" || true)"
+echo "processes Vorkel saw at the end: $(bench_process_count), of them churn children: $(pgrep -c -f "^$app/churn_child" || true)"
 
 if [ -n "$leak_check" ]; then
     # Exit, the tray menu's last item: a right click on the tray icon (the

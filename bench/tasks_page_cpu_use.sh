@@ -137,4 +137,4 @@ awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 
     printf line, "htop", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
     if (h > 0) printf "ratio vorkel/htop %.2f, vorkel in all/htop %.2f\n", v / h, t / (100 * h / hz / wall)
 }'
-echo "processes: $(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l), page: $page"
+echo "processes: $(bench_process_count), page: $page"

@@ -10,28 +10,24 @@
 # of them each cycle). So the run happens in a PID namespace of its own,
 # where Vorkel sees only the session's processes and the given number of
 # extra idle ones, which stand in for a busier desktop; the count does not
-# wander with whatever else the machine runs (root, or unprivileged user
-# namespaces, needed).
+# wander with whatever else the machine runs.
 #
 # Usage: bench/watch_window_cpu_use.sh [vorkel binary] [seconds] [extra processes]
 # Needs: Xvfb, icewm, xdotool, xdpyinfo (scripts/setup.sh installs them).
 set -euo pipefail
 
-if [ -z "${BENCH_IN_NAMESPACE:-}" ]; then
-    bin_abs=$(realpath -m "${1:-"$(dirname "$0")/../build/vorkel"}")
-    BENCH_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$0" "$bin_abs" "${2:-60}" "${3:-0}"
-fi
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 extra=${3:-0}
+# shellcheck source=bench/session.sh
+. "$(dirname "$0")/session.sh"
+bench_in_own_pid_namespace "$0" "$(realpath -m "$binary")" "$seconds" "$extra"
 [[ $seconds =~ ^[0-9]+$ && $extra =~ ^[0-9]+$ ]] || { echo "seconds and extra processes are whole numbers" >&2; exit 2; }
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm xdotool xdpyinfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
 
-# shellcheck source=bench/session.sh
-. "$(dirname "$0")/session.sh"
 bench_scratch watch_cpu_use "$binary"
 # The watched process, under a name that sorts first on the Tasks page.
 cp /bin/sleep "$scratch/app/aaa_watched"
@@ -116,7 +112,7 @@ thread_ticks >"$scratch/threads0"
 watching=$(measure)
 thread_ticks >"$scratch/threads1"
 watch_shown || { echo "the watch window closed during the measurement" >&2; exit 1; }
-awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l)" 'BEGIN {
+awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(bench_process_count)" 'BEGIN {
     printf "interval %d s each, %d processes\n", s, n
     printf "vorkel idle (tray meter only)   %.3f %%\n", i
     printf "vorkel with one watch window    %.3f %%\n", w

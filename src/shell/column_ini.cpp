@@ -101,50 +101,49 @@ int key_index(const std::string &key) {
     return n >= 1 && n <= column_count ? n - 1 : -1;
 }
 
-} // namespace
-
-int ini_read_int(const std::string &text, const std::string &section, const std::string &key,
-                 int fallback) {
-    std::string current;
-    bool in_section = false;
-    for (const auto &line : split_lines(text)) {
-        std::string name;
-        if (section_name(line, name)) {
-            in_section = same_ci(name, section);
-            continue;
-        }
-        std::string k, v;
-        if (in_section && key_value(line, k, v) && same_ci(k, key)) {
-            int out;
-            return parse_width(v, out) ? out : fallback;
-        }
-    }
-    return fallback;
-}
-
-std::array<int, column_count> widths_from_ini(const std::string &text) {
-    // One pass: as ini_read_int for each key, the first line of a key in
-    // a [SETTINGS] section gives its width, a bad value the fallback 10.
-    std::array<int, column_count> w;
-    w.fill(10);
-    bool found[column_count] = {};
+// Calls each(key, value) for every key line of every section named
+// section (any ASCII case), in the text's order, until each returns false.
+template <typename EACH> void for_each_key(const std::string &text, const std::string &section, EACH each) {
     bool in_section = false;
     for (const auto &line : split_lines(text)) {
         std::string name, k, v;
-        if (section_name(line, name)) {
-            in_section = same_ci(name, "SETTINGS");
-            continue;
-        }
-        if (!in_section || !key_value(line, k, v))
-            continue;
-        const int i = key_index(k);
-        if (i < 0 || found[i])
-            continue;
-        found[i] = true;
-        int width;
-        if (parse_width(v, width))
-            w[static_cast<std::size_t>(i)] = width;
+        if (section_name(line, name))
+            in_section = same_ci(name, section);
+        else if (in_section && key_value(line, k, v) && !each(k, v))
+            return;
     }
+}
+
+} // namespace
+
+int ini_read_int(const std::string &text, const std::string &section, const std::string &key, int fallback) {
+    int out = fallback;
+    for_each_key(text, section, [&](const std::string &k, const std::string &v) {
+        if (!same_ci(k, key))
+            return true;
+        if (!parse_width(v, out))
+            out = fallback;
+        return false;
+    });
+    return out;
+}
+
+std::array<int, column_count> widths_from_ini(const std::string &text) {
+    // One pass for all ten keys; as for ini_read_int, the first line of a
+    // key gives its width, a bad value the fallback 10.
+    std::array<int, column_count> w;
+    w.fill(10);
+    bool found[column_count] = {};
+    for_each_key(text, "SETTINGS", [&](const std::string &k, const std::string &v) {
+        const int i = key_index(k);
+        if (i >= 0 && !found[i]) {
+            found[i] = true;
+            int width;
+            if (parse_width(v, width))
+                w[static_cast<std::size_t>(i)] = width;
+        }
+        return true;
+    });
     return w;
 }
 
