@@ -165,6 +165,59 @@ void refresh_every_900ms(benchmark::State &state) {
 }
 BENCHMARK(refresh_every_900ms)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(20);
 
+// The floor under any refresh of every process from /proc, paid as the
+// refresher pays it (thread processor time, 900 ms of sleep between
+// rounds): one listing of /proc, and through descriptors held open from
+// the start the stat read, the statm read and the fd count of each
+// process (stat alone for a kernel thread). Nothing parsed, no table.
+void bare_reads_every_900ms(benchmark::State &state) {
+    struct HELD {
+        int stat_fd = -1, memory_fd = -1, fd_dir = -1;
+    };
+    std::vector<std::uint32_t> pids;
+    platform::list_proc_pids(pids);
+    std::vector<HELD> held;
+    for (const std::uint32_t pid : pids) {
+        const int dir = platform::open_proc_pid(pid);
+        if (dir < 0)
+            continue;
+        HELD h;
+        h.stat_fd = openat(dir, "stat", O_RDONLY | O_CLOEXEC);
+        char text[1024];
+        platform::PROC_PID_STAT stat;
+        const long n = h.stat_fd < 0 ? -1 : platform::pread_whole(h.stat_fd, text, sizeof text);
+        if (n > 0 && platform::parse_pid_stat(std::string_view(text, static_cast<std::size_t>(n)), stat) &&
+            !stat.kernel_thread()) {
+            h.memory_fd = openat(dir, "statm", O_RDONLY | O_CLOEXEC);
+            h.fd_dir = openat(dir, "fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        close(dir);
+        if (h.stat_fd >= 0)
+            held.push_back(h);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    char stat_text[1024], memory_text[4096];
+    for (auto _ : state) {
+        const std::uint64_t t0 = thread_cpu_ns();
+        platform::list_proc_pids(pids);
+        for (const HELD &h : held) {
+            benchmark::DoNotOptimize(platform::pread_whole(h.stat_fd, stat_text, sizeof stat_text));
+            if (h.memory_fd >= 0)
+                benchmark::DoNotOptimize(platform::pread_whole(h.memory_fd, memory_text, sizeof memory_text));
+            if (h.fd_dir >= 0)
+                benchmark::DoNotOptimize(platform::count_open_fds_of_fd_dir(h.fd_dir));
+        }
+        state.SetIterationTime(static_cast<double>(thread_cpu_ns() - t0) / 1e9);
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    }
+    for (const HELD &h : held)
+        for (const int fd : {h.stat_fd, h.memory_fd, h.fd_dir})
+            if (fd >= 0)
+                close(fd);
+    per_process(state, static_cast<double>(held.size()));
+}
+BENCHMARK(bare_reads_every_900ms)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(20);
+
 } // namespace
 
 BENCHMARK_MAIN();
