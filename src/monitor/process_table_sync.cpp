@@ -31,21 +31,29 @@ bool collect_process_ids(const ID_ENUMERATOR &enumerate, std::vector<std::uint32
 }
 
 void sync_process_map(PROCESS_MAP &table, std::span<const std::uint32_t> ids) {
-    std::vector<std::uint32_t> listed;
-    listed.reserve(ids.size());
-    for (std::uint32_t id : ids) {
-        if (never_listed_id(id))
-            continue;
-        listed.push_back(id);
-        auto [at, added] = table.try_emplace(id);
-        if (added)
-            at->second.pid = id;
-    }
-    std::sort(listed.begin(), listed.end());
-    for (auto it = table.begin(); it != table.end();) {
-        if (std::binary_search(listed.begin(), listed.end(), it->first))
+    // The system lists ids in ascending order, so sorting is usually a
+    // check; the vector is kept per thread, so a steady list allocates
+    // nothing.
+    thread_local std::vector<std::uint32_t> listed;
+    listed.clear();
+    for (std::uint32_t id : ids)
+        if (!never_listed_id(id))
+            listed.push_back(id);
+    if (!std::is_sorted(listed.begin(), listed.end()))
+        std::sort(listed.begin(), listed.end());
+    listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+    // One merge walk over the table and the list: each record is visited
+    // once and a new one is inserted at its place, where lookups from the
+    // root would touch some eight records each.
+    auto it = table.begin();
+    for (std::uint32_t id : listed) {
+        while (it != table.end() && it->first < id)
+            it = table.erase(it); // ended
+        if (it != table.end() && it->first == id) {
             ++it;
-        else
-            it = table.erase(it);
+            continue;
+        }
+        table.emplace_hint(it, id, PROCESS_INFO_STRUCT{})->second.pid = id;
     }
+    table.erase(it, table.end());
 }

@@ -103,6 +103,25 @@ TEST(SyncProcessMap, RemovesEndedIdsAndKeepsFiguresOfTheOthers) {
     EXPECT_EQ(t.at(12).name[0], '\0');
 }
 
+TEST(SyncProcessMap, NewAndEndedIdsInterleavedAtEveryPlace) {
+    PROCESS_MAP t;
+    for (std::uint32_t id : {1u, 3u, 9u, 20u, 30u})
+        t[id] = named(id, "old", 0.1 * id);
+    // New before the first record, between records and after the last;
+    // ended at the start, in the middle and at the end.
+    const std::uint32_t ids[] = {2, 3, 15, 9, 40, 41};
+    sync_process_map(t, ids);
+    EXPECT_EQ(keys_of(t), (std::vector<std::uint32_t>{2, 3, 9, 15, 40, 41}));
+    EXPECT_STREQ(t.at(3).name, "old");
+    EXPECT_EQ(t.at(9).cpu_share, 0.1 * 9);
+    for (std::uint32_t id : {2u, 15u, 40u, 41u}) {
+        EXPECT_EQ(t.at(id).pid, id);
+        EXPECT_EQ(t.at(id).name[0], '\0');
+    }
+    sync_process_map(t, {});
+    EXPECT_TRUE(t.empty());
+}
+
 TEST(CollectProcessIds, GrowsTheArrayUntilTheListIsComplete) {
     FAKE_LIST list;
     for (std::uint32_t i = 0; i < 250; ++i)
