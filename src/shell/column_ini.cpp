@@ -1,77 +1,77 @@
 #include "shell/column_ini.h"
 
+#include <algorithm>
 #include <cctype>
-#include <map>
-#include <vector>
+#include <string_view>
 
 namespace {
 
-std::string trim(const std::string &s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && is_space(s.back()))
+        s.remove_suffix(1);
+    return s;
 }
 
-bool same_ci(const std::string &a, const std::string &b) {
+bool same_ci(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
+    for (std::size_t i = 0; i < a.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
 
-std::vector<std::string> split_lines(const std::string &text) {
-    // Line ends of every system end a line: "\n", "\r\n" (even "\r\r\n"),
-    // and a carriage return on its own; a line is never left holding one,
-    // so a rewrite writes none back.
-    std::vector<std::string> lines;
-    std::string cur;
-    bool after_cr = false;
-    for (char c : text) {
-        if (c == '\r') {
-            after_cr = true;
-            continue;
+// Calls each(line) for every line of text, as views into it. Line ends of
+// every system end a line: "\n", "\r\n" (even "\r\r\n"), and a carriage
+// return on its own; a line never holds one, so a rewrite writes none
+// back. A last line without an end counts when it is not empty.
+template <typename EACH> void for_each_line(std::string_view text, EACH each) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        at = end;
+        if (at < text.size() && text[at] == '\r') {
+            while (at < text.size() && text[at] == '\r')
+                ++at;
+            // Carriage returns that end the text end no line of their own.
+            if (at == text.size() && line.empty())
+                return;
+            if (at < text.size() && text[at] == '\n')
+                ++at;
+        } else if (at < text.size()) {
+            ++at; // '\n'
         }
-        if (after_cr || c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-            after_cr = false;
-            if (c == '\n')
-                continue;
-        }
-        cur += c;
+        each(line);
     }
-    if (!cur.empty())
-        lines.push_back(cur);
-    return lines;
 }
 
 // "[name]" -> name; otherwise false.
-bool section_name(const std::string &line, std::string &name) {
-    std::string t = trim(line);
+bool section_name(std::string_view line, std::string_view &name) {
+    const std::string_view t = trim(line);
     if (t.size() < 2 || t.front() != '[')
         return false;
-    auto close = t.find(']');
-    if (close == std::string::npos)
+    const auto close = t.find(']');
+    if (close == std::string_view::npos)
         return false;
     name = trim(t.substr(1, close - 1));
     return true;
 }
 
-bool key_value(const std::string &line, std::string &key, std::string &value) {
-    auto eq = line.find('=');
-    if (eq == std::string::npos)
+bool key_value(std::string_view line, std::string_view &key, std::string_view &value) {
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos)
         return false;
     key = trim(line.substr(0, eq));
     value = trim(line.substr(eq + 1));
     return !key.empty();
 }
 
-bool parse_width(const std::string &v, int &out) {
+bool parse_width(std::string_view v, int &out) {
     if (v.empty() || v.size() > 5)
         return false;
     long n = 0;
@@ -86,10 +86,10 @@ bool parse_width(const std::string &v, int &out) {
     return true;
 }
 
-std::string key_name(int i) { return "x" + std::to_string(i + 1); }
+std::string key_line(int i, int width) { return "x" + std::to_string(i + 1) + "=" + std::to_string(width); }
 
 // The column of a key "x1".."x10" (either case of the x); -1 for any other key.
-int key_index(const std::string &key) {
+int key_index(std::string_view key) {
     if (key.size() < 2 || key.size() > 3 || (key[0] != 'x' && key[0] != 'X') || key[1] == '0')
         return -1;
     int n = 0;
@@ -103,22 +103,24 @@ int key_index(const std::string &key) {
 
 // Calls each(key, value) for every key line of every section named
 // section (any ASCII case), in the text's order, until each returns false.
-template <typename EACH> void for_each_key(const std::string &text, const std::string &section, EACH each) {
-    bool in_section = false;
-    for (const auto &line : split_lines(text)) {
-        std::string name, k, v;
+template <typename EACH> void for_each_key(std::string_view text, std::string_view section, EACH each) {
+    bool in_section = false, done = false;
+    for_each_line(text, [&](std::string_view line) {
+        std::string_view name, k, v;
+        if (done)
+            return;
         if (section_name(line, name))
             in_section = same_ci(name, section);
         else if (in_section && key_value(line, k, v) && !each(k, v))
-            return;
-    }
+            done = true;
+    });
 }
 
 } // namespace
 
 int ini_read_int(const std::string &text, const std::string &section, const std::string &key, int fallback) {
     int out = fallback;
-    for_each_key(text, section, [&](const std::string &k, const std::string &v) {
+    for_each_key(text, section, [&](std::string_view k, std::string_view v) {
         if (!same_ci(k, key))
             return true;
         if (!parse_width(v, out))
@@ -134,7 +136,7 @@ std::array<int, column_count> widths_from_ini(const std::string &text) {
     std::array<int, column_count> w;
     w.fill(10);
     bool found[column_count] = {};
-    for_each_key(text, "SETTINGS", [&](const std::string &k, const std::string &v) {
+    for_each_key(text, "SETTINGS", [&](std::string_view k, std::string_view v) {
         const int i = key_index(k);
         if (i >= 0 && !found[i]) {
             found[i] = true;
@@ -148,51 +150,52 @@ std::array<int, column_count> widths_from_ini(const std::string &text) {
 }
 
 std::string ini_with_widths(const std::string &old_text, const std::array<int, column_count> &widths) {
-    std::vector<std::string> lines = split_lines(old_text);
-    std::vector<std::string> out;
+    std::string text;
+    text.reserve(old_text.size() + 128);
     bool in_section = false, seen_section = false;
+    bool last_blank = true; // no line written yet counts as blank
     bool written[column_count] = {};
-
+    auto put = [&](std::string_view line) {
+        text += line;
+        text += '\n';
+        last_blank = trim(line).empty();
+    };
     auto append_missing = [&] {
         for (int i = 0; i < column_count; ++i)
             if (!written[i]) {
-                out.push_back(key_name(i) + "=" + std::to_string(widths[i]));
+                put(key_line(i, widths[static_cast<std::size_t>(i)]));
                 written[i] = true;
             }
     };
 
-    for (const auto &line : lines) {
-        std::string name;
+    for_each_line(old_text, [&](std::string_view line) {
+        std::string_view name, k, v;
         if (section_name(line, name)) {
             if (in_section)
                 append_missing();
             in_section = same_ci(name, "SETTINGS");
             seen_section = seen_section || in_section;
-            out.push_back(line);
-            continue;
+            put(line);
+            return;
         }
-        std::string k, v;
         if (in_section && key_value(line, k, v)) {
             const int idx = key_index(k);
             if (idx >= 0) {
                 if (!written[idx])
-                    out.push_back(key_name(idx) + "=" + std::to_string(widths[idx]));
+                    put(key_line(idx, widths[static_cast<std::size_t>(idx)]));
                 written[idx] = true; // a duplicate key line is dropped
-                continue;
+                return;
             }
         }
-        out.push_back(line);
-    }
+        put(line);
+    });
     if (in_section)
         append_missing();
     if (!seen_section) {
-        if (!out.empty() && !trim(out.back()).empty())
-            out.push_back("");
-        out.push_back("[SETTINGS]");
+        if (!text.empty() && !last_blank)
+            put("");
+        put("[SETTINGS]");
         append_missing();
     }
-    std::string text;
-    for (auto &l : out)
-        text += l + "\n";
     return text;
 }

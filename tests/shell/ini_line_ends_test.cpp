@@ -18,3 +18,18 @@ TEST(ColumnIniLineEnds, RewriteIsStableWhateverTheLineEnds) {
     // A value followed by carriage returns still reads as that value.
     EXPECT_EQ(ini_read_int("[SETTINGS]\r\nx1=42\r\r", "SETTINGS", "x1", 10), 42);
 }
+
+// Every kind of line end splits lines the same way: a run of carriage
+// returns with or without a line feed is one end, a line feed alone is
+// one, and carriage returns that end the text make no empty line.
+TEST(ColumnIniLineEnds, EachKindOfEndSplitsOneLine) {
+    std::array<int, column_count> widths{};
+    widths.fill(7);
+    std::string keys = "[SETTINGS]\n";
+    for (int i = 1; i <= column_count; ++i)
+        keys += "x" + std::to_string(i) + "=7\n";
+    EXPECT_EQ(ini_with_widths("a\r\r\nb\rc\n\n\r", widths), "a\nb\nc\n\n" + keys);
+    EXPECT_EQ(ini_with_widths("a\n\r\r", widths), "a\n\n" + keys);
+    EXPECT_EQ(ini_with_widths("\r", widths), keys);
+    EXPECT_EQ(ini_with_widths("\r\n", widths), "\n" + keys);
+}
