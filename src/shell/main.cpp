@@ -2,6 +2,7 @@
 // executable name; a second copy hands over to the running one and ends
 // with code 1.
 #include "platform/display.h"
+#include "platform/end_requests.h"
 #include "platform/heap.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
@@ -81,6 +82,9 @@ int main(int argc, char **argv) {
         try {
             TTM form;
             form.FormCreate();
+            // A logout or a service manager's signal ends Vorkel as "Exit"
+            // would, so nothing it keeps is lost.
+            platform::on_end_request([&form] { form.end_session(); });
             // Once a minute the pages of freed heap memory go back to the
             // system, so that weeks in the tray do not creep upward.
             QTimer heap_timer;

@@ -353,7 +353,7 @@ void TTM::hide_list() {
 void TTM::closeEvent(QCloseEvent *event) {
     // Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
-        hooks::restore_priorities();
+        hooks::restore_priorities(farewell_);
     if (shown_once_)
         FormPlacement1.save(this);
     if (!exit_requested) {
@@ -397,6 +397,13 @@ void TTM::N3Click() {
     close();
 }
 
+void TTM::end_session() {
+    if (exit_requested || exit_begun_)
+        return;
+    farewell_ = false;
+    N3Click();
+}
+
 void TTM::exit_after_close() {
     list_visible = false;
     logging_active = false;
@@ -413,7 +420,8 @@ void TTM::exit_after_close() {
     hooks::stop_global_logging();
     // The icon leaves the tray and the farewell shows.
     tray->hide();
-    show_about();
+    if (farewell_)
+        show_about();
 }
 
 void TTM::main_window_proc(std::uint32_t message) {
@@ -472,6 +480,13 @@ void TTM::showEvent(QShowEvent *event) {
 }
 
 bool TTM::eventFilter(QObject *watched, QEvent *event) {
+    // The session manager's order to end (the toolkit's request to quit the
+    // application) runs the exit, from the event loop rather than inside
+    // the session manager's callback. The exit's own quit passes.
+    if (watched == qApp && event->type() == QEvent::Quit && !exit_begun_) {
+        QMetaObject::invokeMethod(this, &TTM::end_session, Qt::QueuedConnection);
+        return true;
+    }
     // Key preview: the window sees Esc and F5 before whichever of its
     // controls has the focus.
     if (event->type() == QEvent::KeyPress) {

@@ -4,7 +4,8 @@
 //
 // It is built hidden; "Show list", a tray double click, a second start of
 // the program and the rescue hotkey show it; closing it (close box, Esc)
-// only hides it. The program ends only through the tray menu's "Exit".
+// only hides it. The program ends through the tray menu's "Exit", or when
+// the session ends (end_session).
 //
 // Threads: every member runs on the GUI thread. The CPU sampler draws the
 // tray icon's picture itself (TTrayIcon::set_picture) and never touches
@@ -84,6 +85,10 @@ public:
     void pagesChange();
     void N1Click(); // "Show list"
     void N3Click(); // "Exit"
+    // The session ends (the session manager's request, SIGTERM, SIGHUP):
+    // what "Exit" saves and releases, without the farewell window. Once;
+    // nothing when an exit is under way.
+    void end_session();
     void N25Click();
     void N26Click(); // "Change icon"
     void N28Click();
@@ -152,6 +157,7 @@ private:
     bool docking_ = false;
     bool closing_for_exit_ = false;
     bool exit_begun_ = false; // "Exit" was chosen: nothing shows the window again
+    bool farewell_ = true;    // false when the session ends: no farewell, no question
     bool shown_once_ = false; // only a window that was shown has a placement to keep
     bool destroyed_ = false;
     bool grid_sizes_loaded_ = false;

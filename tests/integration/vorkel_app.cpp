@@ -56,6 +56,19 @@ bool vorkel_app::main_window_shown() const {
 
 bool vorkel_app::tray_icon_shown() const { return tray_icon().has_value(); }
 
+bool vorkel_app::open_tray_menu() const {
+    const auto icon = tray_icon();
+    if (!icon)
+        return false;
+    xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
+    return test_env::wait_until([&] {
+        for (auto &w : test_env::windows_of_class(class_name_))
+            if (!w.in_tray && w.viewable && w.name != "Vorkel" && w.width > 20)
+                return true;
+        return false;
+    });
+}
+
 GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows) {
     GREY_PIXELS out;
     Display *d = XOpenDisplay(nullptr);

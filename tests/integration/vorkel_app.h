@@ -37,6 +37,9 @@ public:
     bool main_window_shown() const;
     bool tray_icon_shown() const;
 
+    // Right-clicks the tray icon; true once the tray menu is open.
+    bool open_tray_menu() const;
+
 private:
     std::string folder_;
     std::string exe_;

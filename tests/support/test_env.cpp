@@ -92,15 +92,20 @@ void walk(Display *d, Window w, bool under_tray, const std::string &want, std::v
         wname = name;
         XFree(name);
     }
-    bool tray_here = under_tray || wname == "SystemTray" || wname == "YXTrayEmbedder";
+    std::string inst, cls;
     XClassHint hint{};
-    if (XGetClassHint(d, w, &hint)) {
-        std::string inst = hint.res_name ? hint.res_name : "";
-        std::string cls = hint.res_class ? hint.res_class : "";
+    const bool has_class = XGetClassHint(d, w, &hint);
+    if (has_class) {
+        inst = hint.res_name ? hint.res_name : "";
+        cls = hint.res_class ? hint.res_class : "";
         if (hint.res_name)
             XFree(hint.res_name);
         if (hint.res_class)
             XFree(hint.res_class);
+    }
+    // icewm's tray, or trayer's panel.
+    bool tray_here = under_tray || wname == "SystemTray" || wname == "YXTrayEmbedder" || cls == "trayer";
+    if (has_class) {
         if (lower(inst) == lower(want) || lower(cls) == lower(want)) {
             XWindowAttributes a{};
             x_window xw;

@@ -90,7 +90,7 @@ struct x_window {
     std::string res_class; // WM_CLASS class part
     bool viewable = false;
     int width = 0, height = 0;
-    bool in_tray = false; // docked into the window manager's system tray
+    bool in_tray = false; // docked into icewm's tray or trayer
 };
 
 // Every window on $DISPLAY whose WM_CLASS class or instance equals
