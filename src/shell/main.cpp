@@ -80,11 +80,15 @@ int main(int argc, char **argv) {
         QApplication::setWindowIcon(icon);
         platform::tray_icon_set_window_icon(icon_argb_images(icon, {16, 32, 48}));
         try {
+            // A logout or a service manager's signal ends Vorkel as "Exit"
+            // would, so nothing it keeps is lost; one that comes while the
+            // window is built is answered once the event loop runs.
+            platform::on_end_request([] {
+                if (TM)
+                    TM->end_session();
+            });
             TTM form;
             form.FormCreate();
-            // A logout or a service manager's signal ends Vorkel as "Exit"
-            // would, so nothing it keeps is lost.
-            platform::on_end_request([&form] { form.end_session(); });
             // Once a minute the pages of freed heap memory go back to the
             // system, so that weeks in the tray do not creep upward.
             QTimer heap_timer;

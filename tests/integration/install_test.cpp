@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <set>
 #include <sstream>
 
@@ -171,25 +172,29 @@ std::string net_wm_icon(unsigned long window) {
 
 } // namespace
 
-TEST_F(InstalledOnDisplay, ReadOnlyPrefixKeepsDataUnderXdgDataHome) {
-    const std::string prefix = test_env::make_temp_dir("prefix");
-    ASSERT_EQ(install_into("", prefix), "");
-    const std::string data_home = test_env::make_temp_dir("data-home");
-    // The prefix is mounted read-only in a mount namespace of the program's
-    // own: even root cannot write beside the executable there.
-    test_env::child_process app(
-        {"unshare", "--mount", "sh", "-c",
-         "mount --bind -o ro \"$0\" \"$0\" && exec env -u QT_QPA_PLATFORM \"$0/bin/vorkel\"", prefix},
-        {"XDG_DATA_HOME=" + data_home}, prefix + "/../run.log");
-    ASSERT_TRUE(wait_until([&] { return !test_env::windows_of_class("vorkel").empty(); }, 20s))
-        << test_env::read_file(prefix + "/../run.log");
-    const std::string user_dir = data_home + "/vorkel/" + run_capture("id -un");
-    EXPECT_TRUE(wait_until([&] { return test_env::file_exists(user_dir); }, 10s)) << user_dir;
-    EXPECT_TRUE(app.running());
-    app.kill_hard();
-    app.wait();
-    // Nothing was made beside the program.
-    EXPECT_EQ(run_capture("ls -A " + quoted(prefix + "/bin")), "vorkel");
+// Installed into a prefix of its own and into a DESTDIR tree (moved
+// there, as a relocated install), the program keeps its data under
+// $XDG_DATA_HOME, whoever runs it (the tests run as root, who could write
+// anywhere), and nothing below the prefix changes, not even at its end.
+TEST_F(InstalledOnDisplay, InstalledProgramNeverWritesIntoItsPrefix) {
+    for (const bool destdir : {false, true}) {
+        const std::string dest = test_env::make_temp_dir("install");
+        const std::string tree = dest + "/usr";
+        ASSERT_EQ(install_into(destdir ? dest : "", destdir ? "/usr" : tree), "");
+        const std::string listing = "find " + quoted(tree) + " -printf '%p %s %T@\\n' | sort";
+        const std::string before = run_capture(listing);
+        const std::string data_home = test_env::make_temp_dir("data-home");
+        test_env::child_process app(
+            {"env", "-u", "QT_QPA_PLATFORM", "XDG_DATA_HOME=" + data_home, tree + "/bin/vorkel"}, {},
+            dest + "/run.log");
+        const std::string user_dir = data_home + "/vorkel/" + run_capture("id -un");
+        EXPECT_TRUE(wait_until([&] { return test_env::file_exists(user_dir + "/vorkel.dat"); }, 20s))
+            << test_env::read_file(dest + "/run.log");
+        ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+        EXPECT_EQ(app.wait(20s), 0);
+        EXPECT_TRUE(test_env::file_exists(user_dir + "/vorkel.ini"));
+        EXPECT_EQ(run_capture(listing), before) << (destdir ? "DESTDIR tree" : "prefix");
+    }
 }
 
 TEST_F(InstalledOnDisplay, DeadWaylandSocketStillRunsOnTheXDisplayWithItsIcon) {
