@@ -8,7 +8,8 @@ build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-
            libbenchmark-dev libglib2.0-dev qt6-qpa-plugins fonts-dejavu-core ccache clang-format libqt6svg6
            librsvg2-bin clang libclang-rt-14-dev)
 test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus trayer xfce4-panel xfconf
-          procps util-linux htop desktop-file-utils appstream lintian)
+          procps util-linux htop desktop-file-utils appstream lintian
+          at-spi2-core gir1.2-atspi-2.0 python3-gi)
 
 want=("${build_set[@]}")
 if [ "${1:-}" != "--build-only" ]; then want+=("${test_set[@]}"); fi

@@ -1,5 +1,7 @@
 #include "logging/stat_chart.h"
 
+#include "toolkit/bar_chart_accessible.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -50,6 +52,14 @@ TStatChart::TStatChart(bool percent_marks, QWidget *parent)
     prev_button->setGeometry(209, 164, 100, 25);
     next_button = new QPushButton(QStringLiteral("Nex page >>"), this);
     next_button->setGeometry(313, 164, 100, 25);
+    // Screen readers hear each bar shown: its name and its mark.
+    expose_bars(this, [this] {
+        std::vector<SHOWN_BAR> bars;
+        const QStringList labels = shown_labels(), marks = shown_marks();
+        for (qsizetype i = 0; i < labels.size(); ++i)
+            bars.push_back({labels[i], i < marks.size() ? marks[i] : QString()});
+        return bars;
+    });
     show_page();
 }
 
@@ -114,6 +124,7 @@ void TStatChart::show_page() {
     axis_y_->setRange(0.0, top > 0.0 ? top * 1.15 : 1.0);
     axis_y_->applyNiceNumbers();
     place_marks();
+    bars_changed(this);
 }
 
 void TStatChart::place_marks() {

@@ -141,10 +141,14 @@ void TTM::build_components() {
     pages->addTab(sheet2, QStringLiteral("Tasks"));
     pages->addTab(log, QStringLiteral("Logging"));
     setCentralWidget(pages);
+    // Screen readers name each control; a page control and a page's grid
+    // take the caption of their window and page.
+    pages->setAccessibleName(windowTitle());
 
     grid = new TGrid({QStringLiteral("Path"), QStringLiteral("Show"), QStringLiteral("StartUp")}, 16, sheet1);
     grid->set_check_column(1, true);
     grid->set_check_column(2, true);
+    grid->setAccessibleName(pages->tabText(0));
     auto *l1 = new QVBoxLayout(sheet1);
     l1->setContentsMargins(0, 0, 0, 0);
     l1->addWidget(grid);
@@ -154,6 +158,7 @@ void TTM::build_components() {
                        QStringLiteral("Threads")},
                       15, sheet2);
     pgrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pgrid->setAccessibleName(pages->tabText(1));
     pgrid->set_alignment_provider([this](int col, int row) { return pgridGetAlignment(col, row); });
     connect(pgrid, &TGrid::mouse_down_right, this, &TTM::pgridMouseDown);
     auto *l2 = new QVBoxLayout(sheet2);
@@ -278,6 +283,9 @@ void TTM::build_logging_page() {
     Label2 = new QLabel(QStringLiteral("Log file"), GroupBox1);
     logfile = new TFileNameEdit(GroupBox1);
     logfile->set_dialog(QStringLiteral("Log file"), QStringLiteral("Log files (*.log *.txt);;All (*)"), true);
+    // Named by their labels, not by the group around them.
+    Label1->setBuddy(log_processes);
+    logfile->set_accessible_name(Label2->text());
     Button1 = new QPushButton(QStringLiteral("Start logging"), GroupBox1);
     Button2 = new QPushButton(QStringLiteral("Stop logging"), GroupBox1);
     Button2->setEnabled(false);

@@ -8,6 +8,8 @@ void connect_shortcuts_page(TTM *form) {
     TGrid *grid = form->grid;
     grid->set_alignment_provider([form](int col, int row) { return form->gridGetAlignment(col, row); });
     centre_check_boxes(grid);
+    // The check boxes are named by their column and the row's path.
+    grid->set_caption_column(0);
     QObject::connect(grid, &TGrid::mouse_down_right, form, &TTM::gridMouseDown);
     QObject::connect(grid, &TGrid::check_box_click, form, &TTM::gridCheckBoxClick);
     QObject::connect(form->N5, &QAction::triggered, form, &TTM::N5Click);

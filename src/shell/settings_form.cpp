@@ -98,6 +98,7 @@ Tsettings_form::Tsettings_form(QWidget *owner) : QDialog(owner) {
     PageControl1->addTab(TabSheet2, QStringLiteral("Colors"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Others"));
     PageControl1->setCurrentWidget(TabSheet1);
+    PageControl1->setAccessibleName(windowTitle());
 
     build_update_page();
     build_colors_page();
@@ -151,6 +152,8 @@ void Tsettings_form::build_update_page() {
     lay->addLayout(ends);
     const std::pair<TRxSlider *, QLabel *> rows[] = {{RxSlider1, Label1}, {RxSlider2, Label2}, {RxSlider3, Label3}};
     for (auto [slider, label] : rows) {
+        // A slider is named by the caption under it.
+        label->setBuddy(slider);
         lay->addStretch(1);
         lay->addWidget(slider);
         lay->addWidget(label);
@@ -178,6 +181,8 @@ void Tsettings_form::build_colors_page() {
     lay->addWidget(RxSlider5, 3, 0, Qt::AlignBottom);
     lay->addWidget(Label7, 4, 0, Qt::AlignTop);
     lay->addWidget(Panel3, 3, 1, 2, 1, Qt::AlignCenter);
+    Label6->setBuddy(RxSlider4);
+    Label7->setBuddy(RxSlider5);
     lay->setRowMinimumHeight(0, preview_side / 2);
     lay->setRowMinimumHeight(3, preview_side / 2);
 }
@@ -196,6 +201,8 @@ void Tsettings_form::build_others_page() {
     const std::pair<QPushButton *, QLabel *> rows[] = {{Button3, Label8}, {Button4, Label9}, {Button5, Label10}};
     int row = 0;
     for (auto [button, label] : rows) {
+        // The text beside a button says what it restores.
+        button->setAccessibleDescription(label->text());
         group->addWidget(button, row, 0);
         group->addWidget(label, row, 1);
         ++row;
@@ -215,6 +222,11 @@ void Tsettings_form::build_others_page() {
     boxes->addWidget(CheckBox4, 0, 1);
     boxes->addWidget(CheckBox3, 1, 0);
     boxes->addWidget(CheckBox2, 1, 1);
+    // Tab follows the reading order: row by row, left to right.
+    setTabOrder(Button5, CheckBox1);
+    setTabOrder(CheckBox1, CheckBox4);
+    setTabOrder(CheckBox4, CheckBox3);
+    setTabOrder(CheckBox3, CheckBox2);
     lay->addLayout(boxes);
     lay->addStretch(1);
 }

@@ -14,6 +14,8 @@ TFileNameEdit::TFileNameEdit(QWidget *parent) : QWidget(parent) {
     button_ = new QToolButton(this);
     button_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     button_->setToolTip(tr("Browse"));
+    // An icon alone says nothing to a screen reader.
+    button_->setAccessibleName(tr("Browse"));
     lay->addWidget(edit_, 1);
     lay->addWidget(button_);
     connect(button_, &QToolButton::clicked, this, &TFileNameEdit::browse);
@@ -29,6 +31,8 @@ void TFileNameEdit::set_dialog(const QString &caption, const QString &filter, bo
     filter_ = filter;
     save_mode_ = save_mode;
 }
+
+void TFileNameEdit::set_accessible_name(const QString &name) { edit_->setAccessibleName(name); }
 
 void TFileNameEdit::browse() {
     QString chosen = save_mode_

@@ -1,12 +1,35 @@
 #include "toolkit/grid.h"
 
 #include "platform/registry.h"
+#include "toolkit/popup_keys.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+
+namespace {
+
+// A cell that tells screen readers what its check box is for: the column's
+// header and the row's caption, read when asked, so renamed headers and
+// rewritten captions never leave a stale name behind.
+class TGridItem : public QTableWidgetItem {
+public:
+    QVariant data(int role) const override {
+        if (role != Qt::AccessibleTextRole || !(flags() & Qt::ItemIsUserCheckable))
+            return QTableWidgetItem::data(role);
+        auto *grid = static_cast<const TGrid *>(tableWidget());
+        if (!grid)
+            return QTableWidgetItem::data(role);
+        const QString header = grid->cell(column(), 0);
+        const QString caption = grid->cell(grid->caption_column(), row() + 1);
+        return caption.isEmpty() ? header : header + QStringLiteral(": ") + caption;
+    }
+};
+
+} // namespace
 
 TGrid::TGrid(const QStringList &headers, int design_row_height, QWidget *parent)
     : QTableWidget(parent), check_cols_(static_cast<size_t>(headers.size()), false) {
@@ -46,7 +69,7 @@ QTableWidgetItem *TGrid::item_at(int col, int row, bool create) {
         return nullptr;
     QTableWidgetItem *it = item(row - 1, col);
     if (!it && create) {
-        it = new QTableWidgetItem();
+        it = new TGridItem();
         it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         if (is_check_column(col)) {
             it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
@@ -228,22 +251,40 @@ void TGrid::toggle_by_user(int col, int row) {
     emit check_box_click(col, row, on);
 }
 
+void TGrid::open_popup(int col, int row, const QPoint &global) {
+    set_current_cell(col, row);
+    emit mouse_down_right(col, row);
+    if (popup_)
+        popup_->popup(global);
+}
+
 void TGrid::mousePressEvent(QMouseEvent *event) {
     if (event->button() == Qt::RightButton) {
         QModelIndex idx = indexAt(event->position().toPoint());
-        const int col = idx.isValid() ? idx.column() : -1;
-        const int row = idx.isValid() ? idx.row() + 1 : 0;
-        set_current_cell(col, row);
-        emit mouse_down_right(col, row);
-        if (popup_)
-            popup_->popup(event->globalPosition().toPoint());
+        open_popup(idx.isValid() ? idx.column() : -1, idx.isValid() ? idx.row() + 1 : 0,
+                   event->globalPosition().toPoint());
         event->accept();
         return;
     }
     QTableWidget::mousePressEvent(event);
 }
 
+void TGrid::contextMenuEvent(QContextMenuEvent *event) {
+    // The Menu key; a right click opened the menu when its button went down.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    open_popup(current_col(), current_row(), popup_point_at_current(this));
+    event->accept();
+}
+
 void TGrid::keyPressEvent(QKeyEvent *event) {
+    if (is_popup_key(event)) {
+        open_popup(current_col(), current_row(), popup_point_at_current(this));
+        event->accept();
+        return;
+    }
     // Space toggles a check-box cell from the keyboard, as a click does.
     if (event->key() == Qt::Key_Space && is_check_column(currentColumn()) && currentRow() >= 0) {
         toggle_by_user(currentColumn(), currentRow() + 1);

@@ -10,7 +10,12 @@
 //
 // A right click makes the cell under the pointer current before the popup
 // menu opens (set_current_cell); a click beside the rows leaves the current
-// cell as it was.
+// cell as it was. The Menu key and Shift+F10 open the menu at the current
+// cell, as a right click there would (toolkit/popup_keys.h).
+//
+// Screen readers hear a cell's text; a check-box cell is named by its
+// column's header and its row's caption (the text of the caption column,
+// set_caption_column), e.g. "Show: /usr/bin/xterm".
 //
 // Text updates write only cells whose text changed, so a periodic refresh
 // neither flickers nor loses the scroll position, the selection or the
@@ -81,6 +86,10 @@ public:
 
     void set_popup_menu(QMenu *menu) { popup_ = menu; }
 
+    // The column whose text names a row to screen readers; -1: none.
+    void set_caption_column(int col) { caption_col_ = col; }
+    int caption_column() const { return caption_col_; }
+
     // Saves or restores the column widths in the registry key and section
     // given (values "Col0", "Col1", ...). Missing values leave a width.
     void save_col_sizes(const QString &key, const QString &section) const;
@@ -95,14 +104,19 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     QTableWidgetItem *item_at(int col, int row, bool create);
     Qt::Alignment alignment_for(int col, int row) const;
     void toggle_by_user(int col, int row);
+    // What a right click on (col, row) does: that cell becomes current,
+    // mouse_down_right, then the popup menu at global.
+    void open_popup(int col, int row, const QPoint &global);
 
     std::vector<bool> check_cols_;
     alignment_fn align_;
     QMenu *popup_ = nullptr;
+    int caption_col_ = -1;
     bool programmatic_ = false;
 };

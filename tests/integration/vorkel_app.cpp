@@ -25,14 +25,16 @@ test_env::child_process vorkel_app::start() {
     return test_env::child_process({exe_}, {}, log);
 }
 
-test_env::child_process vorkel_app::start_in_own_pid_namespace(const std::vector<std::string> &companions) {
+test_env::child_process vorkel_app::start_in_own_pid_namespace(const std::vector<std::string> &companions,
+                                                               const std::vector<std::string> &extra_env) {
     std::string log = folder_ + "/run-" + std::to_string(runs_++) + ".log";
     std::string script;
     for (const auto &c : companions)
         script += c + " & ";
     script += "'" + exe_ + "'";
     return test_env::child_process(
-        {"unshare", "--pid", "--fork", "--mount-proc", "--kill-child", "/bin/sh", "-c", script}, {}, log);
+        {"unshare", "--pid", "--fork", "--mount-proc", "--kill-child", "/bin/sh", "-c", script}, extra_env,
+        log);
 }
 
 std::optional<test_env::x_window> vorkel_app::main_window() const {

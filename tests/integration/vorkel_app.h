@@ -29,7 +29,9 @@ public:
     // machine's. companions are shell command lines started in the
     // namespace beside it; a shell is the namespace's first process and
     // reaps them. The handle is unshare's; ending it ends the namespace.
-    test_env::child_process start_in_own_pid_namespace(const std::vector<std::string> &companions = {});
+    // extra_env as for test_env::child_process.
+    test_env::child_process start_in_own_pid_namespace(const std::vector<std::string> &companions = {},
+                                                       const std::vector<std::string> &extra_env = {});
 
     // The main window and the tray icon of this executable's copies.
     std::optional<test_env::x_window> main_window() const;
