@@ -76,26 +76,8 @@ bench_item_host() {
     local config=$scratch/xfce-config
     local channels=$config/xfce4/xfconf/xfce-perchannel-xml
     mkdir -p "$channels"
-    cat >"$channels/xfce4-panel.xml" <<'XMLEOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="size" type="uint" value="28"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray"/>
-  </property>
-</channel>
-XMLEOF
+    # The tests' settings: one panel along the top with only the notification area.
+    cp "$(dirname "${BASH_SOURCE[0]}")/../tests/integration/xfce4-panel.xml" "$channels/"
     # The bus starts xfconfd, which reads the panel's settings from there.
     XDG_CONFIG_HOME=$config unshare --pid --fork --kill-child --mount-proc \
         dbus-daemon --session --nofork --address="unix:path=$scratch/bus" >/dev/null 2>&1 &

@@ -437,31 +437,6 @@ std::string host_name(TRAY_HOST host) {
 
 void PrintTo(TRAY_HOST host, std::ostream *out) { *out << host_name(host); }
 
-// The Xfce panel's settings: one panel along the top with only the
-// notification area in it.
-constexpr const char *xfce_panel_settings = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="28"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray">
-      <property name="square-icons" type="bool" value="true"/>
-    </property>
-  </property>
-</channel>
-)";
-
 // A folder for XDG_CONFIG_HOME with the Xfce panel's settings. The panel
 // reads them from xfconfd, which its session bus starts: the bus must
 // have it in its environment.
@@ -469,7 +444,9 @@ std::string xfce_panel_config() {
     const std::string config = test_env::make_temp_dir("xfce-config");
     const std::string channels = config + "/xfce4/xfconf/xfce-perchannel-xml";
     test_env::run_capture("mkdir -p '" + channels + "'");
-    test_env::write_file(channels + "/xfce4-panel.xml", xfce_panel_settings);
+    // One panel along the top with only the notification area in it.
+    test_env::write_file(channels + "/xfce4-panel.xml",
+                         test_env::read_file(VORKEL_SOURCE_DIR "/tests/integration/xfce4-panel.xml"));
     return config;
 }
 
