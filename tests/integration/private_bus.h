@@ -16,6 +16,10 @@ public:
     bool ok() const { return ok_; }
     std::string address() const { return "unix:path=" + socket_; }
 
+    // dbus-send on this bus with args; the reply as it prints it.
+    std::string call(const std::string &args) const;
+    bool has_owner(const std::string &name) const;
+
 private:
     std::string socket_;
     test_env::child_process daemon_;

@@ -20,9 +20,9 @@ vorkel_app::vorkel_app(const std::string &exe_name) {
 
 std::string vorkel_app::data_dir() const { return folder_ + "/" + platform::user_name(); }
 
-test_env::child_process vorkel_app::start() {
+test_env::child_process vorkel_app::start(const std::vector<std::string> &extra_env) {
     std::string log = folder_ + "/run-" + std::to_string(runs_++) + ".log";
-    return test_env::child_process({exe_}, {}, log);
+    return test_env::child_process({exe_}, extra_env, log);
 }
 
 test_env::child_process vorkel_app::start_in_own_pid_namespace(const std::vector<std::string> &companions,

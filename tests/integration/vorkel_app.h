@@ -21,7 +21,8 @@ public:
     std::string data_dir() const;
 
     // Starts a copy; returns its handle. Output goes to <folder>/run-N.log.
-    test_env::child_process start();
+    // extra_env as for test_env::child_process.
+    test_env::child_process start(const std::vector<std::string> &extra_env = {});
 
     // Starts a copy in a PID namespace of its own (unshare), so that what it
     // does to "every process" (the rescue hotkey, the Tasks page's

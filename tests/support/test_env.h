@@ -36,7 +36,7 @@ class child_process {
 public:
     child_process() = default;
     // argv[0] is looked up in PATH when it has no '/'. extra_env entries
-    // are "NAME=value".
+    // are "NAME=value" and replace the environment's own of that name.
     explicit child_process(const std::vector<std::string> &argv,
                            const std::vector<std::string> &extra_env = {},
                            const std::string &stdout_path = "");
