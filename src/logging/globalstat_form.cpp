@@ -52,6 +52,7 @@ Tglobalstat_form::Tglobalstat_form(const std::string &statistics_path, QWidget *
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     pages = new QTabWidget(this);
+    pages->setAccessibleName(windowTitle());
     layout->addWidget(pages, 1);
     auto *panel = new QWidget(this);
     panel->setFixedHeight(41);
@@ -82,9 +83,12 @@ Tglobalstat_form::Tglobalstat_form(const std::string &statistics_path, QWidget *
     for (int c = 0; c < 7; ++c)
         grid->set_col_width(c, widths[c]);
     all_page->layout()->addWidget(grid);
+    // Screen readers name the table and each chart by their page.
+    grid->setAccessibleName(pages->tabText(0));
 
     auto add_chart = [this](QWidget *page, bool percent) {
         auto *chart = new TStatChart(percent, page);
+        chart->setAccessibleName(pages->tabText(pages->indexOf(page)));
         page->layout()->addWidget(chart);
         connect(chart->prev_button, &QPushButton::clicked, this, &Tglobalstat_form::Button1Click);
         connect(chart->next_button, &QPushButton::clicked, this, &Tglobalstat_form::Button2Click);

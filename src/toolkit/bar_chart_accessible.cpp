@@ -1,5 +1,6 @@
 #include "toolkit/bar_chart_accessible.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
@@ -60,6 +61,19 @@ private:
     int slot_;
 };
 
+// The chart's own child widgets that a reader meets, in order: not the
+// surface it draws on (a scroll area's viewport), which is the chart itself.
+QList<QWidget *> own_widgets(const QWidget *chart) {
+    const auto *area = qobject_cast<const QAbstractScrollArea *>(chart);
+    QList<QWidget *> out;
+    for (QObject *o : chart->children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (w && !w->isWindow() && (!area || w != area->viewport()))
+            out << w;
+    }
+    return out;
+}
+
 class TBarChartAccessible : public QAccessibleWidget {
 public:
     explicit TBarChartAccessible(QWidget *chart) : QAccessibleWidget(chart, QAccessible::Chart) {}
@@ -69,14 +83,16 @@ public:
     }
 
     int childCount() const override {
-        return QAccessibleWidget::childCount() + static_cast<int>(bars_of(widget()).size());
+        return static_cast<int>(own_widgets(widget()).size() + bars_of(widget()).size());
     }
 
     QAccessibleInterface *child(int index) const override {
-        const int own = QAccessibleWidget::childCount();
-        if (index < own)
-            return QAccessibleWidget::child(index);
-        const int slot = index - own;
+        const QList<QWidget *> own = own_widgets(widget());
+        if (index < 0)
+            return nullptr;
+        if (index < own.size())
+            return QAccessible::queryAccessibleInterface(own[index]);
+        const int slot = index - static_cast<int>(own.size());
         if (slot >= static_cast<int>(bars_of(widget()).size()))
             return nullptr;
         while (static_cast<int>(bar_ids_.size()) <= slot) {
@@ -87,10 +103,11 @@ public:
     }
 
     int indexOfChild(const QAccessibleInterface *iface) const override {
+        const QList<QWidget *> own = own_widgets(widget());
         for (std::size_t slot = 0; slot < bar_ids_.size(); ++slot)
             if (QAccessible::accessibleInterface(bar_ids_[slot]) == iface)
-                return QAccessibleWidget::childCount() + static_cast<int>(slot);
-        return QAccessibleWidget::indexOfChild(iface);
+                return static_cast<int>(own.size() + slot);
+        return iface ? static_cast<int>(own.indexOf(qobject_cast<QWidget *>(iface->object()))) : -1;
     }
 
 private:

@@ -72,19 +72,22 @@ def walk(obj, path, found):
     if not st.contains(S.SHOWING):
         return
     name = (obj.get_name() or "").strip()
-    blank_cell = role == Atspi.Role.TABLE_CELL and not st.contains(S.CHECKABLE)
+    # Some toolkits tell a check box in a cell only while it is ticked.
+    box = st.contains(S.CHECKABLE) or st.contains(S.CHECKED)
+    blank_cell = role == Atspi.Role.TABLE_CELL and not box
     if st.contains(S.FOCUSABLE) and not name and not blank_cell:
         found["unnamed"].add("%s in %s" % (obj.get_role_name(), " / ".join(path)))
-    if st.contains(S.FOCUSABLE) and (role != Atspi.Role.TABLE_CELL or st.contains(S.CHECKABLE)):
+    if st.contains(S.FOCUSABLE) and (role != Atspi.Role.TABLE_CELL or box):
         box = obj.get_extents(Atspi.CoordType.SCREEN)
         found["controls"].add("%s '%s' '%s' %d %d" % (obj.get_role_name(), name, obj.get_description() or "",
                                                     box.x + box.width // 2, box.y + box.height // 2))
     if role == Atspi.Role.PAGE_TAB_LIST:
         found["tab_lists"].append(obj)
     if role == Atspi.Role.CHART:
-        for bar in children(obj):
-            if bar.get_role() == Atspi.Role.LIST_ITEM:
-                found["bars"].add("%s|%s" % (bar.get_name(), bar.get_description()))
+        bars = [bar for bar in children(obj) if bar.get_role() == Atspi.Role.LIST_ITEM]
+        found["empty_charts"] += not bars
+        for bar in bars:
+            found["bars"].add("%s|%s" % (bar.get_name(), bar.get_description()))
     here = path + ["%s '%s'" % (obj.get_role_name(), name)]
     for child in children(obj):
         walk(child, here, found)
@@ -96,7 +99,7 @@ def main():
     if window is None:
         print("no shown window '%s' of %s" % (caption, program))
         return 2
-    found = {"walked": 0, "unnamed": set(), "controls": set(), "bars": set(), "tab_lists": []}
+    found = {"walked": 0, "unnamed": set(), "controls": set(), "bars": set(), "tab_lists": [], "empty_charts": 0}
     walk(window, [], found)
     for tab_list in list(found["tab_lists"]):
         for tab in children(tab_list):
@@ -104,7 +107,15 @@ def main():
                 continue
             tab.do_action(0)
             print("PAGE", tab.get_name())
-            walk(window, [], found)
+            # A page may fill itself after it shows (the statistics are read
+            # on a worker): a chart with no bars is looked at again.
+            deadline = time.monotonic() + 5
+            while True:
+                found["empty_charts"] = 0
+                walk(window, [], found)
+                if found["empty_charts"] == 0 or time.monotonic() > deadline:
+                    break
+                time.sleep(0.2)
     for line in sorted(found["controls"]):
         print("CONTROL", line)
     for line in sorted(found["unnamed"]):
