@@ -54,8 +54,8 @@ public:
         w.begin_object(title_process, counters);
         char name[32];
         for (unsigned i = 0; i <= n_; ++i) { // the last one plays "_Total"
-            const std::uint64_t v[] = {now / 100 * (i % 7), first_pid + i, 4096ull << (i % 12), 4096ull << (i % 7),
-                                       10 + i % 40, 1 + i % 9};
+            const std::uint64_t v[] = {now / 100 * (i % 7), first_pid + i, 4096ull << (i % 12),
+                                       4096ull << (i % 7),  10 + i % 40,   1 + i % 9};
             std::snprintf(name, sizeof name, "program-%04u", i);
             w.add_instance(name, v);
         }

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::string_view comm = text.substr(0, first);
         const std::string_view executable = text.substr(std::min(first + 1, text.size()), second - first);
         const std::string_view command_line = text.substr(std::min(second + 1, text.size()));
-        const std::string name = platform::whole_process_name(comm, (data[0] / 7) % 2 == 1, executable, command_line);
+        const std::string name =
+            platform::whole_process_name(comm, (data[0] / 7) % 2 == 1, executable, command_line);
         // The short name cut down (a kernel worker's), or completed.
         FUZZ_CHECK(comm.starts_with(name) || std::string_view(name).starts_with(comm));
         break;
