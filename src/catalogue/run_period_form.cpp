@@ -27,6 +27,8 @@ Trun_period_form::Trun_period_form(QWidget *owner) : QDialog(owner) {
     edit->setRange(0, 10000);
     edit->setValue(30);
     Label1 = new QLabel(QStringLiteral("min"), Panel1);
+    // Screen readers name the minutes by the label beside them.
+    Label1->setBuddy(edit);
     RadioButton1->setChecked(true);
     // The periodic launcher does not exist, so its choice is never offered.
     RadioButton3->setEnabled(false);

@@ -40,6 +40,8 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
                       QStringLiteral("Thrds")},
                      16, this);
     grid->set_row_count(2);
+    // Screen readers name the grid by its window, the process id.
+    grid->setAccessibleName(windowTitle());
     // The design widths, widened where the desktop's font needs more room
     // for a heading, and the PID column for the longest id this system
     // gives (seven digits).
