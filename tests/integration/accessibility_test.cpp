@@ -121,7 +121,8 @@ TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
          {"Update time", "Colors", "Others"},
          {"slider 'CPU usage update time'", "slider 'Check new applications time'",
           "slider 'Update tasks info time'", "slider 'Tray icon color'", "slider 'CPU usage color'",
-          "push button 'Icons' 'Load default icons in popup menu'", "push button 'Shortcuts' 'Delete shortcuts list'",
+          "push button 'Icons' 'Load default icons in popup menu'",
+          "push button 'Shortcuts' 'Delete shortcuts list'",
           "push button 'Settings' 'Restore default settings'"},
          {}},
     };

@@ -28,8 +28,8 @@ AREA area_of(unsigned long window) {
     std::istringstream in(xdotool("getwindowgeometry --shell " + std::to_string(window)));
     AREA a;
     for (std::string line; std::getline(in, line);)
-        for (auto [key, value] : {std::pair{"X=%d", &a.x}, {"Y=%d", &a.y}, {"WIDTH=%d", &a.width},
-                                  {"HEIGHT=%d", &a.height}})
+        for (auto [key, value] :
+             {std::pair{"X=%d", &a.x}, {"Y=%d", &a.y}, {"WIDTH=%d", &a.width}, {"HEIGHT=%d", &a.height}})
             std::sscanf(line.c_str(), key, value);
     return a;
 }
@@ -94,8 +94,9 @@ TEST(GridMenuKeys, MenuKeysOpenEachGridsMenuByItsRowAndTheCommandActsOnIt) {
         std::optional<test_env::x_window> menu;
         ASSERT_TRUE(wait_until([&] { return (menu = open_menu(app)).has_value(); }, 10s)) << "no menu";
         const AREA at = area_of(menu->id), main = area_of(window->id);
-        EXPECT_TRUE(main.holds(at.x, at.y)) << "the menu opened at " << at.x << "," << at.y << ", not by the row";
-        xdotool("key Down Return"); // the first command
+        EXPECT_TRUE(main.holds(at.x, at.y))
+            << "the menu opened at " << at.x << "," << at.y << ", not by the row";
+        xdotool("key Down Return");              // the first command
         if (std::string(c.key) == "shift+F10") { // "End process" asks first
             ASSERT_TRUE(wait_until([] { return xdotool("search --name '^Task warning$'") != ""; }, 10s));
             xdotool("key Return");
