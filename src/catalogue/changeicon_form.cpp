@@ -60,12 +60,17 @@ Tchangeicon_form::Tchangeicon_form(QWidget *owner) : QDialog(owner) {
     ComboEdit1 = new QLineEdit(this);
     ComboEdit1Button = new QToolButton(this);
     ComboEdit1Button->setText(QStringLiteral("..."));
+    // Screen readers: the box by its label, "..." as what it does, the
+    // grid by the window and each icon by its place in the file.
+    Label1->setBuddy(ComboEdit1);
+    ComboEdit1Button->setAccessibleName(QStringLiteral("Browse"));
     auto *file_row = new QHBoxLayout;
     file_row->setSpacing(2);
     file_row->addWidget(ComboEdit1, 1);
     file_row->addWidget(ComboEdit1Button);
 
     igrid = new QTableWidget(grid_side, grid_side, this);
+    igrid->setAccessibleName(windowTitle());
     igrid->horizontalHeader()->hide();
     igrid->verticalHeader()->hide();
     igrid->horizontalHeader()->setMinimumSectionSize(1);
@@ -116,11 +121,14 @@ Tchangeicon_form::~Tchangeicon_form() {
 void Tchangeicon_form::load_icons_from_file(const std::string &file) {
     icons = icons_in_file(file, grid_side * grid_side);
     for (int r = 0; r < grid_side; ++r)
-        for (int c = 0; c < grid_side; ++c)
+        for (int c = 0; c < grid_side; ++c) {
             igrid->item(r, c)->setData(image_role, QVariant());
+            igrid->item(r, c)->setData(Qt::AccessibleTextRole, QVariant());
+        }
     for (std::size_t k = 0; k < icons.size(); ++k) {
         int col = static_cast<int>(k) % grid_side, row = static_cast<int>(k) / grid_side;
         igrid->item(row, col)->setData(image_role, icons[k]);
+        igrid->item(row, col)->setData(Qt::AccessibleTextRole, QStringLiteral("Icon %1").arg(k + 1));
     }
 }
 

@@ -27,6 +27,8 @@ Thotkey_form::Thotkey_form(QWidget *owner) : QDialog(owner) {
     CheckBox3 = new QCheckBox(QStringLiteral("Alt"), this);
     Edit1 = new QLineEdit(this);
     Edit1->setMaxLength(1);
+    // Screen readers say what the box shows: the key beside Ctrl, Shift, Alt.
+    Edit1->setAccessibleName(QStringLiteral("Key"));
     Edit1->setAlignment(Qt::AlignCenter);
     Edit1->setFixedWidth(Edit1->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 3 + 8);
     for (QWidget *w : {static_cast<QWidget *>(CheckBox1), static_cast<QWidget *>(CheckBox2),

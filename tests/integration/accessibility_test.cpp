@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -73,12 +75,13 @@ protected:
 } // namespace
 
 TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
-    // One catalogued program with both boxes ticked (an autostart entry:
-    // nothing starts), and statistics of two for the charts.
+    // Two catalogued programs, the first with both boxes ticked (an
+    // autostart entry: nothing starts), and statistics of two for the charts.
     std::filesystem::create_directories(app.data_dir());
     const std::string program = "/usr/bin/vkl-named-program";
     LINK_MAP catalogue;
     catalogue[program] = LINK_PROPERTIES_STRUCT{1, -1, 0};
+    catalogue[program + "2"] = LINK_PROPERTIES_STRUCT{0, 0, 0};
     create_catalogue(app.data_dir() + "/vorkel.dat");
     write_catalogue(app.data_dir() + "/vorkel.dat", catalogue);
     PROCESS_MAP_LONG statistics;
@@ -99,6 +102,35 @@ TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
     app.start().wait(15s); // a second start shows the window
     ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s));
+
+    // How each window opens.
+    WALK previous;
+    const auto shortcuts_menu = [&](const std::string &keys) {
+        // The second program's row, then its menu from the keyboard.
+        const std::string id = std::to_string(app.main_window()->id);
+        xdotool("mousemove --window " + id + " 25 12 click 1"); // "Shortcuts"
+        xdotool("mousemove --window " + id + " 80 62 click 1");
+        xdotool("key Down Menu");
+        xdotool("key " + keys + " Return");
+    };
+    const std::map<std::string, std::function<void()>> open = {
+        {"Vorkel", [] {}},
+        {"Process statistic (average)",
+         [&] {
+             // " Show stat" on the Logging page, where the last walk left it.
+             const std::string at = previous.centre("push button 'Show stat'");
+             ASSERT_NE(at, "") << "no \" Show stat\" button";
+             xdotool("mousemove " + at + " click 1");
+         }},
+        {"Settings",
+         [&] {
+             ASSERT_TRUE(app.open_tray_menu());
+             xdotool("key Up Up Up Return"); // Exit, Shutdown, (separator), Settings
+         }},
+        {"Startup options", [&] { shortcuts_menu("Down Down"); }},
+        {"Hotkeys", [&] { shortcuts_menu("Down Down Down"); }},
+        {"Change icon", [&] { shortcuts_menu("Down Down Down Down"); }},
+    };
 
     // What each window must show, beside having no unnamed control.
     struct EXPECTED {
@@ -125,19 +157,13 @@ TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
           "push button 'Shortcuts' 'Delete shortcuts list'",
           "push button 'Settings' 'Restore default settings'"},
          {}},
+        {"Startup options", {}, {"radio button 'Add in windows startup'", "spin button 'min'"}, {}},
+        {"Hotkeys", {}, {"text 'Key'"}, {}},
+        {"Change icon", {}, {"text 'Search in file'", "push button 'Browse'", "table 'Change icon'"}, {}},
     };
-    WALK previous;
     for (const EXPECTED &e : expected) {
         SCOPED_TRACE(e.window);
-        if (e.window == "Process statistic (average)") {
-            // " Show stat" on the Logging page, where the last walk left it.
-            const std::string at = previous.centre("push button 'Show stat'");
-            ASSERT_NE(at, "") << "no \" Show stat\" button";
-            xdotool("mousemove " + at + " click 1");
-        } else if (e.window == "Settings") {
-            ASSERT_TRUE(app.open_tray_menu());
-            xdotool("key Up Up Up Return"); // Exit, Shutdown, (separator), Settings
-        }
+        open.at(e.window)();
         const WALK w = walk(e.window);
         EXPECT_EQ(w.lines("PAGE"), e.pages) << w.output;
         EXPECT_EQ(joined(w.lines("UNNAMED")), "");
