@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -22,76 +21,44 @@ using test_env::wait_until;
 
 namespace {
 
-struct WALK {
-    std::string output;
-    std::vector<std::string> lines(const std::string &kind) const {
-        std::vector<std::string> out;
-        std::istringstream in(output);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(kind + " ", 0) == 0)
-                out.push_back(line.substr(kind.size() + 1));
-        return out;
-    }
-    bool has(const std::string &kind, const std::string &start) const {
-        for (const auto &line : lines(kind))
-            if (line.rfind(start, 0) == 0)
-                return true;
-        return false;
-    }
-    // The screen position of the control whose CONTROL line starts so, as
-    // xdotool's "mousemove" takes it ("" when there is none).
-    std::string centre(const std::string &start) const {
-        for (const auto &line : lines("CONTROL"))
-            if (line.rfind(start, 0) == 0)
-                return line.substr(line.rfind(' ', line.rfind(' ') - 1) + 1);
-        return {};
-    }
-};
-
-std::string joined(const std::vector<std::string> &lines) {
+// The lines of a walk's output (accessibility_walk.py) that start with
+// kind, without it, one a line.
+std::string lines_of(const std::string &walk, const std::string &kind) {
     std::string out;
-    for (const auto &l : lines)
-        out += l + "\n";
+    std::istringstream in(walk);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(kind + " ", 0) == 0)
+            out += line.substr(kind.size() + 1) + "\n";
     return out;
 }
 
-class Accessibility : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(x.ok()) << "Xvfb did not start";
-        ASSERT_TRUE(bus.ok()) << "no private session bus";
-        ASSERT_FALSE(app.exe().empty());
-    }
-    WALK walk(const std::string &window) const {
-        return {test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() + " /usr/bin/python3 '" +
-                                      VORKEL_SOURCE_DIR "/tests/integration/accessibility_walk.py' " +
-                                      app.class_name() + " '" + window + "' 2>&1")};
-    }
-    test_env::x_session x;
-    private_bus bus;
-    vorkel_app app;
-};
+// The line of the output that starts with start, "" when there is none.
+std::string line_of(const std::string &walk, const std::string &start) {
+    const std::string all = "\n" + walk;
+    const auto at = all.find("\n" + start);
+    return at == std::string::npos ? "" : all.substr(at + 1, all.find('\n', at + 1) - at - 1);
+}
 
 } // namespace
 
-TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
+TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
+    test_env::x_session x;
+    private_bus bus;
+    vorkel_app app;
+    ASSERT_TRUE(x.ok() && bus.ok() && !app.exe().empty());
     // Two catalogued programs, the first with both boxes ticked (an
     // autostart entry: nothing starts), and statistics of two for the charts.
     std::filesystem::create_directories(app.data_dir());
     const std::string program = "/usr/bin/vkl-named-program";
-    LINK_MAP catalogue;
-    catalogue[program] = LINK_PROPERTIES_STRUCT{1, -1, 0};
-    catalogue[program + "2"] = LINK_PROPERTIES_STRUCT{0, 0, 0};
     create_catalogue(app.data_dir() + "/vorkel.dat");
-    write_catalogue(app.data_dir() + "/vorkel.dat", catalogue);
+    write_catalogue(app.data_dir() + "/vorkel.dat",
+                    {{program, LINK_PROPERTIES_STRUCT{1, -1, 0}}, {program + "2", LINK_PROPERTIES_STRUCT{}}});
     PROCESS_MAP_LONG statistics;
-    const std::pair<const char *, double> programs[] = {{"alpha", 120}, {"beta", 30}};
-    for (std::uint32_t id = 1; id <= 2; ++id) {
-        PROCESS_INFO_STRUCT_LONG &r = statistics[id];
-        r.id = id;
-        std::snprintf(r.name, sizeof r.name, "%s", programs[id - 1].first);
-        r.handles_sum = programs[id - 1].second;
-        r.samples = 10;
+    for (std::uint32_t id : {1u, 2u}) {
+        statistics[id] = PROCESS_INFO_STRUCT_LONG{id};
+        std::snprintf(statistics[id].name, sizeof statistics[id].name, id == 1 ? "alpha" : "beta");
+        statistics[id].handles_sum = id == 1 ? 120 : 30;
+        statistics[id].samples = 10;
     }
     write_global_stat(app.data_dir() + "/vorkel.glb", statistics, GLOBAL_STAT_HEADER{10, 1.0e17, 1.1e17});
 
@@ -103,8 +70,7 @@ TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     app.start().wait(15s); // a second start shows the window
     ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s));
 
-    // How each window opens.
-    WALK previous;
+    std::string previous; // the last walk's output
     const auto shortcuts_menu = [&](const std::string &keys) {
         // The second program's row, then its menu from the keyboard.
         const std::string id = std::to_string(app.main_window()->id);
@@ -113,64 +79,59 @@ TEST_F(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
         xdotool("key Down Menu");
         xdotool("key " + keys + " Return");
     };
-    const std::map<std::string, std::function<void()>> open = {
-        {"Vorkel", [] {}},
+    struct EXPECTED {
+        std::string window;
+        std::function<void()> open;
+        std::string pages;              // one a line
+        std::vector<std::string> lines; // the start of a CONTROL or BAR line
+    };
+    const EXPECTED expected[] = {
+        {"Vorkel",
+         [] {},
+         "Shortcuts\nTasks\nLogging\n",
+         {"CONTROL table 'Shortcuts'", "CONTROL table cell 'Show: " + program + "'",
+          "CONTROL table cell 'StartUp: " + program + "'", "CONTROL table 'Tasks'",
+          "CONTROL combo box 'Process to logging'", "CONTROL text 'Log file'", "CONTROL push button 'Browse'"}},
         {"Process statistic (average)",
          [&] {
              // " Show stat" on the Logging page, where the last walk left it.
-             const std::string at = previous.centre("push button 'Show stat'");
-             ASSERT_NE(at, "") << "no \" Show stat\" button";
-             xdotool("mousemove " + at + " click 1");
-         }},
+             const std::string button = line_of(previous, "CONTROL push button 'Show stat'");
+             ASSERT_NE(button, "");
+             xdotool("mousemove " + button.substr(button.rfind(' ', button.rfind(' ') - 1)) + " click 1");
+         },
+         "All\nCPU\nRAM\nPaged mem\nHandles\nThreads\nTime\n",
+         {"CONTROL table 'All'", "CONTROL chart 'Handles'", "BAR alpha|12", "BAR beta|3"}},
         {"Settings",
          [&] {
              ASSERT_TRUE(app.open_tray_menu());
              xdotool("key Up Up Up Return"); // Exit, Shutdown, (separator), Settings
-         }},
-        {"Startup options", [&] { shortcuts_menu("Down Down"); }},
-        {"Hotkeys", [&] { shortcuts_menu("Down Down Down"); }},
-        {"Change icon", [&] { shortcuts_menu("Down Down Down Down"); }},
-    };
-
-    // What each window must show, beside having no unnamed control.
-    struct EXPECTED {
-        std::string window;
-        std::vector<std::string> pages;
-        std::vector<std::string> controls; // the start of a CONTROL line
-        std::vector<std::string> bars;
-    };
-    const EXPECTED expected[] = {
-        {"Vorkel",
-         {"Shortcuts", "Tasks", "Logging"},
-         {"table 'Shortcuts'", "table cell 'Show: " + program + "'", "table cell 'StartUp: " + program + "'",
-          "table 'Tasks'", "combo box 'Process to logging'", "text 'Log file'", "push button 'Browse'"},
-         {}},
-        {"Process statistic (average)",
-         {"All", "CPU", "RAM", "Paged mem", "Handles", "Threads", "Time"},
-         {"table 'All'", "chart 'Handles'"},
-         {"alpha|12", "beta|3"}},
-        {"Settings",
-         {"Update time", "Colors", "Others"},
-         {"slider 'CPU usage update time'", "slider 'Check new applications time'",
-          "slider 'Update tasks info time'", "slider 'Tray icon color'", "slider 'CPU usage color'",
-          "push button 'Icons' 'Load default icons in popup menu'",
-          "push button 'Shortcuts' 'Delete shortcuts list'",
-          "push button 'Settings' 'Restore default settings'"},
-         {}},
-        {"Startup options", {}, {"radio button 'Add in windows startup'", "spin button 'min'"}, {}},
-        {"Hotkeys", {}, {"text 'Key'"}, {}},
-        {"Change icon", {}, {"text 'Search in file'", "push button 'Browse'", "table 'Change icon'"}, {}},
+         },
+         "Update time\nColors\nOthers\n",
+         {"CONTROL slider 'CPU usage update time'", "CONTROL slider 'Check new applications time'",
+          "CONTROL slider 'Update tasks info time'", "CONTROL slider 'Tray icon color'",
+          "CONTROL slider 'CPU usage color'", "CONTROL push button 'Icons' 'Load default icons in popup menu'",
+          "CONTROL push button 'Shortcuts' 'Delete shortcuts list'",
+          "CONTROL push button 'Settings' 'Restore default settings'"}},
+        {"Startup options",
+         [&] { shortcuts_menu("Down Down"); },
+         "",
+         {"CONTROL radio button 'Add in windows startup'", "CONTROL spin button 'min'"}},
+        {"Hotkeys", [&] { shortcuts_menu("Down Down Down"); }, "", {"CONTROL text 'Key'"}},
+        {"Change icon",
+         [&] { shortcuts_menu("Down Down Down Down"); },
+         "",
+         {"CONTROL text 'Search in file'", "CONTROL push button 'Browse'", "CONTROL table 'Change icon'"}},
     };
     for (const EXPECTED &e : expected) {
         SCOPED_TRACE(e.window);
-        open.at(e.window)();
-        const WALK w = walk(e.window);
-        EXPECT_EQ(w.lines("PAGE"), e.pages) << w.output;
-        EXPECT_EQ(joined(w.lines("UNNAMED")), "");
-        for (const auto &control : e.controls)
-            EXPECT_TRUE(w.has("CONTROL", control)) << control << "\n" << joined(w.lines("CONTROL"));
-        for (const auto &bar : e.bars)
-            EXPECT_TRUE(w.has("BAR", bar)) << bar << "\n" << joined(w.lines("BAR"));
+        e.open();
+        const std::string w = test_env::run_capture(
+            "DBUS_SESSION_BUS_ADDRESS=" + bus.address() + " /usr/bin/python3 '" VORKEL_SOURCE_DIR
+            "/tests/integration/accessibility_walk.py' " + app.class_name() + " '" + e.window + "' 2>&1");
+        EXPECT_EQ(lines_of(w, "PAGE"), e.pages) << w;
+        EXPECT_EQ(lines_of(w, "UNNAMED"), "");
+        for (const auto &line : e.lines)
+            EXPECT_NE(line_of(w, line), "") << line << "\n" << w;
         if (e.window != "Vorkel")
             xdotool("key Escape");
         previous = w;

@@ -63,12 +63,14 @@ bool vorkel_app::open_tray_menu() const {
     if (!icon)
         return false;
     xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
-    return test_env::wait_until([&] {
-        for (auto &w : test_env::windows_of_class(class_name_))
-            if (!w.in_tray && w.viewable && w.name != "Vorkel" && w.width > 20)
-                return true;
-        return false;
-    });
+    return test_env::wait_until([&] { return popup_menu().has_value(); });
+}
+
+std::optional<test_env::x_window> vorkel_app::popup_menu() const {
+    for (auto &w : test_env::windows_of_class(class_name_))
+        if (!w.in_tray && w.viewable && w.name != "Vorkel" && w.width > 20)
+            return w;
+    return std::nullopt;
 }
 
 GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows) {

@@ -40,6 +40,9 @@ public:
     bool main_window_shown() const;
     bool tray_icon_shown() const;
 
+    // A shown popup menu of the program (a shown window other than the main
+    // window and the tray icon).
+    std::optional<test_env::x_window> popup_menu() const;
     // Right-clicks the tray icon; true once the tray menu is open.
     bool open_tray_menu() const;
 
