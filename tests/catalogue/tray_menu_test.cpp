@@ -17,9 +17,13 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <cstdlib>
@@ -131,15 +135,41 @@ TEST_F(TrayMenu, OptionsForCaptionsAndOwnItems) {
     EXPECT_TRUE(f.N27->isVisible());
     EXPECT_TRUE(f.N28->isVisible());
 
+    // A caption is the path, or its beginning and end around "…" when it
+    // is long; '&' is no shortcut marker; the tooltip is the whole path.
+    auto shows = [&](const std::string &path, const QString &caption, std::optional<bool> elided) {
+        SCOPED_TRACE(caption.toStdString());
+        const QString full = path_display_text(opt_full_path ? path : path.substr(path.rfind('/') + 1));
+        const QString text = QString(caption).replace("&&", "&");
+        const qsizetype cut = text.indexOf(QChar(0x2026));
+        if (elided) {
+            EXPECT_EQ(cut >= 0, *elided);
+        }
+        EXPECT_TRUE(cut < 0 ? text == full
+                            : full.startsWith(text.left(cut)) && full.endsWith(text.mid(cut + 1)));
+        EXPECT_FALSE(caption.contains(QRegularExpression("(^|[^&])&([^&]|$)")));
+        QAction *item = f.item(caption);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(item->toolTip()).toPlainText().toStdString(), path);
+    };
     std::string p = program("tool & co");
+    std::string wide = program(std::string(240, 'w') + " & end");
     mark(p);
+    mark(wide);
     opt_own_items = true;
+    tray_menu_popup(f.widgets(), store);
+    shows(wide, f.visible_texts()[0], true);
+    shows(p, f.visible_texts()[1], false);
+    EXPECT_LT(f.visible_texts()[0].size(), 100);
+    EXPECT_TRUE(f.menu.toolTipsVisible());
+
     opt_full_path = true;
     tray_menu_popup(f.widgets(), store);
     QStringList texts = f.visible_texts();
-    ASSERT_EQ(texts.size(), 7);
-    EXPECT_EQ(texts[0], QString::fromStdString(p).replace("&", "&&")) << "'&' is not a shortcut marker";
-    EXPECT_EQ(texts[5], "Shut down");
+    ASSERT_EQ(texts.size(), 8);
+    shows(wide, texts[0], true);
+    shows(p, texts[1], std::nullopt);
+    EXPECT_EQ(texts[6], "Shut down");
     EXPECT_FALSE(f.N28->isVisible());
 }
 
@@ -250,16 +280,27 @@ TEST_F(TrayMenu, ChangeIconDialogStoresTheChosenIconForTheRowsExactPath) {
     EXPECT_EQ(image_from_icon(got).pixel(8, 8) | 0xff000000u, qRgb(0, 255, 0));
     EXPECT_EQ(test_env::read_file(store).size(), 1028u);
 
-    // Escape closes without touching the store; an empty row opens nothing.
+    // Enter in the file box shows that file's icons; "Set" on a cell
+    // without one stores nothing; Escape closes without touching the
+    // store; an empty row opens nothing.
     const std::string before = test_env::read_file(store);
     QTimer::singleShot(0, [&] {
         ASSERT_NE(changeicon_form, nullptr);
+        changeicon_form->igrid->setCurrentCell(0, 5);
+        changeicon_form->ComboEdit1->setText(QString::fromStdString(ico_path));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(changeicon_form->ComboEdit1, &enter);
+        ASSERT_NE(changeicon_form, nullptr) << "Enter closed the dialog";
+        EXPECT_EQ(changeicon_form->icons.size(), 3u);
+        changeicon_form->Button1Click();
+        ASSERT_NE(changeicon_form, nullptr);
+        EXPECT_FALSE(changeicon_form->Button1->isEnabled());
         changeicon_form->igrid->setCurrentCell(0, 2);
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(changeicon_form, &esc);
     });
     change_icon_command(&grid, store, nullptr);
-    EXPECT_EQ(test_env::read_file(store), before);
+    EXPECT_TRUE(test_env::read_file(store) == before) << "the store changed";
 
     set_row_path(&grid, 1, "");
     change_icon_command(&grid, store, nullptr); // would block if it opened the dialog
