@@ -148,13 +148,22 @@ bool Thotkey_form::event(QEvent *event) {
     // The whole keyboard while the dialog is active: a passive grab that
     // another program holds on a combination would take it away otherwise.
     // Given back as soon as the user turns to another window.
-    if (QWindow *window = windowHandle()) {
-        if (event->type() == QEvent::WindowActivate)
-            window->setKeyboardGrabEnabled(true);
-        else if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
+    if (event->type() == QEvent::WindowActivate) {
+        grab_tries_ = 0;
+        hold_keyboard();
+    } else if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide) {
+        if (QWindow *window = windowHandle())
             window->setKeyboardGrabEnabled(false);
     }
     return QDialog::event(event);
+}
+
+void Thotkey_form::hold_keyboard() {
+    // Another client may hold the keyboard for a moment (a window manager
+    // switching windows): asked again a little later, for two seconds.
+    QWindow *window = windowHandle();
+    if (window && isActiveWindow() && !window->setKeyboardGrabEnabled(true) && ++grab_tries_ < 20)
+        QTimer::singleShot(100, this, &Thotkey_form::hold_keyboard);
 }
 
 bool Thotkey_form::eventFilter(QObject *watched, QEvent *event) {

@@ -73,7 +73,9 @@ private:
     // Tells in Label1 who holds the captured combination, and offers Set
     // only when it can be had; empty when nothing is captured.
     void tell_clash(bool captured);
+    void hold_keyboard();
     bool set_lost_focus_ = false;
+    int grab_tries_ = 0;
 };
 
 // Shows a new Thotkey_form for own_entry modally (it frees itself when
