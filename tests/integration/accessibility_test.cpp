@@ -75,8 +75,8 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
         // The second program's row, then its menu from the keyboard.
         const std::string id = std::to_string(app.main_window()->id);
         xdotool("mousemove --window " + id + " 25 12 click 1"); // "Shortcuts"
-        xdotool("mousemove --window " + id + " 80 62 click 1");
-        xdotool("key Down Menu");
+        xdotool("mousemove --window " + id + " 80 250 click 1"); // into the grid, below the rows
+        xdotool("key ctrl+Home Down Menu");
         xdotool("key " + keys + " Return");
     };
     struct EXPECTED {

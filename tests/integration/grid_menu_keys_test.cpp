@@ -71,13 +71,13 @@ TEST(GridMenuKeys, MenuKeysOpenEachGridsMenuByItsRowAndTheCommandActsOnIt) {
     };
     for (const CASE &c : cases) {
         SCOPED_TRACE(c.key);
-        // The page, then its first data row (below the tabs and the header);
-        // the pointer then goes to the far corner of the screen.
+        // The page, a click into its grid below the rows, its first row by
+        // keyboard; the pointer then goes to the far corner of the screen.
         if (c.page_tab)
             xdotool("mousemove --window " + id + " " + c.page_tab + " click 1");
-        xdotool("mousemove --window " + id + " 80 62 click 1");
+        xdotool("mousemove --window " + id + " 80 250 click 1");
         xdotool("mousemove 1020 764");
-        xdotool(std::string("key ") + c.key);
+        xdotool(std::string("key ctrl+Home ") + c.key);
         std::optional<test_env::x_window> menu;
         ASSERT_TRUE(wait_until([&] { return (menu = app.popup_menu()).has_value(); }, 10s)) << "no menu";
         const QPoint at = area_of(menu->id).topLeft();
