@@ -92,10 +92,12 @@ private:
     std::set<std::pair<std::string, std::uint16_t>> reported_;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *settle_ = nullptr;
-    // Asks again, every few seconds, for keys another program held at the
-    // last try: a key held only for a moment (a program checking whether
-    // it is free) or released later is then taken after all.
+    // Asks again for keys another program held at the last try, after 2 s
+    // and then twice as long each time up to 64 s: a key held only for a
+    // moment (a program checking whether it is free) or released later is
+    // then taken after all.
     QTimer *retry_ = nullptr;
+    int retry_ms_;
     int next_id_;
     bool paused_ = false;
 };
