@@ -71,6 +71,9 @@ TTM::TTM(QWidget *owner)
     // The tray icon's two bitmaps with their frame.
     hooks::create_tray_images();
     hooks::show_current_tray_picture();
+    // The icon docks as soon as it has a picture; what follows (the
+    // catalogue, the first Tasks fill) need not hold it back.
+    tray->show();
     // The two stored paths.
     catalogue_path = catalogue_file_path();
     icons_path = icons_file_path();
@@ -106,8 +109,6 @@ TTM::TTM(QWidget *owner)
     sampler_finished = false;
     sampler_running = true;
     cpu_sampler = std::thread([] { hooks::cpu_sampler_thread(); });
-
-    tray->show();
 }
 
 TTM::~TTM() {
