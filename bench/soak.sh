@@ -141,14 +141,27 @@ cp /bin/sleep "$app/churn_child"
 ) &
 pids+=($!)
 
-sample() { # minute, VmRSS in KB, descriptors, threads, processes in sight
-    local rss fds threads
+# Vorkel's own descriptors: those beyond three for each process in sight.
+# The two counts are read one after the other while children start and
+# end by the dozen, so one reading can be off by a burst of them: the
+# median of five readings 0.2 s apart.
+own_descriptors() {
+    local i fds
+    for i in 1 2 3 4 5; do
+        fds=$(find "/proc/$vorkel/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
+        echo $((fds - 3 * $(bench_process_count)))
+        if ((i < 5)); then sleep 0.2; fi
+    done | sort -n | sed -n 3p
+}
+sample() { # minute, VmRSS in KB, descriptors, threads, processes in sight, own descriptors
+    local rss fds threads own
+    own=$(own_descriptors)
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$vorkel/status")
     threads=$(awk '/^Threads:/ { print $2 }' "/proc/$vorkel/status")
     fds=$(find "/proc/$vorkel/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
-    echo "$1,$rss,$fds,$threads,$(bench_process_count)"
+    echo "$1,$rss,$fds,$threads,$(bench_process_count),$own"
 }
-echo "minute,rss_kb,fds,threads,processes" >"$csv"
+echo "minute,rss_kb,fds,threads,processes,own_fds" >"$csv"
 start=$(date +%s)
 echo "soak: $minutes min from $(date -u +%H:%M:%S) UTC, warm-up $warmup min, samples in $csv"
 for ((m = 0; m <= minutes; m++)); do
@@ -197,12 +210,12 @@ fi
 # Vorkel keeps each process's /proc files open (three for each process in
 # sight here, none of them a kernel thread), so its descriptors follow the
 # load, which the churn makes wander from minute to minute. What is Vorkel's
-# own is the rest: descriptors beyond three per process. A slope under half
-# a descriptor (or thread) a minute, either way, rounds to 0 per minute.
+# own is the rest: descriptors beyond three per process (own_fds). A slope
+# under half a descriptor (or thread) a minute, either way, rounds to 0 per
+# minute.
 awk -F, -v w="$warmup" -v lc="$leak_check" 'NR > 1 && $1 >= w {
     n++; x = $1; sx += x; sxx += x * x
     p = $5; sp += p; spp += p * p; sxp += x * p; spy += p * $2
-    $6 = $3 - 3 * $5 # descriptors beyond those held for the processes
     for (c = 2; c <= 6; c++) { sy[c] += $c; sxy[c] += x * $c }
 } END {
     d = n * sxx - sx * sx
