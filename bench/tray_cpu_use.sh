@@ -13,8 +13,10 @@
 #      every thread's processor time (schedstat, in ns: exact, where the
 #      clock ticks of stat only sample a thread that runs 100 us at a time),
 #      its wakes per second (voluntary context switches), the X server's
-#      and the window manager's processor time beside them and what Vorkel
-#      adds to theirs, and Vorkel's private memory (RssAnon).
+#      and the window manager's processor time beside them, and Vorkel's
+#      private memory (RssAnon); then what Vorkel adds to the X server's and
+#      the window manager's time, from halves with Vorkel running and
+#      stopped in turn.
 # Nothing of the real user's is touched; only processes the script started
 # are ended.
 #
@@ -103,20 +105,45 @@ for w in $(xdotool search --onlyvisible --name '^Vorkel$' 2>/dev/null || true); 
 done
 sleep 5 # past the start-up work (icon look-ups, the first discovery pass)
 
+# What Vorkel adds to the X server and the window manager: their processor
+# time while Vorkel runs against the time while it is stopped (SIGSTOP to
+# the copy this script started), in six pairs of alternating halves of
+# $seconds / 6, so that their own slow wander cancels out. Prints "x_added%
+# wm_added%".
+added_cost() {
+    local half round xr=0 xs=0 wr=0 ws=0 tr=0 ts=0 x0 w0 t0
+    half=$(awk -v s="$seconds" 'BEGIN { printf "%.3f", s / 12 }')
+    for round in 1 2 3 4 5 6; do
+        x0=$(process_ns "$xserver"); w0=$(process_ns "$wm"); t0=$(now)
+        sleep "$half"
+        xr=$((xr + $(process_ns "$xserver") - x0)); wr=$((wr + $(process_ns "$wm") - w0))
+        tr=$(awk -v a="$tr" -v b="$t0" -v c="$(now)" 'BEGIN { print a + c - b }')
+        kill -STOP "$vorkel"
+        x0=$(process_ns "$xserver"); w0=$(process_ns "$wm"); t0=$(now)
+        sleep "$half"
+        xs=$((xs + $(process_ns "$xserver") - x0)); ws=$((ws + $(process_ns "$wm") - w0))
+        ts=$(awk -v a="$ts" -v b="$t0" -v c="$(now)" 'BEGIN { print a + c - b }')
+        kill -CONT "$vorkel"
+    done
+    awk -v xr="$xr" -v xs="$xs" -v wr="$wr" -v ws="$ws" -v tr="$tr" -v ts="$ts" \
+        'BEGIN { printf "%.4f %.4f %.4f %.4f\n", 100 * (xr / tr - xs / ts) / 1e9, 100 * (wr / tr - ws / ts) / 1e9, 100 * xs / ts / 1e9, 100 * ws / ts / 1e9 }'
+}
+
 # 3. Hidden: one interval at the session's own processes, one at the
 # given count. Prints the table and leaves "vorkel% main_wakes x_added%
 # rss_kb" in $scratch/summary-$1.
 measure() {
-    local a b xa xb wa wb ta tb
+    local xa xb wa wb ta tb added
     threads | sort >"$scratch/threads0"; xa=$(process_ns "$xserver"); wa=$(process_ns "$wm"); ta=$(now)
     sleep "$seconds"
     threads | sort >"$scratch/threads1"; xb=$(process_ns "$xserver"); wb=$(process_ns "$wm"); tb=$(now)
     kill -0 "$vorkel" 2>/dev/null || { echo "Vorkel ended during the measurement" >&2; exit 1; }
     rss=$(awk '/^RssAnon:/ { print $2 }' "/proc/$vorkel/status")
+    added=$(added_cost)
     echo
     echo "hidden in the tray, $(bench_process_count) processes in sight, over $(awk -v a="$ta" -v b="$tb" 'BEGIN { printf "%.1f", b - a }') s:"
     join "$scratch/threads0" "$scratch/threads1" | awk -v main="$vorkel" -v x=$((xb - xa)) -v w=$((wb - wa)) \
-        -v ta="$ta" -v tb="$tb" -v base="$base" -v rss="$rss" -v out="$scratch/summary-$1" '
+        -v ta="$ta" -v tb="$tb" -v added="$added" -v rss="$rss" -v out="$scratch/summary-$1" '
     function pct(ns) { return 100 * ns / 1e9 / (tb - ta) }
     BEGIN { printf "  %-8s %-16s %9s %9s %8s\n", "thread", "name", "CPU %", "us/s", "wakes/s" }
     {
@@ -126,13 +153,13 @@ measure() {
         if ($1 == main) main_wakes = wakes
     }
     END {
-        split(base, b, " ")
-        xadd = pct(x) - b[1]; wadd = pct(w) - b[2]
+        split(added, a, " ")
         printf "  %-25s %9.4f %9.1f\n", "Vorkel in all", pct(total), total / 1e3 / (tb - ta)
-        printf "  %-25s %9.4f            (%.4f %% before Vorkel: it adds %.4f %%)\n", "X server (Xvfb)", pct(x), b[1], xadd
-        printf "  %-25s %9.4f            (%.4f %% before Vorkel: it adds %.4f %%)\n", "window manager (icewm)", pct(w), b[2], wadd
+        line = "  %-25s %9.4f            (%.4f %% with Vorkel stopped: it adds %.4f %%)\n"
+        printf line, "X server (Xvfb)", pct(x), a[3], a[1]
+        printf line, "window manager (icewm)", pct(w), a[4], a[2]
         printf "  private memory (RssAnon) %d KB\n", rss
-        printf "%.4f %.2f %.4f %d\n", pct(total), main_wakes, xadd, rss > out
+        printf "%.4f %.2f %.4f %d\n", pct(total), main_wakes, a[1], rss > out
     }'
 }
 
