@@ -47,11 +47,13 @@ void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owne
 // working folder, never a shell).
 void debug_process_command(TGrid *grid, const std::function<int(const std::string &)> &launch);
 
-// The registered debugger: the "Debugger" value under
-// "SOFTWARE\Microsoft\Windows NT\CurrentVersion\AeDebug" in the settings
-// store; when there is none and gdb and a terminal emulator
-// (x-terminal-emulator, else xterm) are installed, that terminal running
-// "gdb -p ". Empty when there is no debugger at all.
+// The registered debugger: the "Debugger" value of section "Debug" in
+// Vorkel's own settings store (key "Software\Orvane\Vorkel", the file
+// ~/.config/Orvane/Vorkel.conf); without one, the "Debugger" value under
+// "SOFTWARE\Microsoft\Windows NT\CurrentVersion\AeDebug"; when there is
+// neither and gdb and a terminal emulator (x-terminal-emulator, else
+// xterm) are installed, that terminal running "gdb -p ". Empty when there
+// is no debugger at all.
 std::string registered_debugger();
 
 // Makes the six items checkable (once, when the menu is built).
