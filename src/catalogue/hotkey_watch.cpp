@@ -26,6 +26,11 @@ constexpr std::uint64_t entry_size_limit = 64u << 10;
 
 // The ids of program hotkeys start above every id Vorkel gives its own keys.
 constexpr int first_program_hotkey_id = 1000;
+// Asking again for a key another program holds: first after 2 s, then
+// twice as long each time it is still held, up to about a minute, so that
+// a key held for good costs the program next to nothing.
+constexpr int first_retry_ms = 2000;
+constexpr int last_retry_ms = 64000;
 // The id of the grab that asks the display whether a key is free.
 constexpr int probe_hotkey_id = 999;
 
@@ -147,19 +152,23 @@ std::string hotkey_start_folder(const HOTKEY_ENTRY_STRUCT &entry) {
 Thotkey_watch *hotkey_watch = nullptr;
 
 Thotkey_watch::Thotkey_watch(std::vector<std::string> folders, QObject *owner)
-    : QObject(owner), folders_(std::move(folders)), next_id_(first_program_hotkey_id) {
+    : QObject(owner), folders_(std::move(folders)), retry_ms_(first_retry_ms),
+      next_id_(first_program_hotkey_id) {
     watcher_ = new QFileSystemWatcher(this);
     // Changes come in bursts (a temporary file, then a rename): read once
     // they have settled.
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
     settle_->setInterval(50);
-    connect(settle_, &QTimer::timeout, this, &Thotkey_watch::rescan);
+    connect(settle_, &QTimer::timeout, this, [this] {
+        retry_ms_ = first_retry_ms; // the entries changed: a new key is asked for soon
+        rescan();
+    });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
     retry_ = new QTimer(this);
     retry_->setSingleShot(true);
-    retry_->setInterval(2000);
+    retry_->setTimerType(Qt::CoarseTimer);
     connect(retry_, &QTimer::timeout, this, &Thotkey_watch::rescan);
     rescan();
 }
@@ -236,8 +245,12 @@ void Thotkey_watch::rescan() {
         refuse(file, word, {HOTKEY_HOLDER::unusable, {}});
     reported_ = std::move(still_reported);
     watch_paths();
-    if (refused)
-        retry_->start();
+    if (refused) {
+        retry_->start(retry_ms_);
+        retry_ms_ = std::min(2 * retry_ms_, last_retry_ms);
+    } else {
+        retry_ms_ = first_retry_ms;
+    }
     // The report at start waits for the first retry: a key held only for
     // a moment is taken then, and is no news.
     if (start_report_due_ && (!refused || ++refused_scans_ > 1)) {

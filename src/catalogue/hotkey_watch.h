@@ -127,10 +127,12 @@ private:
     int refused_scans_ = 0;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *settle_ = nullptr;
-    // Asks again, every few seconds, for keys another program held at the
-    // last try: a key held only for a moment (a program checking whether
-    // it is free) or released later is then taken after all.
+    // Asks again for keys another program held at the last try, after 2 s
+    // and then twice as long each time up to 64 s: a key held only for a
+    // moment (a program checking whether it is free) or released later is
+    // then taken after all.
     QTimer *retry_ = nullptr;
+    int retry_ms_;
     int next_id_;
     bool paused_ = false;
 };

@@ -3,12 +3,48 @@
 #include "platform/named_lock.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
-#include <semaphore>
+
+namespace {
+
+// The in-process binary semaphore. (std::binary_semaphore here makes a
+// futex call at every release, waiter or not: a system call per cycle of
+// the CPU sampler for nothing. A condition variable is signalled only
+// when someone waits.)
+class LOCAL_SEMAPHORE {
+public:
+    void acquire() {
+        std::unique_lock<std::mutex> hold(guard_);
+        freed_.wait(hold, [this] { return !taken_; });
+        taken_ = true;
+    }
+    bool try_acquire_for(std::chrono::milliseconds timeout) {
+        std::unique_lock<std::mutex> hold(guard_);
+        if (!freed_.wait_for(hold, timeout, [this] { return !taken_; }))
+            return false;
+        taken_ = true;
+        return true;
+    }
+    void release() {
+        {
+            std::lock_guard<std::mutex> hold(guard_);
+            taken_ = false;
+        }
+        freed_.notify_one();
+    }
+
+private:
+    std::mutex guard_;
+    std::condition_variable freed_;
+    bool taken_ = false;
+};
+
+} // namespace
 
 struct SFXMutex::shared_state {
-    std::binary_semaphore local{1};
+    LOCAL_SEMAPHORE local;
     std::unique_ptr<platform::named_lock> file; // null for unnamed
 };
 

@@ -7,6 +7,7 @@
 #include "monitor/cpu_load.h"
 #include "monitor/perf_reader.h"
 #include "monitor/tray_pictures.h"
+#include "platform/system_info.h"
 
 #include <algorithm>
 #include <chrono>
@@ -58,15 +59,13 @@ void set_tray_icon_sink(std::function<void(const TRAY_ARGB &)> sink) {
 
 double cpu_sampler_cycle(Adcpuusage *unit) {
     SFXLock hold(get_cpu_and_other_mutex());
-    if (tray_image)
-        clear_tray_well(*tray_image, opt_tray_color.load());
     const double load = average_load(read_load(unit));
     cpu_load.store(load);
     cpu_load_percent.store(load * 100);
     if (tray_image) {
-        draw_tray_bar(*tray_image, load, opt_cpu_color.load());
+        show_load_in_tray_image(load, opt_tray_color.load(), opt_cpu_color.load());
         // Most cycles draw the picture the tray already shows; handing it
-        // over again would wake the GUI thread and the X server for nothing.
+        // over again would wake the X server for nothing.
         std::lock_guard<std::mutex> sink_hold(sink_guard);
         if (tray_icon_sink && tray_mask && (!sent_any || tray_image->bits != last_sent.bits)) {
             tray_icon_sink(tray_icon_argb(*tray_image, *tray_mask));
@@ -78,6 +77,7 @@ double cpu_sampler_cycle(Adcpuusage *unit) {
 }
 
 void cpu_sampler_thread() {
+    platform::name_this_thread("cpu_sampler");
     Adcpuusage *unit = program_unit();
     while (sampler_running.load()) {
         cpu_sampler_cycle(unit);

@@ -2,7 +2,8 @@
 // snapshots.
 //
 // Lock: every snapshot, of processes here or of processors in the CPU
-// unit, holds the named SFXMutex "get_cpu_and_other". It is the innermost
+// unit, holds the SFXMutex "get_cpu_and_other" (one per process: the
+// reads it orders share nothing with other processes). It is the innermost
 // lock: callers may hold "task_time_mutex" while they call, never the
 // reverse. The reader does not lock the table; the table's owner does.
 #pragma once
@@ -14,7 +15,7 @@
 
 class SFXMutex;
 
-// The process-wide "get_cpu_and_other", created on first use.
+// The process's "get_cpu_and_other", created on first use.
 SFXMutex &get_cpu_and_other_mutex();
 
 // find_title_index over the current source's English table.

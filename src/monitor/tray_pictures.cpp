@@ -6,6 +6,19 @@
 std::unique_ptr<TRAY_BITMAP> tray_image;
 std::unique_ptr<TRAY_BITMAP> tray_mask;
 
+namespace {
+
+// What the well of tray_image shows (under "get_cpu_and_other"); a
+// bar_bytes of -1: not drawn since the image was made.
+struct WELL_CONTENTS {
+    int bar_bytes = -1;
+    std::uint8_t background = 0, bar = 0;
+    bool operator==(const WELL_CONTENTS &) const = default;
+};
+WELL_CONTENTS well;
+
+} // namespace
+
 void create_tray_images(RGB_COLOR menu_color) {
     auto mask = std::make_unique<TRAY_BITMAP>();
     auto image = std::make_unique<TRAY_BITMAP>();
@@ -14,6 +27,19 @@ void create_tray_images(RGB_COLOR menu_color) {
     SFXLock hold(get_cpu_and_other_mutex());
     tray_mask = std::move(mask);
     tray_image = std::move(image);
+    well = WELL_CONTENTS{};
+}
+
+bool show_load_in_tray_image(double load, std::uint8_t background, std::uint8_t bar) {
+    if (!tray_image)
+        return false;
+    const WELL_CONTENTS wanted{tray_bar_bytes(load), background, bar};
+    if (wanted == well)
+        return false;
+    clear_tray_well(*tray_image, background);
+    draw_tray_bar(*tray_image, load, bar);
+    well = wanted;
+    return true;
 }
 
 void destroy_tray_images() {

@@ -25,6 +25,14 @@ void create_tray_images(RGB_COLOR menu_color);
 // Frees tray_mask, then tray_image.
 void destroy_tray_images();
 
+// Makes the well of tray_image show load over the background grey with
+// the bar grey: the same bytes as clear_tray_well then draw_tray_bar, but
+// drawn only when the bar's byte count or a grey differs from what the
+// well holds already (the meter moves in whole bytes, so most cycles
+// change nothing). True when tray_image changed. Caller holds
+// "get_cpu_and_other"; nothing without tray_image.
+bool show_load_in_tray_image(double load, std::uint8_t background, std::uint8_t bar);
+
 // The picture the tray icon shows: 16 x 16 pixels, top row first, each
 // 0xAARRGGBB.
 using TRAY_ARGB = std::array<std::uint32_t, tray_side * tray_side>;

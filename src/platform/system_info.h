@@ -15,4 +15,8 @@ std::string executable_folder();
 // user database has no entry for it.
 std::string user_name();
 
+// Names the calling thread for the system's tools (top, ps, the task
+// list under /proc): the first 15 bytes of name.
+void name_this_thread(const std::string &name);
+
 } // namespace platform

@@ -74,6 +74,10 @@ TTM::TTM(QWidget *owner)
     // The tray icon's two bitmaps with their frame.
     hooks::create_tray_images();
     hooks::show_current_tray_picture();
+    // The icon docks as soon as it has a picture; what follows (the
+    // catalogue, the first Tasks fill) need not hold it back.
+    connect(tray, &TTrayIcon::host_changed, this, &TTM::trayHostChange);
+    tray->show();
     // The two stored paths.
     catalogue_path = catalogue_file_path();
     icons_path = icons_file_path();
@@ -103,14 +107,12 @@ TTM::TTM(QWidget *owner)
         }
     }
     list_visible = false;
+    run_timers_while_shown();
     // The CPU sampler, which also draws the tray icon.
     hooks::send_tray_pictures(true);
     sampler_finished = false;
     sampler_running = true;
     cpu_sampler = std::thread([] { hooks::cpu_sampler_thread(); });
-
-    connect(tray, &TTrayIcon::host_changed, this, &TTM::trayHostChange);
-    tray->show();
 }
 
 TTM::~TTM() {
@@ -207,7 +209,6 @@ void TTM::build_components() {
     cpu_timer = new QTimer(this);
     cpu_timer->setInterval(100);
     connect(cpu_timer, &QTimer::timeout, this, &TTM::cpu_timerTimer);
-    cpu_timer->start();
     task_timer = new QTimer(this);
     task_timer->setInterval(1000);
     connect(task_timer, &QTimer::timeout, this, &TTM::task_timerTimer);
@@ -364,11 +365,26 @@ void TTM::N1Click() {
         activateWindow();
     }
     list_visible = true;
+    run_timers_while_shown();
 }
 
 void TTM::hide_list() {
     list_visible = false;
     hide();
+    run_timers_while_shown();
+}
+
+void TTM::run_timers_while_shown() {
+    if (!list_visible) {
+        cpu_timer->stop();
+        task_timer->stop();
+        return;
+    }
+    // start() on a running timer would put its next tick off.
+    if (!cpu_timer->isActive())
+        cpu_timer->start();
+    if (tasks_available_ && pages->currentWidget() == sheet2 && !task_timer->isActive())
+        task_timer->start();
 }
 
 void TTM::closeEvent(QCloseEvent *event) {

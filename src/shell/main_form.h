@@ -161,6 +161,10 @@ private:
     void exit_after_close(); // the exit's end, once the window has closed
     void dock_if_needed();
     void hide_list();
+    // The status bar and the Tasks page are written only while the window
+    // is shown: their timers run then and stop while it is hidden, so that
+    // in the tray the window's thread sleeps between discovery passes.
+    void run_timers_while_shown();
 
     bool stay_on_top_ = false;
     bool tasks_available_ = true;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -39,5 +41,48 @@ TEST(TrayMeter, WellFillsWhenEveryProcessorIsBusy) {
     for (auto &b : burners)
         b.kill_hard();
     EXPECT_TRUE(full) << "bar pixels " << bar << " of a well of " << well;
+    EXPECT_TRUE(p.running());
+}
+
+// Hidden in the tray only the sampler thread draws the meter: the window's
+// thread is not woken ten times a second for a status bar nobody sees.
+TEST(TrayMeter, HiddenWindowsThreadWakesAtMostOnceASecond) {
+    test_env::x_session x;
+    ASSERT_TRUE(x.ok());
+    vorkel_app app;
+    auto p = app.start();
+    ASSERT_TRUE(test_env::wait_until([&] { return app.tray_icon_shown(); }, 20s));
+    const std::string status =
+        "/proc/" + std::to_string(p.pid()) + "/task/" + std::to_string(p.pid()) + "/status";
+    const auto switches = [&] { // the window's thread's voluntary context switches
+        std::ifstream in(status);
+        std::string key;
+        long value = -1;
+        while (in >> key && key != "voluntary_ctxt_switches:") {
+        }
+        in >> value;
+        return value;
+    };
+    // Past the start-up work (icon look-ups run from the event loop): a
+    // second with at most two wakes, or the deadline.
+    auto mark = std::chrono::steady_clock::now();
+    long at_mark = switches();
+    test_env::wait_until(
+        [&] {
+            if (std::chrono::steady_clock::now() - mark < 1s)
+                return false;
+            const long now = switches();
+            const bool quiet = now - at_mark <= 2;
+            mark = std::chrono::steady_clock::now();
+            at_mark = now;
+            return quiet;
+        },
+        20s);
+    const long before = switches();
+    std::this_thread::sleep_for(10s); // the span the wakes are counted over
+    const long after = switches();
+    ASSERT_GE(before, 0);
+    EXPECT_FALSE(app.main_window_shown());
+    EXPECT_LE(after - before, 10) << "wakes of the hidden window's thread in 10 s";
     EXPECT_TRUE(p.running());
 }

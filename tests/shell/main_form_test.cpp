@@ -104,8 +104,8 @@ TEST_F(MainForm, IsBuiltHiddenWithItsPagesMenusAndTimers) {
     EXPECT_EQ(form->cpu_timer->interval(), 100);
     EXPECT_EQ(form->task_timer->interval(), 1000);
     EXPECT_TRUE(form->update_list_timer->isActive());
-    EXPECT_TRUE(form->cpu_timer->isActive());
-    EXPECT_TRUE(form->task_timer->isActive());
+    EXPECT_FALSE(form->cpu_timer->isActive()) << "hidden: no status bar to write";
+    EXPECT_FALSE(form->task_timer->isActive()) << "hidden: no Tasks page to refresh";
     EXPECT_TRUE(sampler_running);
 }
 
@@ -140,6 +140,7 @@ TEST_F(MainForm, ShowListThenEscHidesAndStatusBarFillsOnlyWhileShown) {
     form->N1Click();
     EXPECT_TRUE(list_visible);
     EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->cpu_timer->isActive() && form->task_timer->isActive()) << "shown on the Tasks page";
     QApplication::processEvents();
     // Each panel whose text changes is painted before the tick returns.
     PAINT_COUNTER painted;
@@ -157,9 +158,12 @@ TEST_F(MainForm, ShowListThenEscHidesAndStatusBarFillsOnlyWhileShown) {
     form->FormKeyDown(Qt::Key_Escape, Qt::NoModifier);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(list_visible);
-    EXPECT_TRUE(form->cpu_timer->isActive()) << "timers keep running while hidden";
+    EXPECT_FALSE(form->cpu_timer->isActive() || form->task_timer->isActive()) << "hidden: the timers rest";
+    EXPECT_TRUE(form->update_list_timer->isActive()) << "discovery goes on in the tray";
     form->N1Click();
     EXPECT_EQ(form->pages->currentWidget(), form->log) << "shown again on the same page";
+    EXPECT_TRUE(form->cpu_timer->isActive());
+    EXPECT_FALSE(form->task_timer->isActive()) << "the Logging page refreshes no process list";
 }
 
 TEST_F(MainForm, LoggingPageButtonsFollowTheLogger) {

@@ -6,6 +6,7 @@
 #include <climits>
 #include <vector>
 
+#include <pthread.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -28,6 +29,11 @@ std::string user_name() {
         *found->pw_name)
         return found->pw_name;
     return std::to_string(uid);
+}
+
+void name_this_thread(const std::string &name) {
+    // The kernel keeps 15 bytes and refuses a longer name outright.
+    pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
 }
 
 } // namespace platform

@@ -51,6 +51,10 @@ struct TRAY_WINDOW {
     std::vector<std::uint32_t> picture;
     int side = 0;
     std::vector<TRAY_RECT> drawn; // what the last drawing covered (no-alpha windows)
+    // The window's pixels as last drawn, for picture at this size and
+    // format; false when they must be made afresh.
+    std::vector<std::uint32_t> pixels;
+    bool pixels_current = false;
 };
 std::mutex guard;
 TRAY_WINDOW shared;
@@ -140,14 +144,16 @@ void put_pixels(THREAD_CONNECTION &own, const std::vector<std::uint32_t> &pixels
     }
 }
 
-// Draws shared's picture into its window over this thread's connection.
-// Caller holds guard.
-void draw_locked() {
-    if (!shared.window || shared.picture.empty() || shared.side <= 0)
-        return;
+// Draws shared's picture into its window over this thread's connection:
+// only the window pixels inside changed when it is given and the pixels
+// of the last drawing are current, else the whole window. Caller holds
+// guard.
+void draw_locked(const TRAY_RECT *changed = nullptr) {
     thread_local THREAD_CONNECTION own;
-    if (!own.open())
+    if (!shared.window || shared.picture.empty() || shared.side <= 0 || !own.open()) {
+        shared.pixels_current = false; // the window does not show the picture
         return;
+    }
     if (own.gc_window != shared.window) {
         if (own.gc)
             xcb_free_gc(own.c, own.gc);
@@ -166,18 +172,33 @@ void draw_locked() {
         side = room;
     }
     const TRAY_PLACEMENT at = place_tray_picture(side, w, h);
-    thread_local std::vector<std::uint32_t> pixels;
-    render_tray_picture(picture, side, at, shared.format, w, h, pixels);
+    const TRAY_RECT whole{0, 0, w, h};
+    TRAY_RECT part = whole;
+    if (changed && shared.pixels_current && picture == shared.picture.data()) {
+        part = *changed;
+        render_tray_picture_part(picture, side, at, shared.format, w, h, part, shared.pixels);
+    } else {
+        render_tray_picture(picture, side, at, shared.format, w, h, shared.pixels);
+        shared.pixels_current = true;
+    }
     if (shared.format.alpha) {
-        put_pixels(own, pixels, w, 0, 0, w, h);
+        put_pixels(own, shared.pixels, w, part.x, part.y, part.width, part.height);
     } else {
         // Only the opaque parts: the tray's own background shows elsewhere.
-        std::vector<TRAY_RECT> rects = opaque_rects(picture, side, at, w, h);
-        if (rects != shared.drawn)
-            xcb_clear_area(own.c, 0, static_cast<xcb_window_t>(shared.window), 0, 0, 0, 0);
-        for (const TRAY_RECT &r : rects)
-            put_pixels(own, pixels, w, r.x, r.y, r.width, r.height);
-        shared.drawn = std::move(rects);
+        // A picture whose clear pixels stay where they were keeps the
+        // rectangles of the last drawing.
+        if (part != whole) {
+            for (const TRAY_RECT &r : shared.drawn)
+                if (const TRAY_RECT in = intersect(r, part); !in.empty())
+                    put_pixels(own, shared.pixels, w, in.x, in.y, in.width, in.height);
+        } else {
+            std::vector<TRAY_RECT> rects = opaque_rects(picture, side, at, w, h);
+            if (rects != shared.drawn)
+                xcb_clear_area(own.c, 0, static_cast<xcb_window_t>(shared.window), 0, 0, 0, 0);
+            for (const TRAY_RECT &r : rects)
+                put_pixels(own, shared.pixels, w, r.x, r.y, r.width, r.height);
+            shared.drawn = std::move(rects);
+        }
     }
     xcb_flush(own.c);
     // Errors (a window the tray destroyed) are never waited for; drop the
@@ -208,6 +229,7 @@ void destroy_window(Display *d) {
         old = shared.window;
         shared.window = 0;
         shared.drawn.clear();
+        shared.pixels_current = false;
     }
     if (old)
         XDestroyWindow(d, old);
@@ -334,6 +356,7 @@ void create_window(Display *d, VisualID wanted) {
     shared.format = format_of(visual, depth);
     shared.width = shared.height = initial_side;
     shared.drawn.clear();
+    shared.pixels_current = false;
 }
 
 // Asks the running tray, if any, to embed the icon.
@@ -442,6 +465,7 @@ bool on_event(XEvent &ev) {
             shared.width = ev.xconfigure.width;
             shared.height = ev.xconfigure.height;
             shared.drawn.clear(); // the next drawing clears the window first
+            shared.pixels_current = false;
         }
         draw_on_gui_thread();
         return true;
@@ -537,11 +561,29 @@ void tray_icon_set_picture(const std::uint32_t *argb, int side) {
     if (!argb || side <= 0 || side > 256)
         return;
     std::lock_guard<std::mutex> hold(guard);
-    shared.picture.assign(argb, argb + side * side);
-    if (shared.side != side)
+    // The meter changes a few pixels at a time: when the window shows the
+    // last picture whole, at full size, with its clear pixels where the
+    // new one has them, only the changed pixels are drawn.
+    const std::size_t count = static_cast<std::size_t>(side * side);
+    const bool same_shape =
+        shared.side == side && shared.pixels_current && std::min(shared.width, shared.height) >= side &&
+        std::equal(argb, argb + count, shared.picture.begin(),
+                   [](std::uint32_t a, std::uint32_t b) { return (a >> 24 == 0) == (b >> 24 == 0); });
+    TRAY_RECT changed;
+    if (same_shape) {
+        changed = changed_tray_rect(shared.picture.data(), argb, side,
+                                    place_tray_picture(side, shared.width, shared.height), shared.width,
+                                    shared.height);
+        if (changed.empty())
+            return; // nothing the window shows differs
+    }
+    shared.picture.assign(argb, argb + count);
+    if (shared.side != side) {
         shared.drawn.clear();
+        shared.pixels_current = false;
+    }
     shared.side = side;
-    draw_locked();
+    draw_locked(same_shape ? &changed : nullptr);
 }
 
 void tray_icon_set_window_icon(const std::vector<std::uint32_t> &images) {

@@ -43,16 +43,59 @@ std::uint32_t to_pixel(std::uint32_t argb, const PIXEL_FORMAT &format) {
 void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
                          const PIXEL_FORMAT &format, int width, int height, std::vector<std::uint32_t> &out) {
     out.assign(static_cast<std::size_t>(std::max(0, width) * std::max(0, height)), 0);
-    if (!argb || side <= 0 || at.scale <= 0)
+    render_tray_picture_part(argb, side, at, format, width, height, {0, 0, width, height}, out);
+}
+
+void render_tray_picture_part(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
+                              const PIXEL_FORMAT &format, int width, int height, const TRAY_RECT &part,
+                              std::vector<std::uint32_t> &out) {
+    if (!argb || side <= 0 || at.scale <= 0 ||
+        out.size() != static_cast<std::size_t>(std::max(0, width) * std::max(0, height)))
         return;
-    for (int y = std::max(0, at.top); y < std::min(height, at.top + side * at.scale); ++y) {
+    const TRAY_RECT shown = intersect(intersect(part, {0, 0, width, height}),
+                                      {at.left, at.top, side * at.scale, side * at.scale});
+    // The meter has a handful of colours, in runs: convert each run once.
+    std::uint32_t last_argb = 0, last_pixel = 0;
+    for (int y = shown.y; y < shown.y + shown.height; ++y) {
         const std::uint32_t *row = argb + (y - at.top) / at.scale * side;
         std::uint32_t *line = out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        for (int x = std::max(0, at.left); x < std::min(width, at.left + side * at.scale); ++x) {
+        for (int x = shown.x; x < shown.x + shown.width; ++x) {
             const std::uint32_t p = row[(x - at.left) / at.scale];
-            line[x] = p >> 24 ? to_pixel(p, format) : 0;
+            if (p != last_argb) {
+                last_argb = p;
+                last_pixel = p >> 24 ? to_pixel(p, format) : 0;
+            }
+            line[x] = last_pixel;
         }
     }
+}
+
+TRAY_RECT intersect(const TRAY_RECT &a, const TRAY_RECT &b) {
+    const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+    const int x1 = std::min(a.x + a.width, b.x + b.width), y1 = std::min(a.y + a.height, b.y + b.height);
+    if (x1 <= x0 || y1 <= y0)
+        return {};
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+TRAY_RECT changed_tray_rect(const std::uint32_t *before, const std::uint32_t *after, int side,
+                            const TRAY_PLACEMENT &at, int width, int height) {
+    if (!before || !after || side <= 0 || at.scale <= 0)
+        return {};
+    int left = side, top = side, right = -1, bottom = -1;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if (before[y * side + x] != after[y * side + x]) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return {};
+    return intersect({at.left + left * at.scale, at.top + top * at.scale, (right - left + 1) * at.scale,
+                      (bottom - top + 1) * at.scale},
+                     {0, 0, width, height});
 }
 
 void shrink_tray_picture(const std::uint32_t *argb, int side, int target, std::vector<std::uint32_t> &out) {
@@ -140,12 +183,9 @@ std::vector<TRAY_RECT> opaque_rects(const std::uint32_t *argb, int side, const T
     }
     // Clip to the window.
     std::vector<TRAY_RECT> clipped;
-    for (const TRAY_RECT &r : rects) {
-        const int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
-        const int x1 = std::min(width, r.x + r.width), y1 = std::min(height, r.y + r.height);
-        if (x1 > x0 && y1 > y0)
-            clipped.push_back({x0, y0, x1 - x0, y1 - y0});
-    }
+    for (const TRAY_RECT &r : rects)
+        if (const TRAY_RECT in = intersect(r, {0, 0, width, height}); !in.empty())
+            clipped.push_back(in);
     return clipped;
 }
 

@@ -16,6 +16,16 @@ struct TRAY_PLACEMENT {
 };
 TRAY_PLACEMENT place_tray_picture(int side, int window_width, int window_height);
 
+// A rectangle of window pixels.
+struct TRAY_RECT {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const TRAY_RECT &) const = default;
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
+// The part two rectangles share; empty when none.
+TRAY_RECT intersect(const TRAY_RECT &a, const TRAY_RECT &b);
+
 // A TrueColor visual's pixel layout. alpha: a 32-bit visual whose top byte
 // is alpha (pixels are premultiplied).
 struct PIXEL_FORMAT {
@@ -28,6 +38,20 @@ std::uint32_t to_pixel(std::uint32_t argb, const PIXEL_FORMAT &format);
 // scaled, 0 elsewhere and where the picture is transparent.
 void render_tray_picture(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
                          const PIXEL_FORMAT &format, int width, int height, std::vector<std::uint32_t> &out);
+
+// render_tray_picture for the pixels inside part (window pixels) only:
+// out already holds the window's pixels for an earlier picture at the
+// same placement and size, and keeps them outside part. A new picture
+// then costs only the pixels that changed.
+void render_tray_picture_part(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at,
+                              const PIXEL_FORMAT &format, int width, int height, const TRAY_RECT &part,
+                              std::vector<std::uint32_t> &out);
+
+// The window rectangle that shows the picture pixels in which before and
+// after differ: the smallest one around them, placed and scaled as at
+// says, clipped to the window. Empty (0 x 0) when no shown pixel differs.
+TRAY_RECT changed_tray_rect(const std::uint32_t *before, const std::uint32_t *after, int side,
+                            const TRAY_PLACEMENT &at, int width, int height);
 
 // The picture shrunk to target x target (0 < target < side): each new
 // pixel is the area-weighted mean of the picture pixels it covers, alpha
@@ -50,10 +74,6 @@ int tray_side_to_request(int requested, int width, int height, int orientation);
 // window: runs of opaque pixels, with rows of identical runs merged. A
 // window that cannot show transparency gets only these drawn, so that its
 // background (the tray's) shows elsewhere.
-struct TRAY_RECT {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const TRAY_RECT &) const = default;
-};
 std::vector<TRAY_RECT> opaque_rects(const std::uint32_t *argb, int side, const TRAY_PLACEMENT &at, int width,
                                     int height);
 

@@ -35,6 +35,15 @@ int on_x_error(Display *d, XErrorEvent *ev) {
     return 0; // never end the process over an X error
 }
 
+// Waits until the server has answered every request sent so far, so that
+// their errors have come in. Once the last request has been answered (a
+// reply read), every earlier error has come in too, since the server
+// answers in order: no round trip then.
+void sync_if_unanswered(Display *d) {
+    if (NextRequest(d) - 1 != LastKnownRequestProcessed(d))
+        XSync(d, False);
+}
+
 } // namespace
 
 Display *display() {
@@ -79,7 +88,7 @@ error_trap::error_trap() : outer_(g_trap) {
 
 error_trap::~error_trap() {
     if (g_display)
-        XSync(g_display, False);
+        sync_if_unanswered(g_display);
     g_trap = outer_;
     if (!outer_) {
         XErrorHandler outer = g_outer_handler;
@@ -90,7 +99,7 @@ error_trap::~error_trap() {
 
 bool error_trap::failed() {
     if (g_display)
-        XSync(g_display, False);
+        sync_if_unanswered(g_display);
     return code_ != 0;
 }
 

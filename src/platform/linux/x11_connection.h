@@ -34,7 +34,9 @@ void close_display();
 void set_client_identity(Display *d, Window w);
 
 // Catches the X errors of the requests made while it lives.
-// failed() flushes the requests (XSync) and tells whether any failed.
+// failed() waits until the server has answered the requests (XSync, not
+// needed when the last one's reply has been read) and tells whether any
+// failed; the trap's end waits likewise.
 class error_trap {
 public:
     error_trap();
