@@ -6,13 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0)
         return 0;
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
-    switch (data[0] % 6) {
+    switch (data[0] % 8) {
     case 0: {
         platform::PROC_PID_STAT stat;
         if (platform::parse_pid_stat(text, stat)) {
@@ -41,10 +42,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             FUZZ_CHECK(count <= 64);
         break;
     }
-    default: {
+    case 5: {
         platform::MEMORY_STATUS status;
         if (!platform::parse_meminfo(text, status))
             FUZZ_CHECK(status.total_physical == 0 && status.total_virtual == 0);
+        break;
+    }
+    case 6: {
+        std::uint32_t uid = 0;
+        platform::parse_status_effective_uid(text, uid);
+        break;
+    }
+    default: {
+        // A command line: never longer than asked, and every byte printable
+        // (control characters and bytes that are not UTF-8 become '?').
+        const std::size_t limit = size % 64;
+        const std::string shown = platform::command_line_text(text, "name", limit);
+        FUZZ_CHECK(shown.size() <= limit);
+        for (const char c : shown)
+            FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
         break;
     }
     }

@@ -27,14 +27,3 @@ std::string build_debugger_command(std::string_view registered, std::string_view
 std::string default_debugger_command(const std::string &terminal, const std::string &gdb) {
     return word(terminal) + " -e " + word(gdb) + " -p ";
 }
-
-std::uint32_t process_id_of_text(std::string_view text) {
-    std::uint64_t v = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
-        if (v > 0xFFFFFFFFull)
-            return 0;
-    }
-    return static_cast<std::uint32_t>(v);
-}

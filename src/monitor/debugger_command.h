@@ -1,5 +1,4 @@
-// The command line that attaches the registered debugger to a process, and
-// the reading of a process id from the Tasks grid's text.
+// The command line that attaches the registered debugger to a process.
 //
 // Pure; any thread.
 #pragma once
@@ -22,8 +21,3 @@ std::string build_debugger_command(std::string_view registered, std::string_view
 // emulator's path) running "gdb -p ", ready for the id. Each part is
 // quoted when it holds a blank or a quote.
 std::string default_debugger_command(const std::string &terminal, const std::string &gdb);
-
-// The decimal number at the start of text: 0 when text does not start
-// with a digit; digits beyond 32 bits give 0 as well (no process has such
-// an id).
-std::uint32_t process_id_of_text(std::string_view text);

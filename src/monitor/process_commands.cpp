@@ -2,12 +2,10 @@
 
 #include "monitor/debugger_command.h"
 #include "monitor/priority_classes.h"
-#include "monitor/process_table.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/process_control.h"
 #include "platform/registry.h"
-#include "toolkit/grid.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,37 +14,8 @@
 
 #include <cerrno>
 
-namespace {
-
-// The process of the grid's current row.
-struct SELECTED_PROCESS {
-    std::string id_text; // the cell's text; empty when there is no row
-    std::string name;
-    std::uint32_t pid = 0; // 0: no process
-    std::uint64_t start_time = 0;
-};
-
-SELECTED_PROCESS selected_process(const TGrid *grid) {
-    SELECTED_PROCESS p;
-    const int row = grid->current_row();
-    if (row < 1 || row >= grid->row_count())
-        return p;
-    p.id_text = grid->cell(0, row).toStdString();
-    p.name = grid->cell(1, row).toLocal8Bit().toStdString();
-    p.pid = process_id_of_text(p.id_text);
-    if (p.pid != 0) {
-        PROCESS_INFO_STRUCT record;
-        if (copy_process_info(p.pid, record))
-            p.start_time = record.start_time;
-    }
-    return p;
-}
-
-} // namespace
-
-void end_process_command(TGrid *grid, QWidget *owner, const std::function<void()> &exit_command) {
-    const SELECTED_PROCESS p = selected_process(grid);
-    if (p.id_text.empty() || p.pid == 0)
+void end_process_command(const CHOSEN_PROCESS &p, QWidget *owner, const std::function<void()> &exit_command) {
+    if (p.pid == 0)
         return;
     if (platform::message_box(owner, "Terminate process " + p.name + "?", "Task warning",
                               platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
@@ -69,7 +38,7 @@ void end_process_command(TGrid *grid, QWidget *owner, const std::function<void()
     // makes sure the kill reaches no process that took over the id.
     const std::uint64_t start = p.start_time ? p.start_time : platform::process_start_time(p.pid);
     const std::uint32_t pid = p.pid;
-    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, grid, [pid, start] {
+    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, owner, [pid, start] {
         if (start != 0 && platform::same_process_running(pid, start))
             platform::signal_process(pid, start, platform::END_SIGNAL::kill);
     });
@@ -80,8 +49,7 @@ void prepare_priority_menu(QMenu *menu) {
         a->setCheckable(true);
 }
 
-void priority_menu_opening(TGrid *grid, QMenu *menu) {
-    const SELECTED_PROCESS p = selected_process(grid);
+void priority_menu_opening(const CHOSEN_PROCESS &p, QMenu *menu) {
     if (p.pid == 0)
         return;
     if (p.start_time != 0 && !platform::same_process_running(p.pid, p.start_time))
@@ -95,7 +63,7 @@ void priority_menu_opening(TGrid *grid, QMenu *menu) {
         items[i]->setChecked(i == index);
 }
 
-void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owner) {
+void priority_item_chosen(const CHOSEN_PROCESS &p, QMenu *menu, QAction *item, QWidget *owner) {
     const QList<QAction *> items = menu->actions();
     // Qt toggles a checkable item before it reports the click: the marks
     // are put back until the answer is known.
@@ -108,7 +76,6 @@ void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owne
         return;
     for (int i = 0; i < items.size(); ++i)
         items[i]->setChecked(i == index);
-    const SELECTED_PROCESS p = selected_process(grid);
     if (p.pid == 0)
         return;
     platform::set_process_nice(p.pid, p.start_time,
@@ -130,14 +97,12 @@ std::string registered_debugger() {
     return default_debugger_command(terminal, gdb);
 }
 
-void debug_process_command(TGrid *grid, const std::function<int(const std::string &)> &launch) {
-    const SELECTED_PROCESS p = selected_process(grid);
+void debug_process_command(const CHOSEN_PROCESS &p, const std::function<int(const std::string &)> &launch) {
     if (p.pid == 0)
         return;
     const std::string registered = registered_debugger();
     if (registered.empty())
         return;
-    // The id as a clean decimal number: junk after the digits of the cell
-    // never reaches the command line.
+    // The id as a clean decimal number.
     launch(build_debugger_command(registered, std::to_string(p.pid)));
 }

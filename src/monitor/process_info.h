@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 struct PROCESS_INFO_STRUCT {
     std::uint32_t pid = 0;               // equal to the record's key
@@ -19,6 +20,16 @@ struct PROCESS_INFO_STRUCT {
     char name[260] = {};                 // NUL-terminated, at most 259 bytes (UTF-8)
     double last_cpu_time = 0.0;          // processor time at the latest snapshot, 100-ns
     std::uint64_t start_time = 0;        // process start, 100-ns units since boot; 0 unknown
+    std::uint32_t parent_pid = 0;        // the process that created it; 0 none or unknown
+};
+
+// A process as the user chose it from a list: its id, its start time
+// (which tells it from a later process that takes over the id; 0
+// unknown) and the name the list showed.
+struct CHOSEN_PROCESS {
+    std::uint32_t pid = 0; // 0: none
+    std::uint64_t start_time = 0;
+    std::string name;
 };
 
 // Ascending by process id.

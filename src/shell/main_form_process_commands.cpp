@@ -3,11 +3,10 @@
 #include "shell/main_form_process_commands.h"
 
 #include "catalogue/launcher.h"
-#include "monitor/debugger_command.h"
 #include "monitor/one_process_form.h"
 #include "monitor/process_commands.h"
+#include "monitor/tasks_grid.h"
 #include "shell/main_form.h"
-#include "toolkit/grid.h"
 
 void connect_process_commands(TTM *form) {
     prepare_priority_menu(form->N18);
@@ -21,14 +20,14 @@ void connect_process_commands(TTM *form) {
     QObject::connect(form->N29, &QAction::triggered, form, &TTM::N29Click);
 }
 
+// Each command acts on the record of the grid's current row.
 void TTM::N16Click() {
-    end_process_command(pgrid, this, [this] { N3Click(); });
+    end_process_command(pgrid->current_process(), this, [this] { N3Click(); });
 }
 void TTM::s1Click() {
-    debug_process_command(pgrid, [](const std::string &line) { return launch_program(line, ""); });
+    debug_process_command(pgrid->current_process(),
+                          [](const std::string &line) { return launch_program(line, ""); });
 }
-void TTM::N18Click() { priority_menu_opening(pgrid, N18); }
-void TTM::N19Click(QAction *item) { priority_item_chosen(pgrid, N18, item, this); }
-void TTM::N29Click() {
-    open_process_window(process_id_of_text(pgrid->cell(0, pgrid->current_row()).toStdString()));
-}
+void TTM::N18Click() { priority_menu_opening(pgrid->current_process(), N18); }
+void TTM::N19Click(QAction *item) { priority_item_chosen(pgrid->current_process(), N18, item, this); }
+void TTM::N29Click() { open_process_window(pgrid->current_process().pid); }

@@ -3,10 +3,10 @@
 // own, where the only processes are the test's.
 #include "common/flags.h"
 #include "integration/vorkel_app.h"
+#include "monitor/tasks_grid.h"
 #include "platform/message_box.h"
 #include "shell/main_form.h"
 #include "support/test_env.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +31,11 @@ std::string named_sleeper(const std::string &folder) {
     return path;
 }
 
-int row_of(const TGrid *grid, pid_t pid) {
-    for (int r = 1; r < grid->row_count(); ++r)
-        if (grid->cell(0, r) == QString::number(pid))
+int row_of(const TTasks_grid *grid, pid_t pid) {
+    for (int r = 0; r < grid->tasks()->shown_count(); ++r)
+        if (grid->tasks()->record_at(r)->info.pid == static_cast<std::uint32_t>(pid))
             return r;
-    return 0;
+    return -1;
 }
 
 bool running_anywhere(const std::string &comm) { return test_env::run_capture("pgrep -x " + comm) != ""; }
@@ -59,11 +59,11 @@ TEST(EndProcess, InTheMainWindowEndsTheChildAndItsRowGoes) {
     form->pages->setCurrentWidget(form->sheet2);
     ASSERT_TRUE(wait_until([&] {
         form->task_timerTimer();
-        return row_of(form->pgrid, target.pid()) > 0;
+        return row_of(form->pgrid, target.pid()) >= 0;
     }));
     const int row = row_of(form->pgrid, target.pid());
-    EXPECT_EQ(form->pgrid->cell(1, row), "aaa_target");
-    form->pgrid->set_current_row(row);
+    EXPECT_EQ(form->pgrid->tasks()->text_at(row, 1), "aaa_target");
+    form->pgrid->setCurrentIndex(form->pgrid->model()->index(row, 1));
 
     std::vector<std::string> boxes;
     platform::set_message_box_handler([&](const std::string &t, const std::string &c, unsigned) {
@@ -75,7 +75,7 @@ TEST(EndProcess, InTheMainWindowEndsTheChildAndItsRowGoes) {
     EXPECT_EQ(boxes, std::vector<std::string>{"Task warning: Terminate process aaa_target?"});
     EXPECT_EQ(target.wait(5s), 128 + SIGTERM);
     form->task_timerTimer();
-    EXPECT_EQ(row_of(form->pgrid, target.pid()), 0) << "the row goes at the next refresh";
+    EXPECT_EQ(row_of(form->pgrid, target.pid()), -1) << "the row goes at the next refresh";
     list_visible = false;
     form.reset();
 }
@@ -87,7 +87,7 @@ protected:
         ASSERT_FALSE(app.exe().empty());
     }
     // Shows the window with its Tasks page and puts the keyboard focus in
-    // the grid.
+    // the grid, on its first row.
     void show_tasks_grid() {
         auto second = app.start(); // a second start shows the first's window
         ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 20s));
@@ -95,8 +95,9 @@ protected:
         auto w = app.main_window();
         ASSERT_TRUE(w);
         xdotool("windowactivate --sync " + std::to_string(w->id));
-        // The first data row of the grid: below the tab bar and the header.
-        xdotool("mousemove --window " + std::to_string(w->id) + " 80 62 click 1");
+        // Into the grid: below the tab bar, the filter box and the header.
+        xdotool("mousemove --window " + std::to_string(w->id) + " 80 110 click 1");
+        xdotool("key ctrl+Home");
     }
     test_env::x_session x;
     vorkel_app app;
@@ -108,7 +109,7 @@ TEST_F(EndProcessApp, DelEndsTheSelectedProcessAfterTheQuestion) {
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
     ASSERT_TRUE(running_anywhere("aaa_target"));
     show_tasks_grid();
-    // aaa_target sorts first: the click selected it.
+    // aaa_target sorts first.
     xdotool("key Delete");
     ASSERT_TRUE(wait_until(
         [] {

@@ -105,19 +105,6 @@ TEST(DebuggerCommand, DefaultRunsGdbInATerminal) {
               "\"/opt/my term/xt\" -e /usr/bin/gdb -p ");
 }
 
-TEST(DebuggerCommand, ProcessIdTextWithJunk) {
-    EXPECT_EQ(process_id_of_text("1234"), 1234u);
-    EXPECT_EQ(process_id_of_text("1234abc"), 1234u);
-    EXPECT_EQ(process_id_of_text("12 34"), 12u);
-    EXPECT_EQ(process_id_of_text(""), 0u);
-    EXPECT_EQ(process_id_of_text(" 12"), 0u);
-    EXPECT_EQ(process_id_of_text("-5"), 0u);
-    EXPECT_EQ(process_id_of_text("x9"), 0u);
-    EXPECT_EQ(process_id_of_text("4294967295"), 4294967295u);
-    EXPECT_EQ(process_id_of_text("4294967296"), 0u);
-    EXPECT_EQ(process_id_of_text("99999999999999999999999"), 0u);
-}
-
 TEST(OneProcessTexts, CpuIsClampedAndRounded) {
     EXPECT_EQ(one_process_cpu_text(1.5, "."), "100.0");
     EXPECT_EQ(one_process_cpu_text(1.0, "."), "100.0");

@@ -10,7 +10,6 @@
 #include "platform/registry.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
@@ -71,8 +70,6 @@ protected:
     void SetUp() override {
         ensure_qt_application(true);
         empty_process_table();
-        grid = std::make_unique<TGrid>(
-            QStringList{"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
         menu = std::make_unique<QMenu>();
         for (const char *c : {"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"})
             menu->addAction(QString::fromLatin1(c));
@@ -80,14 +77,17 @@ protected:
         // As the main window joins them: Qt toggles a checkable item before
         // it reports the click.
         QObject::connect(menu.get(), &QMenu::triggered,
-                         [this](QAction *a) { priority_item_chosen(grid.get(), menu.get(), a, nullptr); });
+                         [this](QAction *a) { priority_item_chosen(chosen, menu.get(), a, nullptr); });
     }
     void TearDown() override { empty_process_table(); }
 
-    void select(const std::string &id, const std::string &name) {
-        grid->set_cell(0, 1, QString::fromStdString(id));
-        grid->set_cell(1, 1, QString::fromStdString(name));
-        grid->set_current_row(1);
+    // The process of the grid's current row, with its record's start time
+    // when the table holds one.
+    void select(pid_t pid, const std::string &name) {
+        chosen = {static_cast<std::uint32_t>(pid), 0, name};
+        PROCESS_INFO_STRUCT record;
+        if (pid > 0 && copy_process_info(chosen.pid, record))
+            chosen.start_time = record.start_time;
     }
     // A prepared record of the table for pid, with this start time.
     static void put_record(std::uint32_t pid, std::uint64_t start_time) {
@@ -111,7 +111,7 @@ protected:
             deadline);
     }
 
-    std::unique_ptr<TGrid> grid;
+    CHOSEN_PROCESS chosen;
     std::unique_ptr<QMenu> menu;
 };
 
@@ -121,9 +121,9 @@ TEST_F(ProcessCommands, EndProcessAsksThenEndsTheChild) {
     BOXES boxes;
     child_process child({"sleep", "60"});
     put_record(static_cast<std::uint32_t>(child.pid()), platform::process_start_time(child.pid()));
-    select(std::to_string(child.pid()), "sleepy");
+    select(child.pid(), "sleepy");
     bool exited = false;
-    end_process_command(grid.get(), nullptr, [&] { exited = true; });
+    end_process_command(chosen, nullptr, [&] { exited = true; });
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process sleepy?");
     EXPECT_EQ(boxes.shown[0].caption, "Task warning");
@@ -138,10 +138,10 @@ TEST_F(ProcessCommands, AChildThatIgnoresTermIsKilledAfterTheGraceWithoutBlockin
     child_process child({"sh", "-c", "trap '' TERM; exec sleep 60"});
     ASSERT_TRUE(wait_until(
         [&] { return test_env::read_file("/proc/" + std::to_string(child.pid()) + "/comm") == "sleep\n"; }));
-    select(std::to_string(child.pid()), "stubborn");
+    select(child.pid(), "stubborn");
     QElapsedTimer clock;
     clock.start();
-    end_process_command(grid.get(), nullptr, {});
+    end_process_command(chosen, nullptr, {});
     EXPECT_LT(clock.elapsed(), 500); // the window's thread goes on at once
     // Still there a second later, the event loop running meanwhile.
     pump_until([] { return false; }, 1000ms);
@@ -157,22 +157,20 @@ TEST_F(ProcessCommands, CancelIdZeroEmptyAndAReusedIdDoNothing) {
     const std::uint64_t start = platform::process_start_time(child.pid());
 
     boxes.answers = {platform::IDCANCEL};
-    select(std::to_string(child.pid()), "explorer");
-    end_process_command(grid.get(), nullptr, {});
+    select(child.pid(), "explorer");
+    end_process_command(chosen, nullptr, {});
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process explorer?");
 
-    // The Idle row, an empty row and junk ask nothing and send nothing.
-    for (const char *id : {"0", "", "abc", "-1"}) {
-        select(id, "Idle");
-        end_process_command(grid.get(), nullptr, {});
-    }
+    // The Idle row (or no row) asks nothing and sends nothing.
+    select(0, "Idle");
+    end_process_command(chosen, nullptr, {});
     EXPECT_EQ(boxes.shown.size(), 1u);
 
     // The snapshot saw another process under this id: it is left alone.
     put_record(static_cast<std::uint32_t>(child.pid()), start + 10000000);
-    select(std::to_string(child.pid()), "sleep");
-    end_process_command(grid.get(), nullptr, {});
+    select(child.pid(), "sleep");
+    end_process_command(chosen, nullptr, {});
     EXPECT_EQ(boxes.shown.size(), 2u);
     std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(child.running());
@@ -180,9 +178,9 @@ TEST_F(ProcessCommands, CancelIdZeroEmptyAndAReusedIdDoNothing) {
 
 TEST_F(ProcessCommands, EndOnVorkelsOwnIdRunsExit) {
     BOXES boxes;
-    select(std::to_string(getpid()), "vorkel");
+    select(getpid(), "vorkel");
     int exits = 0;
-    end_process_command(grid.get(), nullptr, [&] { ++exits; });
+    end_process_command(chosen, nullptr, [&] { ++exits; });
     EXPECT_EQ(exits, 1);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process vorkel?");
@@ -206,8 +204,8 @@ TEST_F(ProcessCommands, PriorityIsSetOnEveryThreadAndMarkedOnReopening) {
         return t;
     };
     ASSERT_TRUE(wait_until([&] { return threads().size() == 4; }));
-    select(std::to_string(child.pid()), "threads");
-    priority_menu_opening(grid.get(), menu.get());
+    select(child.pid(), "threads");
+    priority_menu_opening(chosen, menu.get());
     EXPECT_EQ(checked_item(), 3); // Normal
 
     menu->actions()[4]->trigger(); // Below normal, OK
@@ -227,11 +225,11 @@ TEST_F(ProcessCommands, PriorityIsSetOnEveryThreadAndMarkedOnReopening) {
 
     // Reading back: 13 is Low.
     platform::set_process_nice(child.pid(), 0, 13);
-    priority_menu_opening(grid.get(), menu.get());
+    priority_menu_opening(chosen, menu.get());
     EXPECT_EQ(checked_item(), 5);
-    // An empty or "0" id leaves the marks as they are.
-    select("0", "Idle");
-    priority_menu_opening(grid.get(), menu.get());
+    // Id 0 leaves the marks as they are.
+    select(0, "Idle");
+    priority_menu_opening(chosen, menu.get());
     EXPECT_EQ(checked_item(), 5);
 }
 
@@ -248,17 +246,15 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     key->sync();
     auto launch = [](const std::string &line) { return launch_program(line, ""); };
 
-    select("1234junk", "victim"); // never started: the debugger is a script
-    debug_process_command(grid.get(), launch);
+    select(1234, "victim"); // never started: the debugger is a script
+    debug_process_command(chosen, launch);
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
     EXPECT_EQ(test_env::read_file(report), "<-p><1234>");
 
     // No id, nothing started.
     std::remove(report.c_str());
-    select("", "");
-    debug_process_command(grid.get(), launch);
-    select("0", "Idle");
-    debug_process_command(grid.get(), launch);
+    select(0, "Idle");
+    debug_process_command(chosen, launch);
     std::this_thread::sleep_for(200ms);
     EXPECT_FALSE(test_env::file_exists(report));
 
@@ -273,8 +269,8 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     const std::string old_path = getenv("PATH");
     setenv("PATH", bin.c_str(), 1);
     EXPECT_EQ(registered_debugger(), bin + "/x-terminal-emulator -e " + bin + "/gdb -p ");
-    select("77", "x");
-    debug_process_command(grid.get(), launch);
+    select(77, "x");
+    debug_process_command(chosen, launch);
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
     EXPECT_EQ(test_env::read_file(report), "<-e><" + bin + "/gdb><-p><77>");
     std::remove((bin + "/gdb").c_str());
@@ -301,11 +297,7 @@ TEST(ProcessCommandsHelper, EndAsNobody) {
     ASSERT_EQ(setuid(65534), 0);
     ensure_qt_application(true);
     BOXES boxes;
-    TGrid grid({"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
-    grid.set_cell(0, 1, QString::fromLatin1(target));
-    grid.set_cell(1, 1, QStringLiteral("rootly"));
-    grid.set_current_row(1);
-    end_process_command(&grid, nullptr, {});
+    end_process_command({static_cast<std::uint32_t>(atoi(target)), 0, "rootly"}, nullptr, {});
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "Access denied.");
     EXPECT_EQ(boxes.shown[1].caption, "Termination error");

@@ -129,6 +129,10 @@ long proc_clock_ticks() {
     return ticks;
 }
 
+std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks) {
+    return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
+}
+
 PROC_FILE_READER::~PROC_FILE_READER() {
     if (fd_ >= 0)
         close(fd_);

@@ -68,4 +68,7 @@ std::string read_executable_link(const std::string &proc_dir);
 // Clock ticks per second of the times in /proc.
 long proc_clock_ticks();
 
+// A time in those ticks in 100-ns units.
+std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks);
+
 } // namespace platform
