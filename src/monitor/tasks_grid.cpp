@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -100,6 +101,14 @@ bool TTasks_grid::set_current_process(std::uint32_t pid, std::uint64_t start_tim
         return false;
     setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
     return true;
+}
+
+QSize TTasks_grid::sizeHint() const {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < static_cast<int>(widths_.size()); ++c)
+        if (!isColumnHidden(c))
+            width += widths_[static_cast<std::size_t>(c)];
+    return {width, QTableView::sizeHint().height()};
 }
 
 int TTasks_grid::column_width(int column) const {

@@ -48,6 +48,9 @@ public:
     void set_sort(TASK_SORT sort);
     void set_tree(bool on);
 
+    // Wide enough for every shown column at its width.
+    QSize sizeHint() const override;
+
     void set_popup_menu(QMenu *menu) { popup_ = menu; }
     // "Tree view", checkable; the owner gives it its key.
     QAction *tree_action() const { return tree_action_; }

@@ -94,7 +94,7 @@ void build_tasks_page(QTabWidget *pages, QWidget *sheet, TTasks_grid *grid, QLin
 }
 
 bool tasks_filter_escape(QLineEdit *filter) {
-    if (!filter->hasFocus() || filter->text().isEmpty())
+    if (filter->window()->focusWidget() != filter || filter->text().isEmpty())
         return false;
     filter->clear();
     return true;

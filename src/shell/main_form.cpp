@@ -177,10 +177,11 @@ void TTM::build_components() {
         sb_panel[i] = new TStatusPanel(design_width[i], QLatin1String(sample[i]), sb);
         sb->addWidget(sb_panel[i]);
     }
-    // The window starts wide enough for the whole status bar (the desktop
-    // font may need more than the design width); the design size stays
-    // its minimum.
-    resize(std::max(width(), sb->sizeHint().width()), height());
+    // The window starts wide enough for the whole status bar and the Tasks
+    // grid's columns (the desktop font may need more than the design
+    // width, whole names more than the design's Name column); the design
+    // size stays its minimum.
+    resize(std::max({width(), sb->sizeHint().width(), sizeHint().width()}), height());
 
     update_list_timer = new QTimer(this);
     update_list_timer->setInterval(10000);

@@ -5,15 +5,19 @@
 #include "monitor/perf_test_blocks.h"
 #include "monitor/process_table.h"
 #include "monitor/tasks_grid.h"
+#include "platform/process_details.h"
 #include "platform/process_list.h"
 #include "shell/main_form.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -51,13 +55,13 @@ struct FAKE_SYSTEM {
         empty_process_table();
     }
     // One snapshot per call, a second apart; ids follow the rows.
-    void add_snapshot(std::vector<perf_test::PROC_ROW> rows) {
+    void add_snapshot(std::vector<perf_test::PROC_ROW> rows, const std::vector<std::uint64_t> &parents = {}) {
         ids.clear();
         for (const auto &r : rows)
             ids.push_back(static_cast<std::uint32_t>(r.pid));
         rows.push_back({"_Total", 0, 0, 0, 0, 0, 0});
         const std::uint64_t when = perf_test::base_time + source.blocks.size() * 10000000ull;
-        source.blocks.push_back(perf_test::process_block(rows, when));
+        source.blocks.push_back(perf_test::process_block(rows, when, {}, parents));
     }
 };
 
@@ -102,7 +106,8 @@ protected:
     static QStringList column(int col) {
         QStringList texts;
         for (int r = 0; r < model()->shown_count(); ++r)
-            texts << (col == 0 ? QString::number(model()->record_at(r)->info.pid) : text(r, col));
+            texts << (col == 0 ? QString::number(model()->record_at(r)->info.pid)
+                               : model()->index(r, col).data().toString());
         return texts;
     }
 
@@ -333,4 +338,80 @@ TEST_F(TasksPage, WorkerRefreshDuringPageRefreshesNeverDeadlocks) {
     stop = true;
     worker.join();
     EXPECT_GE(row_of(getpid()), 0);
+}
+
+TEST_F(TasksPage, SortFilterAndTreeWorkFromRecordsAndTheSelectionFollowsItsProcess) {
+    platform::set_process_details_reader([](std::uint32_t pid, std::uint64_t, std::string_view name) {
+        return platform::PROCESS_DETAILS{pid == 30 ? "anna" : "root", "/bin/" + std::string(name) + " --x"};
+    });
+    FAKE_SYSTEM fake;
+    // init > shell > (busy, sleepy); Idle and init have no parent.
+    const std::vector<std::uint64_t> parents = {0, 0, 1, 10, 10};
+    auto snapshot = [&](std::uint64_t idle, std::uint64_t busy, std::uint64_t sleepy) {
+        fake.add_snapshot({{"Idle", 0, idle, 0, 0, 0, 1},
+                           {"init", 1, 0, 0, 0, 0, 1},
+                           {"shell", 10, 0, 0, 0, 0, 1},
+                           {"busy", 20, busy, 0, 0, 0, 1},
+                           {"sleepy", 30, sleepy, 0, 0, 0, 1}},
+                          parents);
+    };
+    snapshot(0, 0, 0);
+    snapshot(6000000, 3000000, 0);
+    snapshot(12000000, 6000000, 2000000); // sleepy now uses more than busy did
+    form->task_timerTimer();
+    form->task_timerTimer();
+    EXPECT_EQ(column(1), (QStringList{"busy", "Idle", "init", "shell", "sleepy"})) << "the designed order";
+    ASSERT_TRUE(grid()->set_current_process(30, 0));
+
+    // A header click sorts by CPU, highest first: Idle, then the busy one.
+    emit grid()->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(column(1), (QStringList{"Idle", "busy", "init", "shell", "sleepy"}));
+    EXPECT_EQ(grid()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(grid()->current_process().name, "sleepy") << "the selection follows its process";
+    form->task_timerTimer(); // shares change the order; ties stay in name order
+    EXPECT_EQ(column(1), (QStringList{"Idle", "busy", "sleepy", "init", "shell"}));
+    EXPECT_EQ(grid()->current_process().name, "sleepy");
+    emit grid()->horizontalHeader()->sectionClicked(2); // again: the other way
+    EXPECT_EQ(column(1), (QStringList{"init", "shell", "sleepy", "busy", "Idle"}));
+
+    // The filter: name, id, owner or command line, case ignored.
+    const struct {
+        const char *text;
+        QStringList rows;
+    } filters[] = {{"BUSY", {"busy"}},
+                   {" 30 ", {"sleepy"}},
+                   {"anna", {"sleepy"}},
+                   {"/bin/sh", {"shell"}},
+                   {"nothing", {}}};
+    for (const auto &f : filters) {
+        form->pfilter->setText(QString::fromLatin1(f.text));
+        EXPECT_EQ(column(1), f.rows) << f.text;
+        EXPECT_EQ(form->pcount->text(), QStringLiteral("%1 of 5 processes").arg(f.rows.size())) << f.text;
+    }
+    // The Logging page lists every process whatever the filter.
+    form->pages->setCurrentWidget(form->log);
+    EXPECT_EQ(form->log_processes->count(), 5);
+    show_tasks();
+    form->pfilter->setFocus();
+    form->FormKeyDown(Qt::Key_Escape, Qt::NoModifier); // Esc empties the box, the window stays
+    EXPECT_TRUE(form->pfilter->text().isEmpty());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_TRUE(grid()->set_current_process(30, 0));
+
+    // The tree, by name within each level: children under their parents.
+    grid()->set_sort({task_name_column, false});
+    grid()->tree_action()->trigger();
+    EXPECT_EQ(column(1), (QStringList{"Idle", "init", "   shell", "      busy", "      sleepy"}));
+    EXPECT_EQ(grid()->current_process().name, "sleepy");
+
+    // The state goes with the window's and comes back.
+    form->save_tasks_state();
+    grid()->tree_action()->trigger();
+    grid()->set_sort({task_cpu_column, true});
+    form->load_tasks_state();
+    EXPECT_TRUE(model()->tree());
+    EXPECT_EQ(model()->sort().column, task_name_column);
+    grid()->tree_action()->trigger();
+    form->save_tasks_state();
+    platform::set_process_details_reader({});
 }
