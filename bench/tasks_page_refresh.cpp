@@ -15,7 +15,8 @@
 // second argument: 0 the designed view; 1 the tree with a filter that
 // every process matches (the most a filter can cost: every row still
 // shown); 2 the tree with a filter naming one program (a twelfth of the
-// rows). Owners and command lines come from a prepared reader.
+// rows); 3 the tree alone; 4 the filter of 1 alone. Owners and command
+// lines come from a prepared reader.
 #include "common/flags.h"
 #include "monitor/perf_walk.h"
 #include "monitor/process_table.h"
@@ -81,14 +82,9 @@ public:
         w.begin_object(platform::title_process, counters);
         for (std::uint32_t i = 0; i < processes; ++i) {
             const std::uint64_t ws = 4096ull << (i % 12);
-            // Each process a child of one of the first ten: a tree of some depth.
-            const std::uint64_t v[7] = {1000000ull * i,
-                                        ids[i],
-                                        ws,
-                                        ws / 2,
-                                        10 + i % 50,
-                                        1 + i % 9,
-                                        i < 2 ? 0 : ids[i % 10 < i ? i % 10 : 1]};
+            // A tree ten wide: process i is the parent of 10i to 10i + 9.
+            const std::uint64_t v[7] = {1000000ull * i,          ids[i], ws, ws / 2, 10 + i % 50, 1 + i % 9,
+                                        i < 10 ? 0 : ids[i / 10]};
             w.add_instance(i == 0 ? std::string("Idle") : names[i % 12] + std::to_string(i % 4), v);
         }
         const std::uint64_t total[7] = {};
@@ -226,8 +222,8 @@ BENCHMARK(page_refresh)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->Use
 void page_refresh_fake_source(benchmark::State &state) {
     TTM *form = shown_form();
     FAKE_MACHINE machine(static_cast<std::uint32_t>(state.range(0)));
-    const char *const filters[] = {"", "/usr/bin/", "firefox"};
-    form->pgrid->set_tree(state.range(1) != 0);
+    const char *const filters[] = {"", "/usr/bin/", "firefox", "", "/usr/bin/"};
+    form->pgrid->set_tree(state.range(1) > 0 && state.range(1) < 4);
     form->pfilter->setText(QString::fromLatin1(filters[state.range(1)]));
     empty_process_table();
     form->task_timerTimer();
@@ -241,7 +237,7 @@ void page_refresh_fake_source(benchmark::State &state) {
     form->pgrid->set_tree(false);
 }
 BENCHMARK(page_refresh_fake_source)
-    ->ArgsProduct({{300, 1000}, {0, 1, 2}})
+    ->ArgsProduct({{300, 1000}, {0, 1, 2, 3, 4}})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
 

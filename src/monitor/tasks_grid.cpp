@@ -1,5 +1,6 @@
 #include "monitor/tasks_grid.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -222,6 +223,36 @@ void TTasks_grid::widen_name_column(int first_row, int last_row) {
     sizing_ = true;
     horizontalHeader()->resizeSection(task_name_column, wanted);
     sizing_ = false;
+}
+
+void TTasks_grid::dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                              const QList<int> &roles) {
+    if (top_left == bottom_right) {
+        QTableView::dataChanged(top_left, bottom_right, roles);
+        return;
+    }
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent changed(this, QAccessibleTableModelChangeEvent::DataChanged);
+        changed.setFirstRow(top_left.row());
+        changed.setFirstColumn(top_left.column());
+        changed.setLastRow(bottom_right.row());
+        changed.setLastColumn(bottom_right.column());
+        QAccessible::updateAccessibility(&changed);
+    }
+    // The rectangle of the range's rows and shown columns, as far as it is
+    // on screen.
+    int left = -1, right = -1;
+    for (int c = top_left.column(); c <= bottom_right.column(); ++c)
+        if (!isColumnHidden(c)) {
+            if (left < 0)
+                left = columnViewportPosition(c);
+            right = columnViewportPosition(c) + columnWidth(c);
+        }
+    const int top = rowViewportPosition(top_left.row());
+    const int bottom = rowViewportPosition(bottom_right.row()) + rowHeight(bottom_right.row());
+    const QRect cells = QRect(left, top, right - left, bottom - top).intersected(viewport()->rect());
+    if (left >= 0 && !cells.isEmpty())
+        viewport()->update(cells);
 }
 
 void TTasks_grid::mousePressEvent(QMouseEvent *event) {

@@ -62,6 +62,10 @@ signals:
     void state_changed();
 
 protected:
+    // Repaints only the rows of the range that are on screen (the base
+    // class repaints the whole grid for any range of more than one cell).
+    void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                     const QList<int> &roles = QList<int>()) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
