@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Vorkel's CPU use with its window shown on the Tasks page (default 1 s
 # refresh), measured over the same interval as htop's at the same refresh
-# (htop -d 10, in a pseudo-terminal). Beside them, the CPU use of the X
+# (htop -d 10, in a pseudo-terminal) and lxtask's, a GUI task manager on
+# the same display (refresh 1 s, every user's processes, whole command
+# lines shown: what Vorkel's page shows). Beside them, the CPU use of the X
 # server (Xvfb) and the window manager (icewm) over that interval: Vorkel's
 # repaints and tray pictures are work for the X server, so its cost is
 # Vorkel's own plus theirs (htop draws into a pseudo-terminal and costs
@@ -9,7 +11,9 @@
 # session; nothing of the real user's is touched.
 #
 # Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes] [page]
-# page: Tasks (default), Shortcuts or hidden.
+# page: Tasks (default, the designed view), Tasks+ (sorted by CPU, highest
+# first, with the "User" and "Command line" columns shown), Shortcuts or
+# hidden.
 # The third argument starts that many idle processes of the script's own
 # first (sleep), for a process table of a desktop's size: a bare test
 # machine has well under a hundred processes, a desktop session several
@@ -19,19 +23,24 @@
 # second whatever the page (status bar, CPU sampler, tray meter).
 # page "hidden" measures Vorkel as it runs most of the time: window hidden,
 # the tray meter alone.
-# Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page;
-# scripts/setup.sh installs them.
+# With BENCH_ACCESSIBILITY=1 a session bus and the accessibility bus run,
+# and Vorkel's accessibility bridge is on (what assistive technology
+# brings); without it there is no bus.
+# Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page
+# (scripts/setup.sh installs them), lxtask (scripts/setup.sh --bench).
+# Vorkel's private memory (RssAnon) is printed at the end.
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 idle=${3:-0}
 page=${4:-Tasks}
-case $page in Tasks | Shortcuts | hidden) ;; *) echo "page: Tasks, Shortcuts or hidden" >&2; exit 2 ;; esac
+case $page in Tasks | Tasks+ | Shortcuts | hidden) ;; *) echo "page: Tasks, Tasks+, Shortcuts or hidden" >&2; exit 2 ;; esac
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
 for tool in Xvfb icewm htop script; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
+command -v lxtask >/dev/null || { echo "missing lxtask (scripts/setup.sh --bench)" >&2; exit 2; }
 
 # shellcheck source=bench/session.sh
 . "$(dirname "$0")/session.sh"
@@ -43,6 +52,29 @@ for _ in $(seq "$idle"); do
 done
 
 bench_display
+
+if [ -n "${BENCH_ACCESSIBILITY:-}" ]; then
+    # A session bus, the accessibility bus on it, and Qt's bridge on.
+    { read -r DBUS_SESSION_BUS_ADDRESS; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    pids+=("$bus")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    launcher=$!
+    pids+=("$launcher")
+    sleep 2
+    # The launcher's own bus and the registry end with the script too.
+    for child in $(pgrep -P "$launcher"); do pids+=("$child" $(pgrep -P "$child")); done
+fi
+
+# The window's state as Tasks+ wants it, kept where Vorkel keeps it.
+mkdir -p "$XDG_CONFIG_HOME"
+if [ "$page" = Tasks+ ]; then
+    printf '[TTM]\nTasksSort=cpu\nTasksSortDescending=true\nTasksColumns="name,cpu,ram,paged,handles,threads,user,command_line"\n' \
+        >"$XDG_CONFIG_HOME/vorkel.conf"
+fi
+# lxtask: refresh every second, every user's processes, whole command lines.
+printf '[General]\nshow_user_tasks=1\nshow_root_tasks=1\nshow_other_tasks=1\nshow_full_path=1\nshow_cached_as_free=1\nfull_view=0\nwin_width=600\nwin_height=400\nrefresh_interval=1\n' \
+    >"$XDG_CONFIG_HOME/lxtask.conf"
 
 # User and system clock ticks of a process, as "user sys".
 ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
@@ -68,6 +100,9 @@ sleep 1
 if [ "$page" != hidden ]; then
     "$scratch/app/vorkel" >/dev/null 2>&1 || true
 fi
+lxtask >/dev/null 2>&1 &
+lxtask=$!
+pids+=($lxtask)
 
 # htop in a pseudo-terminal of 160 x 50, refreshing every 1 s.
 # Its input is a FIFO held open here, so it never sees the end of input.
@@ -112,18 +147,19 @@ if [ "$page" = Shortcuts ]; then
     sleep 2
 fi
 
-read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop")
+read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop"); read -r lu0 ls0 < <(ticks "$lxtask")
 read -r xu0 xs0 < <(ticks "$xserver"); read -r wu0 ws0 < <(ticks "$wm"); t0=$(date +%s.%N)
 sleep "$seconds"
-read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop")
+read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop"); read -r lu1 ls1 < <(ticks "$lxtask")
 read -r xu1 xs1 < <(ticks "$xserver"); read -r wu1 ws1 < <(ticks "$wm"); t1=$(date +%s.%N)
 
 awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 - hs0)) \
+    -v lu=$((lu1 - lu0)) -v ls=$((ls1 - ls0)) \
     -v xu=$((xu1 - xu0)) -v xs=$((xs1 - xs0)) -v wu=$((wu1 - wu0)) -v ws=$((ws1 - ws0)) \
     -v hz="$hz" -v t0="$t0" -v t1="$t1" -v base="$base" -v base_seconds="$base_seconds" 'BEGIN {
     split(base, b, " ")
     wall = t1 - t0
-    v = vu + vs; h = hu + hs; x = xu + xs; w = wu + ws
+    v = vu + vs; h = hu + hs; l = lu + ls; x = xu + xs; w = wu + ws
     line = "%-26s %6.2f s CPU  %5.2f %%  (user %.2f %%, system %.2f %%)\n"
     printf "interval %.1f s\n", wall
     printf line, "vorkel", v / hz, 100 * v / hz / wall, 100 * vu / hz / wall, 100 * vs / hz / wall
@@ -135,6 +171,9 @@ awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 
     t = 100 * v / hz / wall + added
     printf "%-26s %5.2f %%  (its own and what it adds to the X server and wm)\n", "vorkel in all", t
     printf line, "htop", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
+    printf line, "lxtask", l / hz, 100 * l / hz / wall, 100 * lu / hz / wall, 100 * ls / hz / wall
     if (h > 0) printf "ratio vorkel/htop %.2f, vorkel in all/htop %.2f\n", v / h, t / (100 * h / hz / wall)
+    if (l > 0) printf "ratio vorkel/lxtask %.2f (lxtask adds to the X server too)\n", v / l
 }'
-echo "processes: $(bench_process_count), page: $page"
+echo "processes: $(bench_process_count), page: $page${BENCH_ACCESSIBILITY:+, accessibility bus on}"
+echo "vorkel $(grep RssAnon "/proc/$vorkel/status" | tr -s ' \t' ' ')"
