@@ -27,12 +27,16 @@
 # a private session bus; the panel (with its plugin) and the bus daemon
 # are measured beside the X server and the window manager, since each new
 # picture is work for them.
-# With BENCH_ACCESSIBILITY=1 the accessibility bus runs on a session bus
-# and Vorkel's accessibility bridge is on (what assistive technology
-# brings); without it there is no bus (but for hidden-item's).
+# With BENCH_OWN_NAMESPACE=1 everything runs in a PID namespace of its
+# own: the processes in sight are the script's alone (about 10, plus the
+# idle ones asked for), so that the count does not wander with the rest
+# of the machine. With BENCH_ACCESSIBILITY=1 the accessibility bus runs
+# on a session bus and Vorkel's accessibility bridge is on (what assistive
+# technology brings); without it there is no bus (but for hidden-item's).
 # Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page
 # (scripts/setup.sh installs them), lxtask (scripts/setup.sh --bench).
-# Vorkel's private memory (RssAnon) is printed at the end.
+# Vorkel's private memory (RssAnon) is printed at the end; with
+# BENCH_ALL_COLUMNS=1 Tasks+ shows every column ("PID" and "Started" too).
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
@@ -52,6 +56,7 @@ command -v lxtask >/dev/null || { echo "missing lxtask (scripts/setup.sh --bench
 
 # shellcheck source=bench/session.sh
 . "$(dirname "$0")/session.sh"
+[ -n "${BENCH_OWN_NAMESPACE:-}" ] && bench_in_own_pid_namespace "$0" "$(realpath -m "$binary")" "$seconds" "$idle" "$page"
 bench_scratch tasks_cpu_use "$binary"
 
 for _ in $(seq "$idle"); do
@@ -84,7 +89,9 @@ fi
 # The window's state as Tasks+ wants it, kept where Vorkel keeps it.
 mkdir -p "$XDG_CONFIG_HOME"
 if [ "$page" = Tasks+ ]; then
-    printf '[TTM]\nTasksSort=cpu\nTasksSortDescending=true\nTasksColumns="name,cpu,ram,paged,handles,threads,user,command_line"\n' \
+    columns=name,cpu,ram,paged,handles,threads,user,command_line
+    [ -n "${BENCH_ALL_COLUMNS:-}" ] && columns=pid,$columns,started
+    printf '[TTM]\nTasksSort=cpu\nTasksSortDescending=true\nTasksColumns="%s"\n' "$columns" \
         >"$XDG_CONFIG_HOME/vorkel.conf"
 fi
 # lxtask: refresh every second, every user's processes, whole command lines.

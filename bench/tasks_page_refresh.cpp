@@ -15,7 +15,8 @@
 // second argument: 0 the designed view; 1 the tree with a filter that
 // every process matches (the most a filter can cost: every row still
 // shown); 2 the tree with a filter naming one program (a twelfth of the
-// rows); 3 the tree alone; 4 the filter of 1 alone. Owners and command
+// rows); 3 the tree alone; 4 the filter of 1 alone; 5 sorted by CPU,
+// highest first, with "User" and "Command line" shown. Owners and command
 // lines come from a prepared reader.
 #include "common/flags.h"
 #include "monitor/perf_walk.h"
@@ -222,9 +223,13 @@ BENCHMARK(page_refresh)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->Use
 void page_refresh_fake_source(benchmark::State &state) {
     TTM *form = shown_form();
     FAKE_MACHINE machine(static_cast<std::uint32_t>(state.range(0)));
-    const char *const filters[] = {"", "/usr/bin/", "firefox", "", "/usr/bin/"};
+    const char *const filters[] = {"", "/usr/bin/", "firefox", "", "/usr/bin/", ""};
+    const bool plus = state.range(1) == 5;
     form->pgrid->set_tree(state.range(1) > 0 && state.range(1) < 4);
     form->pfilter->setText(QString::fromLatin1(filters[state.range(1)]));
+    form->pgrid->set_sort({plus ? task_cpu_column : task_name_column, plus});
+    for (const int c : {7, 8}) // "User", "Command line"
+        form->pgrid->set_column_shown(c, plus);
     empty_process_table();
     form->task_timerTimer();
     form->task_timerTimer();
@@ -235,9 +240,12 @@ void page_refresh_fake_source(benchmark::State &state) {
     state.counters["rows"] = form->pgrid->tasks()->shown_count();
     form->pfilter->clear();
     form->pgrid->set_tree(false);
+    form->pgrid->set_sort({task_name_column, false});
+    for (const int c : {7, 8})
+        form->pgrid->set_column_shown(c, false);
 }
 BENCHMARK(page_refresh_fake_source)
-    ->ArgsProduct({{300, 1000}, {0, 1, 2, 3, 4}})
+    ->ArgsProduct({{300, 1000}, {0, 1, 2, 3, 4, 5}})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
 

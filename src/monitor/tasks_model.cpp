@@ -246,9 +246,13 @@ void TTasks_model::rebuild() {
             j = end;
         }
     } else {
-        // Another order: the new rows are added at the end, then one layout
-        // change puts every row, and every persistent index with it, in
-        // place.
+        // Another order: the new rows are added at the end, then every row
+        // goes to its place and every persistent index (the selection, the
+        // current row) with it. No layout change is announced: the rows keep
+        // their height, so the views need no new layout, only the repaint
+        // of the places that show another process now, which the notice of
+        // changed texts below asks for; assistive technology hears of those
+        // rows alone instead of a new table.
         std::vector<char> kept(lines_.size(), 0);
         for (const int t : to)
             kept[static_cast<std::size_t>(t)] = 1;
@@ -265,10 +269,12 @@ void TTasks_model::rebuild() {
                          std::make_move_iterator(added.end()));
             endInsertRows();
         }
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         std::vector<ROW> placed(rows_.size());
-        for (std::size_t r = 0; r < rows_.size(); ++r)
+        for (std::size_t r = 0; r < rows_.size(); ++r) {
             placed[static_cast<std::size_t>(to[r])] = std::move(rows_[r]);
+            if (to[r] != static_cast<int>(r))
+                placed[static_cast<std::size_t>(to[r])].moved = true;
+        }
         rows_.swap(placed);
         const QModelIndexList from = persistentIndexList();
         QModelIndexList moved;
@@ -278,7 +284,6 @@ void TTasks_model::rebuild() {
                              ? index(to[static_cast<std::size_t>(i.row())], i.column())
                              : QModelIndex());
         changePersistentIndexList(from, moved);
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
 
     // Changed texts, one notice per run of neighbouring changed rows.
@@ -293,6 +298,12 @@ void TTasks_model::rebuild() {
         row.record = lines_[j].record;
         int first = 0, last = 0;
         bool changed = update_texts(row, first, last);
+        if (row.moved) { // another process in this place: all of it
+            row.moved = false;
+            first = 0;
+            last = static_cast<int>(task_column_count) - 1;
+            changed = true;
+        }
         if (row.depth != lines_[j].depth) {
             row.depth = lines_[j].depth;
             first = std::min(first, task_name_column);

@@ -5,11 +5,12 @@
 // Rows are records keyed by process id and start time, never texts read
 // back: a refresh hands over the process table's records, and the model
 // tells its views only what changed: rows of ended processes are removed,
-// rows of new ones inserted, a changed order is one layout change that
-// carries every persistent index (the selection, the current row) with
-// its process, and changed texts are reported by runs of rows. So the
-// selection follows the process across refreshes and re-sorts, and what a
-// refresh announces to assistive technology stays small.
+// rows of new ones inserted, a changed order moves every persistent index
+// (the selection, the current row) with its process and reports the
+// places that show another process as changed, and changed texts are
+// reported by runs of rows. So the selection follows the process across
+// refreshes and re-sorts, and what a refresh announces to assistive
+// technology stays small (never a new table).
 //
 // Owner and command line are asked of the process-details service
 // (platform/process_details.h) only when something needs them: a column
@@ -82,6 +83,7 @@ private:
         std::uint32_t depth = 0;
         std::uint32_t pid = 0;
         std::uint64_t start_time = 0;
+        bool moved = false; // came to this place in the latest rebuild
         std::array<std::string, task_column_count> texts;
     };
 
