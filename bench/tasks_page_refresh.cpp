@@ -118,10 +118,11 @@ public:
             std::copy_n(ids.begin(), n, out);
             return true;
         });
-        platform::set_process_details_reader([](std::uint32_t pid, std::uint64_t, std::string_view name) {
-            return platform::PROCESS_DETAILS{pid % 3 ? "user" : "root",
-                                             "/usr/bin/" + std::string(name) +
-                                                 " --option=" + std::to_string(pid)};
+        platform::set_process_details_reader([](std::uint32_t pid, std::uint64_t) {
+            const std::uint32_t i = (pid - 100) / 7;
+            const std::string name = names[i % 12] + std::to_string(i % 4);
+            return platform::PROCESS_DETAILS{name, pid % 3 ? "user" : "root",
+                                             "/usr/bin/" + name + " --option=" + std::to_string(pid)};
         });
     }
     ~FAKE_MACHINE() override {

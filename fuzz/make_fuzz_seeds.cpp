@@ -121,8 +121,13 @@ void process_seeds() {
          std::string(1, 5) +
              "MemTotal:       24683752 kB\nMemFree: 1 kB\nMemAvailable:   24343752 kB\nSwapTotal: 2048 kB\n"
              "SwapFree: 1024 kB\n");
-    seed("fuzz_proc_texts", "status_uid", std::string(1, 6) + "Name:\tx\nUid:\t1000\t1000\t1000\t1000\n");
-    seed("fuzz_proc_texts", "cmdline", std::string(1, 7) + std::string("sleep\0a b\0\xC3\xA4\t\0", 14));
+    seed("fuzz_proc_texts", "name",
+         std::string(1, 6) + "libxml-libxml-p\n/usr/bin/perl (deleted)\n/usr/bin/perl" +
+             std::string(1, '\0') + "/usr/share/libxml-libxml-perl-test" + std::string(1, '\0'));
+    seed("fuzz_proc_texts", "worker", std::string(1, 13) + "kworker/1:2-events\n\n");
+    seed("fuzz_proc_texts", "status_uid",
+         std::string(1, '\xFE') + "Name:\tx\nUid:\t1000\t1000\t1000\t1000\n");
+    seed("fuzz_proc_texts", "cmdline", std::string(1, '\xFF') + std::string("sleep\0a b\0\xC3\xA4\t\0", 14));
 }
 
 void command_seeds() {

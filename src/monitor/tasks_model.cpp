@@ -50,10 +50,10 @@ QVariant TTasks_model::data(const QModelIndex &index, int role) const {
         const PROCESS_INFO_STRUCT &info = records_[row.record].info;
         const auto details = records_[row.record].details
                                  ? records_[row.record].details
-                                 : platform::process_details(info.pid, info.start_time, task_name(info));
+                                 : platform::process_details(info.pid, info.start_time);
         const QString name =
             QString::fromUtf8(task_name(info).data(), static_cast<qsizetype>(task_name(info).size()));
-        if (details->command_line.empty())
+        if (!details || details->command_line.empty())
             return name;
         return name + QLatin1Char('\n') + QString::fromStdString(details->command_line);
     }
@@ -98,13 +98,10 @@ void TTasks_model::set_records(const PROCESS_MAP &table, const QString &decimal_
     const bool filtering = !needle_.isEmpty();
     if (filtering)
         next_haystacks.resize(table.size());
-    std::vector<std::uint32_t> alive;
-    alive.reserve(table.size());
     // Both are in ascending id order: one merge walk carries what was read
     // of a process to its next record.
     std::size_t old = 0;
     for (const auto &[pid, info] : table) {
-        alive.push_back(pid);
         TASK_RECORD &r = next.emplace_back();
         r.info = info;
         r.cpu_per_mille = cpu_per_mille(info.cpu_share, total);
@@ -118,7 +115,6 @@ void TTasks_model::set_records(const PROCESS_MAP &table, const QString &decimal_
     }
     records_.swap(next);
     haystacks_.swap(next_haystacks);
-    platform::forget_ended_process_details(alive);
     rebuild();
 }
 
@@ -135,8 +131,7 @@ bool TTasks_model::needs_details() const {
 
 void TTasks_model::read_details(TASK_RECORD &record) const {
     if (!record.details)
-        record.details =
-            platform::process_details(record.info.pid, record.info.start_time, task_name(record.info));
+        record.details = platform::process_details(record.info.pid, record.info.start_time);
 }
 
 const QString &TTasks_model::haystack(std::size_t record) {
@@ -146,10 +141,12 @@ const QString &TTasks_model::haystack(std::size_t record) {
     if (text.isNull()) {
         const TASK_RECORD &r = records_[record];
         const std::string_view name = task_name(r.info);
-        text = (QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + QLatin1Char('\n') +
-                QString::number(r.info.pid) + QLatin1Char('\n') + QString::fromStdString(r.details->owner) +
-                QLatin1Char('\n') + QString::fromStdString(r.details->command_line))
-                   .toCaseFolded();
+        text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + QLatin1Char('\n') +
+               QString::number(r.info.pid);
+        if (r.details)
+            text += QLatin1Char('\n') + QString::fromStdString(r.details->owner) + QLatin1Char('\n') +
+                    QString::fromStdString(r.details->command_line);
+        text = text.toCaseFolded();
     }
     return text;
 }

@@ -1,50 +1,45 @@
-// What is read once per process beside its figures: the owner and the
-// whole command line. Both stay the same for the life of a process (a
-// program it runs in its place changes its name, and is read again), so
-// they are read at the first request for a process and kept, keyed by
-// process id and start time, until the process has ended.
-//
-// Threads: any; the cache guards itself. Reads of the system happen on
-// the asking thread, outside every lock of the program.
+// What is known of a process beyond its figures: details that do not
+// change while it runs, read once when it is first met and kept, by its
+// id and start time, until it ends (Linux: platform/linux/
+// process_details_cache.h). Further such details of a process belong in
+// this record, read and kept with the name, never in a cache of their own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
-#include <string_view>
 
 namespace platform {
 
-struct PROCESS_DETAILS {
-    std::string owner;        // the effective user's name, else the uid in decimal; empty: unreadable
-    std::string command_line; // as ps shows it: arguments joined by blanks, a kernel thread's name
-                              // in brackets; at most max_command_line bytes; empty: unreadable
-};
-
 inline constexpr std::size_t max_command_line = 4096;
 
-// The details of process pid, which started at start_time (100-ns units
-// since boot, as the performance snapshot gives it; 0: unknown, the id
-// alone counts) and carried name in the latest snapshot. Read from the
-// system at the first call for that process and served from the cache
-// after that; read again when the name differs from the one it was read
-// with (the process runs another program now). A process that has gone,
-// or whose id now names a process with another start time, gives empty
-// details, cached likewise. Never null.
-std::shared_ptr<const PROCESS_DETAILS> process_details(std::uint32_t pid, std::uint64_t start_time,
-                                                       std::string_view name);
+struct PROCESS_DETAILS {
+    // The whole program name, the process's instance name in the
+    // performance data (platform/linux/process_name.h); UTF-8 as the
+    // system gives it, never cut here.
+    std::string name;
+    // The effective user's name, else the user id in decimal; empty when
+    // it cannot be read.
+    std::string owner;
+    // As ps shows it: the arguments joined by blanks, a kernel thread's
+    // name in brackets (platform/linux/proc_parse.h command_line_text);
+    // at most max_command_line bytes; empty when it cannot be read.
+    std::string command_line;
+};
 
-// Drops the cached details of every process whose id is not in alive
-// (ascending ids).
-void forget_ended_process_details(std::span<const std::uint32_t> alive);
+// The details of the process pid that started at start_time (100-ns
+// units since boot, as the performance snapshot gives it), as the latest
+// snapshot of the system's source kept them; null when that snapshot did
+// not hold this process (it has ended, or is newer). Any thread: it waits
+// while the source takes a snapshot.
+std::shared_ptr<const PROCESS_DETAILS> process_details(std::uint32_t pid, std::uint64_t start_time);
 
-// How details are read from the system, behind the cache. For tests:
-// set_process_details_reader replaces it (an empty function restores the
-// system's) and empties the cache.
-using PROCESS_DETAILS_READER =
-    std::function<PROCESS_DETAILS(std::uint32_t pid, std::uint64_t start_time, std::string_view name)>;
+// For tests and benchmarks whose processes are made up: process_details
+// asks reader instead of the source; an empty function restores the
+// source.
+using PROCESS_DETAILS_READER = std::function<PROCESS_DETAILS(std::uint32_t pid, std::uint64_t start_time)>;
 void set_process_details_reader(PROCESS_DETAILS_READER reader);
 
 } // namespace platform

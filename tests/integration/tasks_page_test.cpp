@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include <unistd.h>
@@ -137,12 +138,13 @@ TEST_F(TasksPage, FilledWhileTheWindowWasBuiltWithThePidColumnHidden) {
 }
 
 TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
-    // A copy of sleep under a name no other process has.
-    const std::string probe = test_env::make_temp_dir("probe") + "/vkl_task_probe";
+    // A copy of sleep under a name no other process has, longer than the
+    // kernel keeps: the page shows it whole.
+    const std::string probe = test_env::make_temp_dir("probe") + "/vkl_task_probe_whole";
     std::filesystem::copy_file("/bin/sleep", probe);
     test_env::child_process child({probe, "300"});
     ASSERT_GT(child.pid(), 0);
-    ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe"; }));
+    ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe_"; }));
 
     int refreshes = 0;
     while (row_of(child.pid()) < 0 && refreshes < 2) {
@@ -151,7 +153,7 @@ TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
     }
     const int row = row_of(child.pid());
     ASSERT_GE(row, 0) << "not listed after " << refreshes << " refreshes";
-    EXPECT_EQ(text(row, 1), "vkl_task_probe");
+    EXPECT_EQ(text(row, 1), "vkl_task_probe_whole");
     EXPECT_EQ(text(row, 6), "1");
     EXPECT_GT(text(row, 3).toLongLong(), 0) << "RAM Kb";
 
@@ -341,8 +343,11 @@ TEST_F(TasksPage, WorkerRefreshDuringPageRefreshesNeverDeadlocks) {
 }
 
 TEST_F(TasksPage, SortFilterAndTreeWorkFromRecordsAndTheSelectionFollowsItsProcess) {
-    platform::set_process_details_reader([](std::uint32_t pid, std::uint64_t, std::string_view name) {
-        return platform::PROCESS_DETAILS{pid == 30 ? "anna" : "root", "/bin/" + std::string(name) + " --x"};
+    const std::map<std::uint32_t, std::string> names = {
+        {1, "init"}, {10, "shell"}, {20, "busy"}, {30, "sleepy"}};
+    platform::set_process_details_reader([&](std::uint32_t pid, std::uint64_t) {
+        const std::string name = names.count(pid) ? names.at(pid) : "";
+        return platform::PROCESS_DETAILS{name, pid == 30 ? "anna" : "root", "/bin/" + name + " --x"};
     });
     FAKE_SYSTEM fake;
     // init > shell > (busy, sleepy); Idle and init have no parent.

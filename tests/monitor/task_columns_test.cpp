@@ -70,8 +70,8 @@ TEST(TaskColumns, TextsOfEveryColumn) {
     r.info.page_file_bytes = 1023;
     r.info.handle_count = 17;
     r.info.thread_count = 3;
-    r.details =
-        std::make_shared<platform::PROCESS_DETAILS>(platform::PROCESS_DETAILS{"anna", "editor -x 'a b'"});
+    r.details = std::make_shared<platform::PROCESS_DETAILS>(
+        platform::PROCESS_DETAILS{"editor", "anna", "editor -x 'a b'"});
     // Boot at 2024-05-06 07:08:09 local time: the process started a second later.
     platform::SYSTEM_TIME boot{2024, 5, 1, 6, 7, 8, 9, 0};
     TASK_TEXT_CONTEXT context{",", 0};

@@ -135,7 +135,7 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     char meminfo_text[8192];
     const bool swap_used = meminfo.read(meminfo_text, sizeof meminfo_text) <= 0 ||
                            parse_swap_used_kb(meminfo_text) > 0;
-    processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
+    const bool listed = processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
         values[0] = proc_ticks_to_100ns(p.stat.utime + p.stat.stime);
         values[1] = p.pid;
         values[2] = p.memory.vm_rss_kb * 1024;
@@ -144,10 +144,12 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
         values[5] = p.stat.num_threads;
         values[6] = proc_ticks_to_100ns(p.stat.start_time);
         values[7] = p.stat.ppid;
-        w.add_instance(p.stat.comm, values);
+        w.add_instance(details_.details_of(p).name, values);
         for (int k = 0; k < 6; ++k) // no sum of ids, start times or parents
             total[k] += k == 1 ? 0 : values[k];
     });
+    if (listed)
+        details_.forget_unseen();
     w.add_instance("_Total", total);
     w.end_object();
     w.finish();
@@ -215,13 +217,41 @@ public:
 
 std::atomic<PERF_DATA_SOURCE *> current_perf_source{nullptr};
 
+LINUX_PERF_SOURCE &system_perf_source() {
+    static LINUX_PERF_SOURCE source;
+    return source;
+}
+
+std::mutex details_reader_guard;
+PROCESS_DETAILS_READER details_reader;
+
 } // namespace
+
+std::shared_ptr<const PROCESS_DETAILS> LINUX_PERF_SOURCE::details_of(std::uint32_t pid,
+                                                                     std::uint64_t start_time) {
+    std::lock_guard<std::mutex> hold(guard_);
+    // The cache keeps start times in clock ticks, as /proc gives them.
+    return details_.find(pid, start_time / proc_ticks_to_100ns(1));
+}
 
 PERF_DATA_SOURCE &perf_data_source() {
     if (PERF_DATA_SOURCE *s = current_perf_source.load())
         return *s;
-    static LINUX_PERF_SOURCE system_source;
-    return system_source;
+    return system_perf_source();
+}
+
+std::shared_ptr<const PROCESS_DETAILS> process_details(std::uint32_t pid, std::uint64_t start_time) {
+    {
+        std::lock_guard<std::mutex> hold(details_reader_guard);
+        if (details_reader)
+            return std::make_shared<const PROCESS_DETAILS>(details_reader(pid, start_time));
+    }
+    return system_perf_source().details_of(pid, start_time);
+}
+
+void set_process_details_reader(PROCESS_DETAILS_READER reader) {
+    std::lock_guard<std::mutex> hold(details_reader_guard);
+    details_reader = std::move(reader);
 }
 
 void set_perf_data_source(PERF_DATA_SOURCE *source) { current_perf_source.store(source); }

@@ -2,8 +2,9 @@
 // Processor (238) objects from /proc on every query.
 //
 // Process object: an "Idle" instance (ID Process 0, processor time = idle
-// time of all CPUs together), one instance per process named after its
-// comm, then "_Total" with the sums. Counters: "% Processor Time"
+// time of all CPUs together), one instance per process named with its
+// whole program name (process_name.h; read once per process and kept,
+// process_details_cache.h), then "_Total" with the sums. Counters: "% Processor Time"
 // (utime + stime, 100-ns, 64-bit), "ID Process", "Working Set" (resident
 // bytes, 64-bit), "Page File Bytes" (RssAnon + VmSwap bytes, 64-bit),
 // "Handle Count" (open fds, 0 where unreadable), "Thread Count",
@@ -26,6 +27,7 @@
 #pragma once
 
 #include "platform/linux/proc_process_files.h"
+#include "platform/linux/process_details_cache.h"
 #include "platform/perf_data.h"
 
 #include <cstdint>
@@ -45,10 +47,15 @@ public:
     void build_process_block(std::vector<std::uint8_t> &out);
     void build_processor_block(std::vector<std::uint8_t> &out);
 
+    // The kept details of a process of the latest snapshot
+    // (platform/process_details.h process_details); takes the source's lock.
+    std::shared_ptr<const PROCESS_DETAILS> details_of(std::uint32_t pid, std::uint64_t start_time);
+
 private:
     std::mutex guard_;
     std::vector<std::uint8_t> block_;
     PROC_PROCESS_FILES processes_;
+    PROCESS_DETAILS_CACHE details_;
 };
 
 // The English title table the Linux source serves.
