@@ -419,4 +419,12 @@ TEST_F(TasksPage, SortFilterAndTreeWorkFromRecordsAndTheSelectionFollowsItsProce
     grid()->tree_action()->trigger();
     form->save_tasks_state();
     platform::set_process_details_reader({});
+
+    // A name longer than the Name column widens it while the window has room.
+    const QString long_name(40, QLatin1Char('w'));
+    form->resize(1400, form->height());
+    QApplication::processEvents();
+    fake.add_snapshot({{long_name.toStdString(), 40, 0, 0, 0, 0, 1}});
+    form->task_timerTimer();
+    EXPECT_GE(grid()->column_width(task_name_column), grid()->fontMetrics().horizontalAdvance(long_name));
 }
