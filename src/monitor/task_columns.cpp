@@ -2,6 +2,7 @@
 
 #include "platform/perf_data.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -13,14 +14,7 @@ template <typename T> int three_way(T a, T b) { return a < b ? -1 : b < a ? 1 : 
 
 void put_number(std::uint64_t value, std::string &out) {
     char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    out.clear();
-    while (n > 0)
-        out += digits[--n];
+    out.assign(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 void put_per_mille(std::int64_t per_mille, std::string_view decimal_point, std::string &out) {

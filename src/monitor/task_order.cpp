@@ -45,7 +45,13 @@ std::int32_t parent_of(std::span<const TASK_RECORD> records, const std::vector<c
 
 void order_tasks(std::span<const TASK_RECORD> records, const TASK_SORT &sort, bool tree,
                  const std::function<bool(std::size_t)> &keep, std::vector<TASK_LINE> &lines) {
-    std::vector<std::uint32_t> order;
+    // Kept from call to call, so that a refresh allocates nothing once the
+    // vectors have grown to the process count.
+    thread_local std::vector<std::uint32_t> order, roots;
+    thread_local std::vector<char> kept, shown;
+    thread_local std::vector<std::int32_t> first_child, last_child, next_sibling;
+    thread_local std::vector<TASK_LINE> stack;
+    order.clear();
     order.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i)
         if (keep(i))
@@ -63,11 +69,13 @@ void order_tasks(std::span<const TASK_RECORD> records, const TASK_SORT &sort, bo
     // Children lists in sorted order: each record is appended to its
     // parent's list in the order of the sorted walk.
     const std::size_t n = records.size();
-    std::vector<char> kept(n, 0);
+    kept.assign(n, 0);
     for (const std::uint32_t i : order)
         kept[i] = 1;
-    std::vector<std::int32_t> first_child(n, none), last_child(n, none), next_sibling(n, none);
-    std::vector<std::uint32_t> roots;
+    first_child.assign(n, none);
+    last_child.assign(n, none);
+    next_sibling.assign(n, none);
+    roots.clear();
     for (const std::uint32_t i : order) {
         const std::int32_t p = parent_of(records, kept, i);
         if (p == none) {
@@ -82,8 +90,8 @@ void order_tasks(std::span<const TASK_RECORD> records, const TASK_SORT &sort, bo
         }
     }
 
-    std::vector<char> shown(n, 0);
-    std::vector<TASK_LINE> stack;
+    shown.assign(n, 0);
+    stack.clear();
     auto walk = [&](std::uint32_t root) {
         stack.push_back({root, 0});
         while (!stack.empty()) {
