@@ -58,7 +58,6 @@ QVariant TTasks_model::data(const QModelIndex &index, int role) const {
             return name;
         return name + QLatin1Char('\n') + QString::fromStdString(details->command_line);
     }
-    case depth_role: return static_cast<int>(row.depth);
     default: return {};
     }
 }

@@ -33,9 +33,6 @@
 class TTasks_model : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // Extra data roles: a row's depth in the tree (int, Name column).
-    static constexpr int depth_role = Qt::UserRole + 1;
-
     explicit TTasks_model(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
