@@ -194,14 +194,14 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
     form->task_timerTimer();
     form->task_timerTimer();
 
-    ASSERT_EQ(grid()->row_count(), 4) << "id 6 never gets a row";
-    EXPECT_EQ(column(0), (QStringList{"200", "300", "100"}));
-    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta"}));
-    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5"})) << "the user's decimal separator";
+    ASSERT_EQ(grid()->row_count(), 5) << "id 6 is a process like any other";
+    EXPECT_EQ(column(0), (QStringList{"200", "300", "100", "6"}));
+    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta", "ghost"}));
+    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5", "0,0"})) << "the user's decimal separator";
     EXPECT_EQ(grid()->cell(3, 3), "1536");
     EXPECT_EQ(grid()->cell(4, 3), "0");
-    EXPECT_EQ(column(5), (QStringList{"11", "12", "10"}));
-    EXPECT_EQ(column(6), (QStringList{"3", "4", "2"}));
+    EXPECT_EQ(column(5), (QStringList{"11", "12", "10", "0"}));
+    EXPECT_EQ(column(6), (QStringList{"3", "4", "2", "1"}));
 
     for (int c = 0; c < 7; ++c) {
         const Qt::Alignment want = c > 1 ? Qt::AlignRight : Qt::AlignLeft;
