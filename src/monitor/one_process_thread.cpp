@@ -4,6 +4,7 @@
 #include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
 #include "monitor/tasks_page_rows.h"
+#include "platform/process_control.h"
 
 #include <QLocale>
 #include <QMetaObject>
@@ -48,8 +49,13 @@ void one_process_thread(Tone_process_form *form) {
         // Tasks grid mirrors) in one consistent look under the lock.
         PROCESS_INFO_STRUCT record;
         const bool found = copy_process_info(form->watched_pid, record);
-        const bool same = found && (form->watched_start_time == 0 || record.start_time == 0 ||
-                                    record.start_time == form->watched_start_time);
+        // A zombie has ended, though the system lists its id until its
+        // parent reaps it; the Idle pseudo-process never ends.
+        const bool same = found &&
+                          (form->watched_start_time == 0 || record.start_time == 0 ||
+                           record.start_time == form->watched_start_time) &&
+                          (form->watched_pid == 0 ||
+                           platform::same_process_running(form->watched_pid, form->watched_start_time));
         if (!same) {
             form->refresh_running = false;
             QMetaObject::invokeMethod(

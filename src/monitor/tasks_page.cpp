@@ -15,6 +15,15 @@
 
 namespace {
 
+// Where a row keeps its process, beside the PID cell's text.
+constexpr int pid_role = Qt::UserRole;
+constexpr int start_time_role = Qt::UserRole + 1;
+
+void set_row_process(TGrid *grid, int row, const PROCESS_KEY &key) {
+    grid->set_cell_data(0, row, pid_role, key.pid);
+    grid->set_cell_data(0, row, start_time_role, static_cast<qulonglong>(key.start_time));
+}
+
 // Workers ask tasks_page_refreshing() from their own threads, where the
 // page control must not be read; the active page is mirrored into a flag
 // on every page change.
@@ -30,7 +39,7 @@ void track_active_page(QTabWidget *pages, QWidget *sheet) {
 
 // Sync, snapshot and texts, all under "task_time_mutex". False when the
 // refresh has to end without touching the grid.
-bool take_rows(std::vector<TASK_ROW> &rows) {
+bool take_rows(std::vector<TASK_ROW> &rows, std::vector<PROCESS_KEY> &keys) {
     const std::string decimal_point = QLocale().decimalPoint().toStdString();
     SFXLock hold(task_time_mutex());
     try {
@@ -38,7 +47,7 @@ bool take_rows(std::vector<TASK_ROW> &rows) {
         // when the snapshot fails they keep their last figures.
         sync_process_table();
         sample_processes(process_table, process_table_clock);
-        rows = task_rows(process_table, decimal_point);
+        rows = task_rows(process_table, decimal_point, &keys);
         return true;
     } catch (...) {
         return false;
@@ -55,7 +64,8 @@ void tasks_page_refresh(QTabWidget *pages, QWidget *sheet, TGrid *grid) {
         return;
 
     std::vector<TASK_ROW> rows;
-    if (!take_rows(rows))
+    std::vector<PROCESS_KEY> keys;
+    if (!take_rows(rows, keys))
         return;
     // The grid is written after the lock is released: the rows are a
     // finished snapshot, and workers need not wait for the widget.
@@ -65,11 +75,19 @@ void tasks_page_refresh(QTabWidget *pages, QWidget *sheet, TGrid *grid) {
     if (rows.empty()) {
         for (int c = 0; c < grid->col_count(); ++c)
             grid->set_cell(c, 1, QString());
+        set_row_process(grid, 1, {});
         return;
     }
-    for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < task_column_count; ++c)
             grid->set_cell(c, static_cast<int>(r) + 1, QString::fromStdString(rows[r][static_cast<std::size_t>(c)]));
+        set_row_process(grid, static_cast<int>(r) + 1, keys[r]);
+    }
+}
+
+PROCESS_KEY tasks_row_process(const TGrid *grid, int row) {
+    return {grid->cell_data(0, row, pid_role).toUInt(),
+            grid->cell_data(0, row, start_time_role).toULongLong()};
 }
 
 Qt::Alignment tasks_page_alignment(int col, int /*row*/) {

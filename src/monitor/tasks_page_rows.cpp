@@ -53,7 +53,8 @@ bool name_before(const PROCESS_INFO_STRUCT &a, const PROCESS_INFO_STRUCT &b) {
     });
 }
 
-std::vector<TASK_ROW> task_rows(const PROCESS_MAP &table, std::string_view decimal_point) {
+std::vector<TASK_ROW> task_rows(const PROCESS_MAP &table, std::string_view decimal_point,
+                                std::vector<PROCESS_KEY> *keys) {
     std::vector<const PROCESS_INFO_STRUCT *> order;
     order.reserve(table.size());
     for (const auto &[pid, r] : table)
@@ -63,7 +64,12 @@ std::vector<TASK_ROW> task_rows(const PROCESS_MAP &table, std::string_view decim
     const double total = total_cpu_share(table);
     std::vector<TASK_ROW> rows;
     rows.reserve(order.size());
-    for (const PROCESS_INFO_STRUCT *r : order)
+    if (keys)
+        keys->clear();
+    for (const PROCESS_INFO_STRUCT *r : order) {
         rows.push_back(task_row(*r, total, decimal_point));
+        if (keys)
+            keys->push_back(process_key(*r));
+    }
     return rows;
 }

@@ -35,5 +35,7 @@ bool name_before(const PROCESS_INFO_STRUCT &a, const PROCESS_INFO_STRUCT &b);
 
 // One row per record, sorted by name (ASCII case ignored); records with
 // equal names keep ascending id order, so a steady table gives the same
-// rows at every refresh.
-std::vector<TASK_ROW> task_rows(const PROCESS_MAP &table, std::string_view decimal_point);
+// rows at every refresh. Given keys, it receives each row's process in
+// the same order.
+std::vector<TASK_ROW> task_rows(const PROCESS_MAP &table, std::string_view decimal_point,
+                                std::vector<PROCESS_KEY> *keys = nullptr);

@@ -4,6 +4,7 @@
 #include "common/sfx_mutex.h"
 #include "monitor/perf_test_blocks.h"
 #include "monitor/process_table.h"
+#include "monitor/tasks_page.h"
 #include "platform/process_list.h"
 #include "shell/main_form.h"
 #include "support/test_env.h"
@@ -50,14 +51,15 @@ struct FAKE_SYSTEM {
         platform::set_perf_data_source(nullptr);
         empty_process_table();
     }
-    // One snapshot per call, a second apart; ids follow the rows.
-    void add_snapshot(std::vector<perf_test::PROC_ROW> rows) {
+    // One snapshot per call, a second apart; ids follow the rows, starts
+    // (when given) are their start times.
+    void add_snapshot(std::vector<perf_test::PROC_ROW> rows, const std::vector<std::uint64_t> &starts = {}) {
         ids.clear();
         for (const auto &r : rows)
             ids.push_back(static_cast<std::uint32_t>(r.pid));
         rows.push_back({"_Total", 0, 0, 0, 0, 0, 0});
         const std::uint64_t when = perf_test::base_time + source.blocks.size() * 10000000ull;
-        source.blocks.push_back(perf_test::process_block(rows, when));
+        source.blocks.push_back(perf_test::process_block(rows, when, starts));
     }
 };
 
@@ -171,12 +173,13 @@ TEST_F(TasksPage, HiddenWindowOrOtherPageLeavesGridAsItWas) {
     show_tasks();
     form->pages->setCurrentWidget(form->log);
     EXPECT_FALSE(tasks_page_refreshing());
+    fake.add_snapshot({{"other", 4000, 0, 0, 0, 0, 1}});
     form->task_timerTimer(); // the timer still runs on "Logging"
-    EXPECT_EQ(column(1), before);
+    EXPECT_EQ(column(1), QStringList{"only"});
     show_tasks();
     EXPECT_TRUE(tasks_page_refreshing());
     form->task_timerTimer();
-    EXPECT_EQ(column(1), QStringList{"only"});
+    EXPECT_EQ(column(1), QStringList{"other"});
 }
 
 TEST_F(TasksPage, CellTextsOrderAndAlignment) {
@@ -210,6 +213,25 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
                   want)
             << "header " << c;
     }
+}
+
+TEST_F(TasksPage, ShowingTheWindowOrThePageRefreshesAtOnceAndARowKeepsItsProcess) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"before", 500, 0, 0, 0, 0, 1}}, {1111});
+    form->task_timerTimer();
+    // Hidden, the table is kept current by a worker: the id now belongs to
+    // a process that started later.
+    form->close();
+    fake.add_snapshot({{"after", 500, 0, 0, 0, 0, 1}}, {2222});
+    refresh_process_table();
+    EXPECT_EQ(tasks_row_process(grid(), 1), (PROCESS_KEY{500, 1111})) << "the process the row showed";
+    form->N1Click();
+    EXPECT_EQ(column(1), QStringList{"after"}) << "shown up to date, not a tick later";
+    EXPECT_EQ(tasks_row_process(grid(), 1), (PROCESS_KEY{500, 2222}));
+    form->pages->setCurrentWidget(form->log);
+    fake.add_snapshot({{"later", 500, 0, 0, 0, 0, 1}}, {2222});
+    form->pages->setCurrentWidget(form->sheet2);
+    EXPECT_EQ(column(1), QStringList{"later"});
 }
 
 TEST_F(TasksPage, EmptyTableGivesOneEmptyRowAndLoggingListKeepsItsItems) {

@@ -136,10 +136,41 @@ struct SOURCE_SCOPE {
     ~SOURCE_SCOPE() { platform::set_perf_data_source(nullptr); }
 };
 
-inline const std::string standard_titles = std::string(
-    "1\0" "1847\0" "6\0" "% Processor Time\0" "180\0" "Working Set\0" "184\0" "Page File Bytes\0"
-    "230\0" "Process\0" "680\0" "Thread Count\0" "784\0" "ID Process\0" "952\0" "Handle Count\0",
-    sizeof("1\0" "1847\0" "6\0" "% Processor Time\0" "180\0" "Working Set\0" "184\0" "Page File Bytes\0"
-           "230\0" "Process\0" "680\0" "Thread Count\0" "784\0" "ID Process\0" "952\0" "Handle Count\0"));
+inline const std::string standard_titles = std::string("1\0"
+                                                       "1847\0"
+                                                       "6\0"
+                                                       "% Processor Time\0"
+                                                       "180\0"
+                                                       "Working Set\0"
+                                                       "184\0"
+                                                       "Page File Bytes\0"
+                                                       "230\0"
+                                                       "Process\0"
+                                                       "680\0"
+                                                       "Thread Count\0"
+                                                       "684\0"
+                                                       "Elapsed Time\0"
+                                                       "784\0"
+                                                       "ID Process\0"
+                                                       "952\0"
+                                                       "Handle Count\0",
+                                                       sizeof("1\0"
+                                                              "1847\0"
+                                                              "6\0"
+                                                              "% Processor Time\0"
+                                                              "180\0"
+                                                              "Working Set\0"
+                                                              "184\0"
+                                                              "Page File Bytes\0"
+                                                              "230\0"
+                                                              "Process\0"
+                                                              "680\0"
+                                                              "Thread Count\0"
+                                                              "684\0"
+                                                              "Elapsed Time\0"
+                                                              "784\0"
+                                                              "ID Process\0"
+                                                              "952\0"
+                                                              "Handle Count\0"));
 
 } // namespace perf_test
