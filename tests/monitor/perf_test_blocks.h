@@ -136,41 +136,16 @@ struct SOURCE_SCOPE {
     ~SOURCE_SCOPE() { platform::set_perf_data_source(nullptr); }
 };
 
-inline const std::string standard_titles = std::string("1\0"
-                                                       "1847\0"
-                                                       "6\0"
-                                                       "% Processor Time\0"
-                                                       "180\0"
-                                                       "Working Set\0"
-                                                       "184\0"
-                                                       "Page File Bytes\0"
-                                                       "230\0"
-                                                       "Process\0"
-                                                       "680\0"
-                                                       "Thread Count\0"
-                                                       "684\0"
-                                                       "Elapsed Time\0"
-                                                       "784\0"
-                                                       "ID Process\0"
-                                                       "952\0"
-                                                       "Handle Count\0",
-                                                       sizeof("1\0"
-                                                              "1847\0"
-                                                              "6\0"
-                                                              "% Processor Time\0"
-                                                              "180\0"
-                                                              "Working Set\0"
-                                                              "184\0"
-                                                              "Page File Bytes\0"
-                                                              "230\0"
-                                                              "Process\0"
-                                                              "680\0"
-                                                              "Thread Count\0"
-                                                              "684\0"
-                                                              "Elapsed Time\0"
-                                                              "784\0"
-                                                              "ID Process\0"
-                                                              "952\0"
-                                                              "Handle Count\0"));
+// The title table: index and title, each ending in a zero, and a closing
+// zero.
+inline const std::string standard_titles = [] {
+    std::string t;
+    for (const char *text : {"1", "1847", "6", "% Processor Time", "180", "Working Set", "184",
+                             "Page File Bytes", "230", "Process", "680", "Thread Count", "684",
+                             "Elapsed Time", "784", "ID Process", "952", "Handle Count"})
+        t.append(text).push_back('\0');
+    t.push_back('\0');
+    return t;
+}();
 
 } // namespace perf_test
