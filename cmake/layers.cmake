@@ -37,6 +37,8 @@ set(vorkel_core_files
     platform/linux/perflib_block.cpp platform/linux/perflib_block.h
     platform/linux/proc_meminfo.cpp platform/linux/proc_meminfo.h
     platform/linux/proc_parse.cpp platform/linux/proc_parse.h
+    platform/linux/process_name.cpp platform/linux/process_name.h
+    platform/linux/status_notifier_data.cpp platform/linux/status_notifier_data.h
     platform/linux/tray_picture.cpp platform/linux/tray_picture.h
     platform/memory_status.h
     platform/perf_data.h

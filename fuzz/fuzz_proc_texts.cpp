@@ -3,16 +3,19 @@
 #include "fuzz_check.h"
 #include "platform/linux/proc_meminfo.h"
 #include "platform/linux/proc_parse.h"
+#include "platform/linux/process_name.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0)
         return 0;
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
-    switch (data[0] % 6) {
+    switch (data[0] % 7) {
     case 0: {
         platform::PROC_PID_STAT stat;
         if (platform::parse_pid_stat(text, stat)) {
@@ -39,6 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::size_t count = 0;
         if (platform::parse_proc_stat_idle(text, total, per_cpu, 64, count))
             FUZZ_CHECK(count <= 64);
+        break;
+    }
+    case 6: {
+        // A short name, an executable link and a command line, one per line.
+        const std::size_t first = std::min(text.find('\n'), text.size());
+        const std::size_t second = std::min(text.find('\n', first + 1), text.size());
+        const std::string_view comm = text.substr(0, first);
+        const std::string_view executable = text.substr(std::min(first + 1, text.size()), second - first);
+        const std::string_view command_line = text.substr(std::min(second + 1, text.size()));
+        const std::string name =
+            platform::whole_process_name(comm, (data[0] / 7) % 2 == 1, executable, command_line);
+        // The short name cut down (a kernel worker's), or completed.
+        FUZZ_CHECK(comm.starts_with(name) || std::string_view(name).starts_with(comm));
         break;
     }
     default: {

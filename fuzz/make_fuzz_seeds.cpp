@@ -119,6 +119,10 @@ void process_seeds() {
          std::string(1, 5) +
              "MemTotal:       24683752 kB\nMemFree: 1 kB\nMemAvailable:   24343752 kB\nSwapTotal: 2048 kB\n"
              "SwapFree: 1024 kB\n");
+    seed("fuzz_proc_texts", "name",
+         std::string(1, 6) + "libxml-libxml-p\n/usr/bin/perl (deleted)\n/usr/bin/perl" +
+             std::string(1, '\0') + "/usr/share/libxml-libxml-perl-test" + std::string(1, '\0'));
+    seed("fuzz_proc_texts", "worker", std::string(1, 13) + "kworker/1:2-events\n\n");
 }
 
 void command_seeds() {

@@ -31,7 +31,13 @@ export DISPLAY=":$(head -n1 "$fdfile")"
 rm -f "$fdfile"
 icewm >/dev/null 2>&1 &
 wm=$!
-cleanup() { kill "$vorkel" "$wm" "$xvfb" 2>/dev/null || true; }
+# Vorkel ends first (a signal ends it as "Exit" would, saving what it
+# keeps), while its display is still there.
+vorkel=
+cleanup() {
+    if [ -n "$vorkel" ] && kill "$vorkel" 2>/dev/null; then wait "$vorkel" 2>/dev/null || true; fi
+    kill "$wm" "$xvfb" 2>/dev/null || true
+}
 trap cleanup EXIT INT TERM
 sleep 2
 

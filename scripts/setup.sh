@@ -8,7 +8,7 @@ build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-
            libbenchmark-dev libglib2.0-dev qt6-qpa-plugins fonts-dejavu-core ccache clang-format libqt6svg6
            librsvg2-bin clang libclang-rt-14-dev)
 test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus trayer xfce4-panel xfconf
-          procps util-linux htop desktop-file-utils appstream)
+          procps util-linux htop desktop-file-utils appstream lintian)
 
 want=("${build_set[@]}")
 if [ "${1:-}" != "--build-only" ]; then want+=("${test_set[@]}"); fi

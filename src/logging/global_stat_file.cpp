@@ -92,6 +92,9 @@ bool add_global_stat_cycle(PROCESS_MAP_LONG &map, GLOBAL_STAT_HEADER &header, co
 
     for (const auto &[pid, process] : processes) {
         const std::string_view name = name_of(process.name, 259);
+        // A process listed but never sampled has no name: it is no program.
+        if (name.empty())
+            continue;
         auto found = by_name.find(name);
         if (found != by_name.end()) {
             PROCESS_INFO_STRUCT_LONG &r = *found->second;

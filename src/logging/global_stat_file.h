@@ -79,11 +79,11 @@ std::string format_global_stat(const PROCESS_MAP_LONG &map, const GLOBAL_STAT_HE
 // The 24-byte zero header of a newly started file.
 std::string empty_global_stat();
 
-// One collector cycle after the file was read: adds 1 to sample_count,
-// adds every process of processes (ascending id) to the record of its
-// name (byte-for-byte match, first match in key order wins; a new name
-// gets a record with id = number of records + 1), grows run_time only for
-// names present in the previous cycle (last_seen == last_time), then sets
+// One collector cycle: adds 1 to sample_count, adds every process of
+// processes (ascending id) to the record of its name (byte-for-byte match,
+// first match in key order wins; a new name gets a record with id = number
+// of records + 1; a process without a name adds nothing), grows run_time
+// only for names present in the previous cycle (last_seen == last_time), then sets
 // first_time (when 0.0) and last_time to now. Returns false when a sum
 // would pass 2^64 (or a count 2^32): that process adds nothing, the rest
 // of the cycle still completes, and the collector is to stop.

@@ -2,10 +2,18 @@
 // shown as the "All" table and six bar charts, one per tab page. It only
 // reads the file (logging/global_stat.h).
 //
-// Every fill reads the file anew, on a worker thread, so the window stays
+// Every fill reads the file anew (after asking this copy's collector, if
+// it collects, for its latest cycle), on a worker thread, so the window stays
 // responsive while a large file is read; the page is filled on the GUI
 // thread when the read is done (a long table a part at a time). Only the
 // latest fill is applied.
+//
+// The window opens at its designed size, which is also its least; it can
+// be enlarged and maximised. The "All" columns widen to show their texts
+// whole (the "Name" column up to half the table's width, a longer name cut
+// in the middle with the whole name as its tooltip). The two page buttons
+// of the charts sit in the bottom panel and act on the chart shown; they
+// are hidden on "All".
 //
 // Threads: GUI thread only (the reading worker touches no widget).
 #pragma once
@@ -16,7 +24,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+class QPushButton;
 class QTabWidget;
 class QTimer;
 class TGrid;
@@ -34,6 +44,8 @@ public:
     TGrid *grid = nullptr;
     TStatChart *cpu_chart = nullptr, *ram_chart = nullptr, *paged_chart = nullptr, *handles_chart = nullptr,
                *threads_chart = nullptr, *time_chart = nullptr;
+    QPushButton *Button1 = nullptr; // "<< Prev page"
+    QPushButton *Button2 = nullptr; // "Nex page >>"
 
     // Fills the active page from the file (the read runs on a worker).
     void refresh_stat_page();
@@ -56,11 +68,15 @@ private:
     void poll_fill();
     void apply_fill(FILL &fill);
     void fill_rows(); // the next part of the "All" rows
+    void fit_columns();
 
     std::string path_;
     std::shared_ptr<FILL> pending_;  // being read
     std::shared_ptr<FILL> applying_; // "All" rows being written, a part per timer tick
     std::size_t next_row_ = 0;
+    // Per "All" column: the widest text written so far (pixels) and its row.
+    std::vector<double> widest_;
+    std::vector<int> widest_row_;
     QTimer *poll_ = nullptr;
 };
 

@@ -106,10 +106,16 @@ void stop_logging_click(QComboBox *processes, QPushButton *start, QPushButton *s
 }
 
 void gllog_mouse_up(QCheckBox *gllog, const std::string &statistics_path) {
-    if (gllog->isChecked()) {
-        if (!start_global_logging(statistics_path))
-            gllog->setChecked(false);
-    } else {
+    if (!gllog->isChecked()) {
         stop_global_logging();
+        return;
+    }
+    switch (start_global_logging(statistics_path)) {
+    case GLOBAL_STAT_START::collecting: break;
+    case GLOBAL_STAT_START::still_ending: gllog->setChecked(false); break;
+    case GLOBAL_STAT_START::other_copy:
+        gllog->setChecked(false);
+        logging_error("The statistics of this data folder are collected by another copy of Vorkel.");
+        break;
     }
 }

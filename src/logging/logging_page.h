@@ -35,5 +35,6 @@ void stop_logging_click(QComboBox *processes, QPushButton *start, QPushButton *s
 // "Enable log" released: a ticked box starts collecting into
 // statistics_path (unless a collector runs already); an unticked one stops
 // it. When a collector still ending cannot be waited for, the box is
-// unticked again.
+// unticked again; so it is when another copy collects into the same
+// folder, after an error box that says so.
 void gllog_mouse_up(QCheckBox *gllog, const std::string &statistics_path);

@@ -36,14 +36,18 @@ void pause_while_active(int ms) {
 
 } // namespace
 
-void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry) {
-    if (!followed.replaced) {
-        if (followed.start_time == 0)
+void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry, bool in_snapshot) {
+    if (!followed.gone) {
+        if (!in_snapshot)
+            followed.gone = true;
+        else if (followed.start_time == 0)
             followed.start_time = entry.start_time;
         else if (entry.start_time != 0 && entry.start_time != followed.start_time)
-            followed.replaced = true;
+            followed.gone = true;
+        if (followed.gone)
+            followed.last.cpu_share = 0.0;
     }
-    if (followed.replaced) {
+    if (followed.gone) {
         entry = followed.last;
         return;
     }
@@ -62,9 +66,10 @@ void process_log_thread(PROCESS_LOG_JOB job) {
         if (!first_pass) {
             // A stranger under the id is not sampled at all: its figures
             // would only be thrown away.
-            if (!followed.replaced)
-                sample_processes(table, clock);
-            follow_logged_process(followed, table[job.pid]);
+            std::size_t found = 1;
+            if (!followed.gone && !sample_processes(table, clock, &found))
+                found = 1; // no snapshot: nothing is known to have changed
+            follow_logged_process(followed, table[job.pid], found != 0);
             std::string bytes =
                 process_log_line(local_time_now(), followed.last, job.time_separator, job.decimal_separator);
             bytes += process_log_terminator;

@@ -29,22 +29,24 @@ struct PROCESS_LOG_JOB {
 // The process a log follows, across its samples.
 struct LOGGED_PROCESS {
     std::uint64_t start_time = 0; // of the process first found under the id; 0 before
-    bool replaced = false;        // the id now belongs to a later process
+    bool gone = false;            // it ended, or the id now belongs to a later process
     PROCESS_INFO_STRUCT last;     // the figures of the latest line
 };
 
-// After a snapshot of entry: when the id still names the process first
-// found under it (or the start time is unknown), entry's CPU share is
-// limited to 0.0 .. 1.0 and entry becomes the latest figures; when another
-// process has taken the id, entry is set back to the latest figures, for
-// good. Pure.
-void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry);
+// After a snapshot of entry (in_snapshot: the snapshot held the id; a
+// failed snapshot counts as holding it): when the id still names the
+// process first found under it (or the start time is unknown), entry's CPU
+// share is limited to 0.0 .. 1.0 and entry becomes the latest figures.
+// When the process has ended or another process has taken the id, it is
+// gone for good: entry is set back to the latest figures with a CPU share
+// of 0.0, as a process that has ended uses no processor. Pure.
+void follow_logged_process(LOGGED_PROCESS &followed, PROCESS_INFO_STRUCT &entry, bool in_snapshot);
 
 // The worker. Waits one second, then once a second samples the process
 // and appends its line, until logging_active is cleared. A process that
-// ends keeps its last values; so does one whose id is taken by a later
-// process (told apart by its start time): the log never follows a
-// stranger. Closes the file and sets logger_finished as its last act.
+// ends keeps its last memory, handle and thread figures, with CPU 0.0; so
+// does one whose id is taken by a later process (told apart by its start
+// time): the log never follows a stranger. Closes the file and sets logger_finished as its last act.
 void process_log_thread(PROCESS_LOG_JOB job);
 
 // Sets logging_active, clears logger_finished and starts the worker with

@@ -159,3 +159,27 @@ std::string format_mark_percent(double value, double total, std::string_view dec
 int chart_page_count(std::size_t bars) {
     return bars == 0 ? 1 : static_cast<int>((bars + chart_bars_per_page - 1) / chart_bars_per_page);
 }
+
+STAT_UNIT memory_unit(double top_kb) {
+    if (!(top_kb < 10000.0 * 1024.0))
+        return {1024.0 * 1024.0, "GB"};
+    if (!(top_kb < 10000.0))
+        return {1024.0, "MB"};
+    return {1.0, "KB"};
+}
+
+std::string axis_label_format(double tick_interval, std::string_view unit) {
+    int decimals = 0;
+    if (tick_interval > 0.0 && std::isfinite(tick_interval))
+        for (double scaled = tick_interval; decimals < 6; ++decimals, scaled *= 10.0)
+            if (std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, scaled))
+                break;
+    std::string format = "%." + std::to_string(decimals) + "f";
+    if (!unit.empty()) {
+        format += ' ';
+        // A per cent sign is text, not a format.
+        for (char c : unit)
+            format += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    return format;
+}

@@ -54,6 +54,19 @@ std::string format_mark_value(double value, std::string_view group_separator,
 // A "Time" bar's mark, its share of total "##0.## %"; total 0 gives "0 %".
 std::string format_mark_percent(double value, double total, std::string_view decimal_separator);
 
+// The unit a chart's left axis counts KB figures in: KB, MB or GB, the
+// smallest that keeps top (the highest bar, in KB) below 10 000 of it.
+struct STAT_UNIT {
+    double divisor = 1.0; // KB per unit
+    std::string name;     // "KB", "MB", "GB"
+};
+STAT_UNIT memory_unit(double top_kb);
+
+// The printf format of the left axis's labels, ticks tick_interval apart:
+// a plain number with as many decimals as the ticks need (at most 6),
+// then the unit after a blank, if any ("%.0f MB", "%.1f").
+std::string axis_label_format(double tick_interval, std::string_view unit);
+
 // Bars per chart page, and the number of pages for n bars (at least 1).
 inline constexpr int chart_bars_per_page = 7;
 int chart_page_count(std::size_t bars);

@@ -33,7 +33,9 @@ std::uint32_t title_index_number(std::string_view text) {
 }
 
 bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexes, PROCESS_MAP &table,
-                         SAMPLE_CLOCK &clock) {
+                         SAMPLE_CLOCK &clock, std::size_t *updated) {
+    if (updated)
+        *updated = 0;
     PERF_OBJECT_VIEW object;
     std::uint64_t snapshot_time = 0;
     if (!perf_first_object(block, object) || !perf_block_time(block, snapshot_time))
@@ -109,6 +111,8 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
         rec.handle_count = static_cast<std::uint32_t>(handles);
         rec.thread_count = static_cast<std::uint32_t>(threads);
         perf_instance_name(block, instance, rec.name, sizeof rec.name);
+        if (updated)
+            ++*updated;
     }
     return true;
 }

@@ -42,5 +42,6 @@ struct PROCESS_COUNTER_INDEXES {
 // it). An entry whose start time changed, or whose counter went
 // backwards, belongs to a new process that reuses the id: its share for
 // this snapshot is 0 and its counter becomes the new baseline.
+// updated, when given, receives the number of entries updated.
 bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexes, PROCESS_MAP &table,
-                         SAMPLE_CLOCK &clock);
+                         SAMPLE_CLOCK &clock, std::size_t *updated = nullptr);

@@ -27,7 +27,9 @@ constexpr int max_attempts = 32;
 
 } // namespace
 
-bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock) {
+bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock, std::size_t *updated) {
+    if (updated)
+        *updated = 0;
     SFXLock hold(get_cpu_and_other_mutex());
     platform::PERF_DATA_SOURCE &source = platform::perf_data_source();
 
@@ -53,7 +55,7 @@ bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock) {
         const long answer = source.query_performance_data(object.c_str(), buffer.data(), &size);
         if (answer == platform::perf_error_success)
             return apply_process_block(PERF_BYTES(buffer.data(), std::min<std::size_t>(size, buffer.size())),
-                                       idx, table, clock);
+                                       idx, table, clock, updated);
         if (answer != platform::perf_error_more_data || buffer.size() >= max_buffer_size)
             return false;
         // Grow by the step at least, and to the size the source asked for

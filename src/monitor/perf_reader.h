@@ -22,5 +22,6 @@ std::string find_counter_index(std::string_view title);
 
 // Takes one snapshot of the system's processes and applies it to table
 // and its clock (above). Holds "get_cpu_and_other" throughout. False when
-// no usable snapshot could be taken; then nothing was updated.
-bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock);
+// no usable snapshot could be taken; then nothing was updated. updated,
+// when given, receives the number of entries the snapshot held.
+bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock, std::size_t *updated = nullptr);

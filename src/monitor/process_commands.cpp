@@ -127,10 +127,30 @@ void priority_item_chosen(const CHOSEN_PROCESS &p, QMenu *menu, QAction *item, Q
         items[i]->setChecked(i == index);
 }
 
+namespace {
+
+// The "Debugger" value of a key's section (the whole file when section is
+// empty). An unquoted value holding commas reads as a list; its items are
+// joined again.
+std::string debugger_value(const QString &key_path, const QString &section) {
+    auto key = platform::open_user_key(key_path);
+    if (!section.isEmpty())
+        key->beginGroup(section);
+    const QVariant value = key->value(QStringLiteral("Debugger"));
+    const QString text = value.typeId() == QMetaType::QStringList
+                             ? value.toStringList().join(QStringLiteral(", "))
+                             : value.toString();
+    return text.toLocal8Bit().toStdString();
+}
+
+} // namespace
+
 std::string registered_debugger() {
-    auto key =
-        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
-    const std::string text = key->value(QStringLiteral("Debugger")).toString().toLocal8Bit().toStdString();
+    // Vorkel's own settings file first, then the system's registered
+    // debugger, then a terminal running gdb.
+    std::string text = debugger_value(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("Debug"));
+    if (text.empty())
+        text = debugger_value(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"), {});
     if (!text.empty())
         return text;
     std::string terminal = platform::find_program("x-terminal-emulator");

@@ -71,11 +71,13 @@ void debug_process_command(const CHOSEN_PROCESS &chosen, QWidget *owner,
 // Id 0 watches the Idle pseudo-process.
 void watch_process_command(const CHOSEN_PROCESS &chosen, QWidget *owner);
 
-// The registered debugger: the "Debugger" value under
-// "SOFTWARE\Microsoft\Windows NT\CurrentVersion\AeDebug" in the settings
-// store; when there is none and gdb and a terminal emulator
-// (x-terminal-emulator, else xterm) are installed, that terminal running
-// "gdb -p ". Empty when there is no debugger at all.
+// The registered debugger: the "Debugger" value of section "Debug" in
+// Vorkel's own settings store (key "Software\Orvane\Vorkel", the file
+// ~/.config/Orvane/Vorkel.conf); without one, the "Debugger" value under
+// "SOFTWARE\Microsoft\Windows NT\CurrentVersion\AeDebug"; when there is
+// neither and gdb and a terminal emulator (x-terminal-emulator, else
+// xterm) are installed, that terminal running "gdb -p ". Empty when there
+// is no debugger at all.
 std::string registered_debugger();
 
 // Makes the six items checkable (once, when the menu is built).

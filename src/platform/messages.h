@@ -3,9 +3,11 @@
 //
 // register_message gives the same id in every process for the same name
 // (on X11 the id is the name's atom). broadcast_message delivers a message
-// to every top-level window of the display, so every running Vorkel sees
-// it, whatever its executable name; it returns once the server has taken
-// all deliveries. Messages carry no data.
+// to every Vorkel message window of the display (one top-level window per
+// running Vorkel, marked as such; other programs' windows are left alone),
+// so every running Vorkel sees it, whatever its executable name; it
+// returns once the server has taken all deliveries. Messages carry no
+// data.
 //
 // Threads: GUI thread only. Handlers run on the GUI thread from the event
 // loop (see platform/linux/x11_pump.h).
@@ -20,7 +22,7 @@ namespace platform {
 // 0 when there is no display connection.
 std::uint32_t register_message(const std::string &name);
 
-// Sends to every top-level window and waits until the server has
+// Sends to every Vorkel message window and waits until the server has
 // processed the sends. Without a display it reaches only this process.
 void broadcast_message(std::uint32_t id);
 

@@ -3,8 +3,12 @@
 //
 // A lock is a file in the user's runtime folder (runtime_directory()) held
 // with flock(). That folder is shared by every session of the user, so the
-// file's name carries the session (session_name()) besides the lock's
-// name: copies on two displays never see each other's locks. The kernel drops the lock when the holding
+// file's name of a session lock carries the session (session_name())
+// besides the lock's name: copies on two displays never see each other's
+// session locks. A user lock is one for all of the user's sessions (for
+// what copies on several displays share, such as a data folder). A name
+// too long for a file name is shortened to its start and a hash of the
+// whole. The kernel drops the lock when the holding
 // process dies, so a holder that crashed or was killed never blocks the next taker: an abandoned lock counts
 // as free.
 //
@@ -32,9 +36,11 @@ std::string session_of_display(const char *display_variable);
 // session_of_display(getenv("DISPLAY")).
 std::string session_name();
 
+enum class LOCK_SCOPE { session, user };
+
 class named_lock {
 public:
-    explicit named_lock(const std::string &name);
+    explicit named_lock(const std::string &name, LOCK_SCOPE scope = LOCK_SCOPE::session);
     ~named_lock();
     named_lock(const named_lock &) = delete;
     named_lock &operator=(const named_lock &) = delete;

@@ -6,8 +6,8 @@
 // own, so the CPU meter's ten pictures a second wake neither the GUI
 // thread nor the toolkit's painting.
 //
-// Threads: tray_icon_show / tray_icon_hide / tray_icon_docked and the
-// handler on the GUI thread; tray_icon_set_picture on any thread.
+// Threads: tray_icon_show / tray_icon_hide / tray_icon_docked /
+// tray_icon_tray_present and the handlers on the GUI thread; tray_icon_set_picture on any thread.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,14 @@ void tray_icon_hide();
 
 // True while a tray holds the icon.
 bool tray_icon_docked();
+
+// True while the icon is shown and a tray runs (it owns the tray
+// selection), whether or not it has taken the icon yet.
+bool tray_icon_tray_present();
+
+// Called (GUI thread) whenever tray_icon_tray_present() changes; an empty
+// function stops that.
+void tray_icon_set_tray_handler(std::function<void(bool present)> handler);
 
 // The icon's picture: side x side pixels, top row first, 0xAARRGGBB with
 // alpha 0 or 255. Copied; drawn at once when the icon is docked (scaled

@@ -20,9 +20,9 @@ std::string strip_slash(std::string s) {
 } // namespace
 
 std::string choose_data_directory(const std::string &executable_folder, const std::string &user,
-                                  bool primary_usable, const std::string &xdg_data_home,
+                                  bool beside_executable, const std::string &xdg_data_home,
                                   const std::string &home) {
-    if (primary_usable)
+    if (beside_executable)
         return strip_slash(executable_folder + user);
     std::string base;
     if (!xdg_data_home.empty() && xdg_data_home[0] == '/')
@@ -30,6 +30,16 @@ std::string choose_data_directory(const std::string &executable_folder, const st
     else
         base = strip_slash(home.empty() ? std::string("/tmp") : home) + "/.local/share";
     return base + "/vorkel/" + user;
+}
+
+bool installed_layout(const std::string &executable_folder) {
+    const std::string bin = strip_slash(executable_folder);
+    const std::size_t slash = bin.rfind('/');
+    if (slash == std::string::npos || bin.compare(slash + 1, std::string::npos, "bin") != 0)
+        return false;
+    const std::string share = bin.substr(0, slash) + "/share/";
+    return platform::path_exists(share + "applications/org.vorkel.Vorkel.desktop") ||
+           platform::path_exists(share + "metainfo/org.vorkel.Vorkel.metainfo.xml");
 }
 
 namespace {
@@ -52,8 +62,10 @@ std::string data_directory() {
         std::string folder = platform::executable_folder();
         std::string user = platform::user_name();
         std::string primary = strip_slash(folder + user);
-        bool usable = platform::is_writable_folder(primary) ||
-                      (!platform::path_exists(primary) && platform::is_writable_folder(strip_slash(folder)));
+        bool usable =
+            !installed_layout(folder) &&
+            (platform::is_writable_folder(primary) ||
+             (!platform::path_exists(primary) && platform::is_writable_folder(strip_slash(folder))));
         const char *xdg = getenv("XDG_DATA_HOME");
         const char *home = getenv("HOME");
         chosen = choose_data_directory(folder, user, usable, xdg ? xdg : "", home ? home : "");

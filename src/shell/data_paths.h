@@ -1,11 +1,13 @@
 // Where Vorkel keeps its files: one folder per user beside the executable.
 //
 // data_directory() is the executable's folder followed by the user name
-// (the user name becomes a subfolder). When that folder can neither be
-// used nor made there (Vorkel installed in a read-only place such as
-// /usr/bin), the data would be lost at every exit; the folder is then
-// $XDG_DATA_HOME/vorkel/<user name> (default ~/.local/share/vorkel/<user>).
-// The choice is made once per process.
+// (the user name becomes a subfolder) for a Vorkel run from its build
+// folder or an unpacked folder of its own. An installed Vorkel never
+// writes into its installation prefix, whoever runs it (root can write
+// anywhere): its folder is $XDG_DATA_HOME/vorkel/<user name> (default
+// ~/.local/share/vorkel/<user>). So is the folder of a Vorkel whose
+// folder beside the executable can neither be used nor made, where the
+// data would be lost at every exit. The choice is made once per process.
 //
 // The builders do not create the folder or touch any file; the main
 // window's construction calls create_data_directory() once (mode 0700).
@@ -39,9 +41,16 @@ void create_data_directory();
 extern std::string catalogue_path;
 extern std::string icons_path;
 
-// The choice between the folder beside the executable and the fallback,
-// as a pure function of its inputs (for tests). primary_usable tells
-// whether the folder beside the executable exists writable or can be made.
-std::string choose_data_directory(const std::string &executable_folder,
-                                  const std::string &user, bool primary_usable,
-                                  const std::string &xdg_data_home, const std::string &home);
+// The choice between the folder beside the executable and the one under
+// $XDG_DATA_HOME, as a pure function of its inputs (for tests).
+// beside_executable: not installed, and the folder beside the executable
+// exists writable or can be made.
+std::string choose_data_directory(const std::string &executable_folder, const std::string &user,
+                                  bool beside_executable, const std::string &xdg_data_home,
+                                  const std::string &home);
+
+// Whether executable_folder is the bin folder of an installed Vorkel:
+// <prefix>/bin/ whose <prefix>/share/ holds Vorkel's installed desktop
+// entry or AppStream metainfo. Decided by the layout alone, so an install
+// into any prefix or a DESTDIR tree counts, and a build folder does not.
+bool installed_layout(const std::string &executable_folder);

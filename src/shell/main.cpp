@@ -2,6 +2,7 @@
 // executable name; a second copy hands over to the running one and ends
 // with code 1.
 #include "platform/display.h"
+#include "platform/end_requests.h"
 #include "platform/heap.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
@@ -79,6 +80,13 @@ int main(int argc, char **argv) {
         QApplication::setWindowIcon(icon);
         platform::tray_icon_set_window_icon(icon_argb_images(icon, {16, 32, 48}));
         try {
+            // A logout or a service manager's signal ends Vorkel as "Exit"
+            // would, so nothing it keeps is lost; one that comes while the
+            // window is built is answered once the event loop runs.
+            platform::on_end_request([] {
+                if (TM)
+                    TM->end_session();
+            });
             TTM form;
             form.FormCreate();
             // Once a minute the pages of freed heap memory go back to the

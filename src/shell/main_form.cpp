@@ -57,6 +57,9 @@ TTM::TTM(QWidget *owner)
                                          QStringLiteral("TTM")) {
     TM = this;
     build_components();
+    // From the start on: a desktop without a tray gets the window within
+    // seconds, however long the rest of the construction takes.
+    tray_host_timer->start();
 
     // The data folder.
     create_data_directory();
@@ -106,6 +109,7 @@ TTM::TTM(QWidget *owner)
     sampler_running = true;
     cpu_sampler = std::thread([] { hooks::cpu_sampler_thread(); });
 
+    connect(tray, &TTrayIcon::host_changed, this, &TTM::trayHostChange);
     tray->show();
 }
 
@@ -141,6 +145,11 @@ void TTM::build_components() {
     pages->addTab(sheet2, QStringLiteral("Tasks"));
     pages->addTab(log, QStringLiteral("Logging"));
     setCentralWidget(pages);
+    // Beside the tabs, where the window keeps room for it at any width.
+    Button4 = new QPushButton(QStringLiteral("Exit"), pages);
+    Button4->setVisible(false);
+    pages->setCornerWidget(Button4, Qt::TopRightCorner);
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
 
     grid = new TGrid({QStringLiteral("Path"), QStringLiteral("Show"), QStringLiteral("StartUp")}, 16, sheet1);
     grid->set_check_column(1, true);
@@ -197,6 +206,10 @@ void TTM::build_components() {
     task_timer = new QTimer(this);
     task_timer->setInterval(1000);
     connect(task_timer, &QTimer::timeout, this, &TTM::task_timerTimer);
+    tray_host_timer = new QTimer(this);
+    tray_host_timer->setSingleShot(true);
+    tray_host_timer->setInterval(3000);
+    connect(tray_host_timer, &QTimer::timeout, this, &TTM::tray_host_timerTimer);
 
     build_menus();
 
@@ -358,13 +371,17 @@ void TTM::hide_list() {
 void TTM::closeEvent(QCloseEvent *event) {
     // Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
-        hooks::restore_priorities();
+        hooks::restore_priorities(farewell_);
     if (shown_once_)
         FormPlacement1.save(this);
     if (!exit_requested) {
         // An ordinary close only hides the window; the program goes on in
-        // the tray with its timers, threads and logging.
-        hide_list();
+        // the tray with its timers, threads and logging. Without a tray
+        // nothing could show it again: it is minimised instead.
+        if (trayless_)
+            showMinimized();
+        else
+            hide_list();
         event->ignore();
         return;
     }
@@ -402,6 +419,13 @@ void TTM::N3Click() {
     close();
 }
 
+void TTM::end_session() {
+    if (exit_requested || exit_begun_)
+        return;
+    farewell_ = false;
+    N3Click();
+}
+
 void TTM::exit_after_close() {
     list_visible = false;
     logging_active = false;
@@ -418,7 +442,8 @@ void TTM::exit_after_close() {
     hooks::stop_global_logging();
     // The icon leaves the tray and the farewell shows.
     tray->hide();
-    show_about();
+    if (farewell_)
+        show_about();
 }
 
 void TTM::main_window_proc(std::uint32_t message) {
@@ -476,7 +501,51 @@ void TTM::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
 }
 
+void TTM::changeEvent(QEvent *event) {
+    // A minimised window is not shown: nothing refreshes it until it is
+    // restored (Show list, or the desktop's task bar).
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !exit_begun_)
+        list_visible = !isMinimized();
+    QMainWindow::changeEvent(event);
+}
+
+void TTM::trayHostChange(bool present) {
+    if (exit_begun_)
+        return;
+    if (!present) {
+        // A tray that restarts comes back within moments.
+        if (!trayless_)
+            tray_host_timer->start();
+        return;
+    }
+    tray_host_timer->stop();
+    if (!trayless_)
+        return;
+    // The tray holds the icon again: closing hides, "Exit" is in its menu.
+    trayless_ = false;
+    Button4->setVisible(false);
+    if (isMinimized())
+        hide_list();
+}
+
+void TTM::tray_host_timerTimer() {
+    if (exit_begun_ || trayless_ || tray->host_present())
+        return;
+    trayless_ = true;
+    Button4->setVisible(true);
+    N1Click();
+}
+
+void TTM::Button4Click() { N3Click(); }
+
 bool TTM::eventFilter(QObject *watched, QEvent *event) {
+    // The session manager's order to end (the toolkit's request to quit the
+    // application) runs the exit, from the event loop rather than inside
+    // the session manager's callback. The exit's own quit passes.
+    if (watched == qApp && event->type() == QEvent::Quit && !exit_begun_) {
+        QMetaObject::invokeMethod(this, &TTM::end_session, Qt::QueuedConnection);
+        return true;
+    }
     // Key preview: the window sees Esc and F5 before whichever of its
     // controls has the focus.
     if (event->type() == QEvent::KeyPress) {

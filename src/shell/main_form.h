@@ -4,7 +4,13 @@
 //
 // It is built hidden; "Show list", a tray double click, a second start of
 // the program and the rescue hotkey show it; closing it (close box, Esc)
-// only hides it. The program ends only through the tray menu's "Exit".
+// only hides it. The program ends through the tray menu's "Exit", or when
+// the session ends (end_session).
+//
+// Without any tray to hold the icon (none within 3 s of start, or 3 s
+// after the last one has gone) the window shows itself, closing it
+// minimises it, and its "Exit" button (Button4) ends the program; when a
+// tray comes, this ends.
 //
 // Threads: every member runs on the GUI thread. The CPU sampler draws the
 // tray icon's picture itself (TTrayIcon::set_picture) and never touches
@@ -76,6 +82,8 @@ public:
     QGroupBox *GroupBox2 = nullptr;
     QCheckBox *gllog = nullptr;
     QPushButton *Button3 = nullptr;
+    QPushButton *Button4 = nullptr;    // "Exit" beside the tabs, while no tray holds the icon
+    QTimer *tray_host_timer = nullptr; // 3 s without a tray: the window stands in for it
 
     // Handlers.
     void FormCreate();
@@ -84,6 +92,10 @@ public:
     void pagesChange();
     void N1Click(); // "Show list"
     void N3Click(); // "Exit"
+    // The session ends (the session manager's request, SIGTERM, SIGHUP):
+    // what "Exit" saves and releases, without the farewell window. Once;
+    // nothing when an exit is under way.
+    void end_session();
     void N25Click();
     void N26Click(); // "Change icon"
     void N28Click();
@@ -115,6 +127,9 @@ public:
     void Button3Click(); // " Show stat"
     void gllogMouseUp(); // "Enable log" released
     void N13Click();     // "Hotkeys"
+    void Button4Click(); // "Exit" on the window
+    void tray_host_timerTimer();
+    void trayHostChange(bool present); // a tray for the icon has come or gone
 
     // A registered message (activate_msg, ...) that reached this process.
     void main_window_proc(std::uint32_t message);
@@ -136,6 +151,7 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -152,9 +168,11 @@ private:
     bool docking_ = false;
     bool closing_for_exit_ = false;
     bool exit_begun_ = false; // "Exit" was chosen: nothing shows the window again
+    bool farewell_ = true;    // false when the session ends: no farewell, no question
     bool shown_once_ = false; // only a window that was shown has a placement to keep
     bool destroyed_ = false;
     bool grid_sizes_loaded_ = false;
+    bool trayless_ = false; // no tray holds the icon: the window stands in for it
     int message_token_ = 0;
     std::thread cpu_sampler;
 };

@@ -31,6 +31,7 @@
 #include <QPalette>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace hooks {
@@ -110,9 +111,13 @@ void tray_menu_popup(TTM *form) {
 }
 void change_icon(TTM *form) { change_icon_command(form->grid, icons_path, form); }
 
-void restore_priorities() {
+void restore_priorities(bool may_ask) {
     const int failed = ::restore_priorities();
-    if (failed > 0 && TM)
+    if (failed <= 0)
+        return;
+    if (!may_ask)
+        std::fprintf(stderr, "vorkel: %s\n", restore_failure_text(failed).c_str());
+    else if (TM)
         platform::message_box(TM, restore_failure_text(failed), "Priority warning",
                               platform::MB_OK | platform::MB_ICONWARNING);
 }

@@ -47,7 +47,9 @@ void program_hotkey(TTM *form, int id);
 void change_icon(TTM *form); // "Change icon" on the current grid row
 
 // Process commands and their windows.
-void restore_priorities();
+// Processes left at a lower priority are told in a box, or, when the
+// session ends and nobody may answer one, in a line on standard error.
+void restore_priorities(bool may_ask);
 void rescue_hotkey(TTM *form, int id);
 bool single_process_window_open();
 void close_all_single_process_windows();

@@ -181,6 +181,18 @@ void TGrid::set_col_width(int col, int width) {
         setColumnWidth(col, std::max(0, width));
 }
 
+int TGrid::cell_width_needed(int col, int row) const {
+    const QModelIndex index = model()->index(row - 1, col);
+    if (!index.isValid())
+        return 0;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    // The delegate's own measure, plus the grid line beside the cell.
+    return itemDelegateForIndex(index)->sizeHint(option, index).width() + (showGrid() ? 1 : 0);
+}
+
+int TGrid::header_width_needed(int col) const { return horizontalHeader()->sectionSizeHint(col); }
+
 void TGrid::set_column_hidden(int col, bool hidden) { setColumnHidden(col, hidden); }
 
 void TGrid::set_alignment_provider(alignment_fn fn) {

@@ -72,6 +72,10 @@ public:
 
     int col_width(int col) const;
     void set_col_width(int col, int width);
+    // The width a column needs to show a data cell's text whole, and its
+    // header text whole, in the grid's font and style.
+    int cell_width_needed(int col, int row) const;
+    int header_width_needed(int col) const;
     void set_column_hidden(int col, bool hidden);
 
     // Decides each cell's alignment (row 0: the header). Applied when a

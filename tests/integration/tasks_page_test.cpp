@@ -133,12 +133,13 @@ TEST_F(TasksPage, FilledWhileTheWindowWasBuiltWithThePidColumnHidden) {
 }
 
 TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
-    // A copy of sleep under a name no other process has.
-    const std::string probe = test_env::make_temp_dir("probe") + "/vkl_task_probe";
+    // A copy of sleep under a name no other process has, longer than the
+    // kernel keeps: the page shows it whole.
+    const std::string probe = test_env::make_temp_dir("probe") + "/vkl_task_probe_whole";
     std::filesystem::copy_file("/bin/sleep", probe);
     test_env::child_process child({probe, "300"});
     ASSERT_GT(child.pid(), 0);
-    ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe"; }));
+    ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe_"; }));
 
     int refreshes = 0;
     while (row_of(child.pid()) == 0 && refreshes < 2) {
@@ -147,7 +148,7 @@ TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
     }
     const int row = row_of(child.pid());
     ASSERT_GT(row, 0) << "not listed after " << refreshes << " refreshes";
-    EXPECT_EQ(grid()->cell(1, row), "vkl_task_probe");
+    EXPECT_EQ(grid()->cell(1, row), "vkl_task_probe_whole");
     EXPECT_EQ(grid()->cell(6, row), "1");
     EXPECT_GT(grid()->cell(3, row).toLongLong(), 0) << "RAM Kb";
 

@@ -1,6 +1,7 @@
 // The tray icon of the running program: its hint, the double click, a
 // tray that restarts, and the icon in several trays.
 #include "integration/vorkel_app.h"
+#include "shell/settings_record.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -179,6 +181,16 @@ public:
         box_ = XCreateSimpleWindow(d_, root, 0, 0, 200, 200, 0, 0, 0);
         XMapWindow(d_, box_);
         XSetSelectionOwner(d_, selection_, box_, CurrentTime);
+        // Announced as trays do, for icons that wait for one.
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = root;
+        ev.xclient.message_type = XInternAtom(d_, "MANAGER", False);
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = CurrentTime;
+        ev.xclient.data.l[1] = static_cast<long>(selection_);
+        ev.xclient.data.l[2] = static_cast<long>(box_);
+        XSendEvent(d_, root, False, StructureNotifyMask, &ev);
         XSync(d_, False);
     }
     ~fake_tray() {
@@ -377,10 +389,11 @@ std::optional<EMBEDDED_ICON> embedded_icon(const std::string &class_name) {
     return found;
 }
 
-// How many pixels of the screen inside the icon's rectangle are the
-// meter's: its frame's dark edge and well (grey 160, 170) or its load bar
-// (grey 100). Read from the root window, so only what is on screen counts.
-int meter_pixels_on_screen(const EMBEDDED_ICON &icon) {
+// How many pixels of the screen inside the icon's rectangle are near one
+// of greys: by default the meter's, its frame's dark edge and well (grey
+// 160, 170) or its load bar (grey 100). Read from the root window, so
+// only what is on screen counts.
+int meter_pixels_on_screen(const EMBEDDED_ICON &icon, const std::vector<int> &greys = {165, 100}) {
     Display *d = XOpenDisplay(nullptr);
     if (!d)
         return -1;
@@ -401,7 +414,7 @@ int meter_pixels_on_screen(const EMBEDDED_ICON &icon) {
                         return std::abs(r - grey) <= 12 && std::abs(g - grey) <= 12 &&
                                std::abs(b - grey) <= 12;
                     };
-                    if (near(165) || near(100))
+                    if (std::any_of(greys.begin(), greys.end(), near))
                         ++count;
                 }
             XDestroyImage(img);
@@ -424,30 +437,35 @@ std::string host_name(TRAY_HOST host) {
 
 void PrintTo(TRAY_HOST host, std::ostream *out) { *out << host_name(host); }
 
-// The Xfce panel's settings: one panel along the top with only the
-// notification area in it.
-constexpr const char *xfce_panel_settings = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="28"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray">
-      <property name="square-icons" type="bool" value="true"/>
-    </property>
-  </property>
-</channel>
-)";
+// A folder for XDG_CONFIG_HOME with the Xfce panel's settings. The panel
+// reads them from xfconfd, which its session bus starts: the bus must
+// have it in its environment.
+std::string xfce_panel_config() {
+    const std::string config = test_env::make_temp_dir("xfce-config");
+    const std::string channels = config + "/xfce4/xfconf/xfce-perchannel-xml";
+    test_env::run_capture("mkdir -p '" + channels + "'");
+    // One panel along the top with only the notification area in it.
+    test_env::write_file(channels + "/xfce4-panel.xml",
+                         test_env::read_file(VORKEL_SOURCE_DIR "/tests/integration/xfce4-panel.xml"));
+    return config;
+}
+
+// The Xfce panel on the session bus at bus_address, or on a private one
+// of its own when that is empty. The panel and the plugin's process (with
+// the private bus and xfconfd) live in a process namespace of their own
+// that ends with the handle.
+test_env::child_process xfce_panel(const std::string &bus_address, const std::string &log) {
+    std::vector<std::string> argv = {"unshare", "--pid", "--fork", "--kill-child", "--mount-proc"};
+    std::vector<std::string> env = {"NO_AT_BRIDGE=1", "GTK_A11Y=none"};
+    if (bus_address.empty()) {
+        argv.insert(argv.end(), {"dbus-run-session", "--"});
+        env.push_back("XDG_CONFIG_HOME=" + xfce_panel_config());
+    } else {
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_address);
+    }
+    argv.insert(argv.end(), {"xfce4-panel", "--disable-wm-check"});
+    return test_env::child_process(argv, env, log);
+}
 
 // A display with one tray host running; for the window manager's tray
 // (icewm) the x_session starts it.
@@ -463,17 +481,7 @@ protected:
             host = test_env::child_process(
                 {"trayer", "--widthtype", "request", "--edge", "top", "--align", "right"}, {}, log);
         } else if (GetParam() == TRAY_HOST::xfce_panel) {
-            // The panel keeps its settings in xfconfd, reached over a
-            // session bus; the bus, xfconfd and the plugin's process live
-            // in a process namespace of their own that ends with the test.
-            const std::string config = test_env::make_temp_dir("xfce-config");
-            const std::string channels = config + "/xfce4/xfconf/xfce-perchannel-xml";
-            test_env::run_capture("mkdir -p '" + channels + "'");
-            test_env::write_file(channels + "/xfce4-panel.xml", xfce_panel_settings);
-            host = test_env::child_process({"unshare", "--pid", "--fork", "--kill-child", "--mount-proc",
-                                            "dbus-run-session", "--", "xfce4-panel", "--disable-wm-check"},
-                                           {"XDG_CONFIG_HOME=" + config, "NO_AT_BRIDGE=1", "GTK_A11Y=none"},
-                                           log);
+            host = xfce_panel("", log);
         }
         return wait_until([] { return test_env::tray_selection_owned(); }, 30s);
     }
@@ -520,3 +528,180 @@ INSTANTIATE_TEST_SUITE_P(, TrayHosts,
                          [](const ::testing::TestParamInfo<TRAY_HOST> &info) {
                              return host_name(info.param);
                          });
+
+namespace {
+
+// A session bus of the test's own. The daemon, and what it starts on
+// demand, live in a process namespace that ends with the handle.
+class private_bus {
+public:
+    // extra_env: for the daemon and what it starts.
+    explicit private_bus(const std::vector<std::string> &extra_env)
+        : socket_(test_env::make_temp_dir("bus") + "/socket") {
+        daemon_ = test_env::child_process({"unshare", "--pid", "--fork", "--kill-child", "--mount-proc",
+                                           "dbus-daemon", "--session", "--nofork", "--address=" + address()},
+                                          extra_env);
+        ok_ = wait_until([&] { return test_env::file_exists(socket_); }, 20s);
+    }
+    bool ok() const { return ok_; }
+    std::string address() const { return "unix:path=" + socket_; }
+
+    // dbus-send on this bus with args; the reply as it prints it.
+    std::string call(const std::string &args) const {
+        return test_env::run_capture("dbus-send --bus=" + address() + " --print-reply " + args + " 2>&1");
+    }
+    bool has_owner(const std::string &name) const {
+        return call("--dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:" + name)
+                   .find("boolean true") != std::string::npos;
+    }
+
+private:
+    std::string socket_;
+    test_env::child_process daemon_;
+    bool ok_ = false;
+};
+
+// The numbers dbus-send prints after the first "array of bytes [" of a
+// reply (hexadecimal), up to its "]".
+std::vector<int> first_byte_array(const std::string &reply) {
+    std::vector<int> out;
+    const auto at = reply.find("array of bytes [");
+    if (at == std::string::npos)
+        return out;
+    std::istringstream in(reply.substr(at + 16, reply.find(']', at) - at - 16));
+    for (int b = 0; in >> std::hex >> b;)
+        out.push_back(b);
+    return out;
+}
+
+// In the item's 16 x 16 pixmap (A, R, G, B bytes), the opaque pixels of
+// the well (x and y 3 to 12) that are exactly grey.
+int well_pixels_of_grey(const std::vector<int> &argb, int grey) {
+    int n = 0;
+    for (int y = 3; argb.size() == 16 * 16 * 4 && y <= 12; ++y)
+        for (int x = 3; x <= 12; ++x) {
+            const int *p = &argb[static_cast<std::size_t>((y * 16 + x) * 4)];
+            n += p[0] == 255 && p[1] == grey && p[2] == grey && p[3] == grey;
+        }
+    return n;
+}
+
+} // namespace
+
+// On a bus with a notifier watcher (the Xfce panel's notification area
+// hosts both kinds) the icon is an item, not an XEmbed icon; it follows
+// the watcher's going and coming.
+TEST(StatusNotifierItem, XfcePanelHostsTheItemAndTheIconSwitchesKinds) {
+    test_env::x_session x(false);
+    ASSERT_TRUE(x.ok());
+    private_bus bus({"XDG_CONFIG_HOME=" + xfce_panel_config()});
+    ASSERT_TRUE(bus.ok());
+    const std::string logs = test_env::make_temp_dir("hosts");
+    auto panel = xfce_panel(bus.address(), logs + "/panel.log");
+    ASSERT_TRUE(wait_until([&] { return bus.has_owner("org.kde.StatusNotifierWatcher"); }, 30s));
+    // Every processor busy, and one meter reading every 3 s: the picture
+    // fills up in steps at set times after the start (it shows the mean
+    // of the last three readings), after the host has first read it.
+    std::vector<test_env::child_process> burners;
+    for (unsigned i = 0; i < std::max(1u, std::thread::hardware_concurrency()) + 1; ++i)
+        burners.emplace_back(std::vector<std::string>{"sh", "-c", "while :; do :; done"});
+    vorkel_app app;
+    SETTINGS_STRUCT settings{};
+    set_default_settings(settings);
+    settings.cpu_interval = 3000;
+    const auto bytes = settings_to_bytes(settings);
+    test_env::run_capture("mkdir -p '" + app.data_dir() + "'");
+    test_env::write_file(app.data_dir() + "/vorkel.set", std::string(bytes.begin(), bytes.end()));
+    auto p = app.start({"DBUS_SESSION_BUS_ADDRESS=" + bus.address()});
+    const std::string item = "org.kde.StatusNotifierItem-" + std::to_string(p.pid()) + "-1";
+    const auto registered = [&] {
+        return bus.call("--dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher "
+                        "org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher "
+                        "string:RegisteredStatusNotifierItems")
+                   .find(item) != std::string::npos;
+    };
+    ASSERT_TRUE(wait_until(registered, 20s)) << "the item is not registered";
+
+    // The bar fills the well, in the pixmap the item hands out and on the
+    // panel, which redraws it when told.
+    std::vector<int> pixmap;
+    int bar = 0, empty = 0; // on the panel, scaled as it shows items
+    const bool full = wait_until(
+        [&] {
+            pixmap = first_byte_array(bus.call("--dest=" + item +
+                                               " /StatusNotifierItem "
+                                               "org.freedesktop.DBus.Properties.Get "
+                                               "string:org.kde.StatusNotifierItem string:IconPixmap"));
+            const EMBEDDED_ICON panel_strip{0, true, 0, 0, 1024, 28};
+            bar = meter_pixels_on_screen(panel_strip, {100});
+            empty = meter_pixels_on_screen(panel_strip, {170});
+            return well_pixels_of_grey(pixmap, 100) >= 70 && bar >= 30 && bar * 10 >= (bar + empty) * 7;
+        },
+        30s);
+    burners.clear();
+    EXPECT_FALSE(embedded_icon(app.class_name())) << "an XEmbed icon beside the item";
+    EXPECT_TRUE(full) << "bar pixels: " << well_pixels_of_grey(pixmap, 100) << " in the pixmap ("
+                      << pixmap.size() << " bytes); on the panel " << bar << " beside " << empty << " empty";
+
+    // The host's activation shows the window.
+    bus.call("--dest=" + item + " /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:0 int32:0");
+    EXPECT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s))
+        << "Activate does not show the window";
+
+    // Without the watcher the icon docks as an XEmbed icon into the tray
+    // there is; with a watcher again it is an item again.
+    panel.kill_hard();
+    EXPECT_TRUE(wait_until(
+        [&] { return !bus.has_owner("org.kde.StatusNotifierWatcher") && !test_env::tray_selection_owned(); },
+        10s));
+    auto trayer = test_env::child_process({"trayer", "--edge", "bottom"}, {}, logs + "/trayer.log");
+    EXPECT_TRUE(wait_until([&] { return embedded_icon(app.class_name()).has_value(); }, 20s))
+        << "no XEmbed icon once the watcher is gone";
+    panel = xfce_panel(bus.address(), logs + "/panel-2.log");
+    EXPECT_TRUE(wait_until([&] { return registered() && !embedded_icon(app.class_name()); }, 30s))
+        << "not an item again once a watcher is back";
+
+    // The menu reaches the host rebuilt; its "Exit" ends Vorkel.
+    bus.call("--dest=" + item + " /MenuBar com.canonical.dbusmenu.AboutToShow int32:0");
+    const std::string layout = bus.call(
+        "--dest=" + item + " /MenuBar com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label");
+    const auto label = layout.find("\"Exit\"");
+    ASSERT_NE(label, std::string::npos) << layout;
+    const auto exit_at = layout.rfind("int32 ", label);
+    const int exit_id = std::stoi(layout.substr(exit_at + 6));
+    bus.call("--dest=" + item + " /MenuBar com.canonical.dbusmenu.Event int32:" + std::to_string(exit_id) +
+             " string:clicked variant:int32:0 uint32:0");
+    EXPECT_EQ(p.wait(30s), 0) << "Exit from the item's menu";
+}
+
+// Without any tray the window stands in for the icon: it shows within
+// seconds of the start and offers "Exit" (beside its tabs); a tray that
+// comes later takes over again, and closing the window hides it then.
+TEST(NoTray, WindowStandsInForTheIconUntilATrayComes) {
+    for (const bool tray_comes : {false, true}) {
+        SCOPED_TRACE(tray_comes ? "a tray comes" : "no tray");
+        test_env::x_session x(false);
+        ASSERT_TRUE(x.ok());
+        vorkel_app app;
+        auto p = app.start();
+        // Counted from the window's construction, when the data folder is made.
+        ASSERT_TRUE(wait_until([&] { return test_env::file_exists(app.data_dir()); }, 20s));
+        ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 5s)) << "not mapped within 5 s";
+        const auto window = app.main_window();
+        ASSERT_TRUE(window);
+        if (!tray_comes) {
+            xdotool("mousemove --window " + std::to_string(window->id) + " " +
+                    std::to_string(window->width - 30) + " 12 click 1");
+            EXPECT_EQ(p.wait(30s), 0) << "the window's Exit";
+            continue;
+        }
+        fake_tray tray;
+        ASSERT_TRUE(tray.owns());
+        const unsigned long icon = tray.wait_for_dock();
+        ASSERT_NE(icon, 0u) << "no dock request";
+        tray.embed(icon, 16);
+        xdotool("windowfocus --sync " + std::to_string(window->id) + " key Escape");
+        EXPECT_TRUE(wait_until([&] { return !app.main_window_shown(); }, 10s)) << "closing does not hide it";
+        EXPECT_TRUE(p.running());
+    }
+}

@@ -20,9 +20,9 @@ vorkel_app::vorkel_app(const std::string &exe_name) {
 
 std::string vorkel_app::data_dir() const { return folder_ + "/" + platform::user_name(); }
 
-test_env::child_process vorkel_app::start() {
+test_env::child_process vorkel_app::start(const std::vector<std::string> &extra_env) {
     std::string log = folder_ + "/run-" + std::to_string(runs_++) + ".log";
-    return test_env::child_process({exe_}, {}, log);
+    return test_env::child_process({exe_}, extra_env, log);
 }
 
 test_env::child_process vorkel_app::start_in_own_pid_namespace(const std::vector<std::string> &companions) {
@@ -55,6 +55,19 @@ bool vorkel_app::main_window_shown() const {
 }
 
 bool vorkel_app::tray_icon_shown() const { return tray_icon().has_value(); }
+
+bool vorkel_app::open_tray_menu() const {
+    const auto icon = tray_icon();
+    if (!icon)
+        return false;
+    xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
+    return test_env::wait_until([&] {
+        for (auto &w : test_env::windows_of_class(class_name_))
+            if (!w.in_tray && w.viewable && w.name != "Vorkel" && w.width > 20)
+                return true;
+        return false;
+    });
+}
 
 GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows) {
     GREY_PIXELS out;

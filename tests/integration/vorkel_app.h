@@ -21,7 +21,8 @@ public:
     std::string data_dir() const;
 
     // Starts a copy; returns its handle. Output goes to <folder>/run-N.log.
-    test_env::child_process start();
+    // extra_env as for test_env::child_process.
+    test_env::child_process start(const std::vector<std::string> &extra_env = {});
 
     // Starts a copy in a PID namespace of its own (unshare), so that what it
     // does to "every process" (the rescue hotkey, the Tasks page's
@@ -36,6 +37,9 @@ public:
     std::optional<test_env::x_window> tray_icon() const;
     bool main_window_shown() const;
     bool tray_icon_shown() const;
+
+    // Right-clicks the tray icon; true once the tray menu is open.
+    bool open_tray_menu() const;
 
 private:
     std::string folder_;

@@ -99,7 +99,7 @@ TEST(GlobalStatFile, FirstCycleSameNamesAndCase) {
     const std::string file = cycle(
         empty_global_stat(),
         table({process(10, "bash", 0.25, 4096, 1024, 10, 1), process(11, "bash", 0.5, 8192, 1024, 20, 2),
-               process(12, "Bash", 0.1), process(13, "xterm", 0.0)}),
+               process(12, "Bash", 0.1), process(13, "xterm", 0.0), process(14, "")}),
         1000.0);
     PROCESS_MAP_LONG map;
     GLOBAL_STAT_HEADER h;
@@ -107,7 +107,8 @@ TEST(GlobalStatFile, FirstCycleSameNamesAndCase) {
     EXPECT_EQ(h.sample_count, 1u);
     EXPECT_EQ(h.first_time, 1000.0);
     EXPECT_EQ(h.last_time, 1000.0);
-    ASSERT_EQ(map.size(), 3u) << "bash, Bash and xterm: letter case makes another program";
+    ASSERT_EQ(map.size(), 3u) << "bash, Bash and xterm: letter case makes another program; a process "
+                                 "never sampled (no name) is none";
     // Ids in order of first sight (ascending pid).
     EXPECT_STREQ(map[1].name, "bash");
     EXPECT_STREQ(map[2].name, "Bash");

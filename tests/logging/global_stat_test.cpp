@@ -138,19 +138,30 @@ protected:
     }
 };
 
-TEST_F(Collector, CollectsOnceASecondAndGivesBackTheRefresherRole) {
+// Asks the collector for its latest cycle, then reads the file.
+GLOBAL_STAT_HEADER fresh_header_of(const std::string &path) {
+    flush_global_stat(path);
+    return header_of(path);
+}
+
+TEST_F(Collector, CollectsOnceASecondWritesOnlyWhenDueOrAskedAndGivesBackTheRefresherRole) {
     const std::string path = make_temp_dir() + "/vorkel.glb";
     write_file(path, "stale bytes of an older period");
     ASSERT_EQ(refresher_count(0), 0);
-    ASSERT_TRUE(start_global_logging(path));
+    ASSERT_EQ(start_global_logging(path), GLOBAL_STAT_START::collecting);
     // The reset comes before the first cycle; the damaged file was kept.
     EXPECT_EQ(read_file(path + ".damaged"), "stale bytes of an older period");
-    ASSERT_TRUE(wait_until([&] { return header_of(path).sample_count >= 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        wait_until([&] { return fresh_header_of(path).sample_count >= 2; }, std::chrono::seconds(10)));
     EXPECT_EQ(refresher_count(0), 1) << "the collector keeps the table current while the Tasks page does not";
+    // Between the writes asked for, the cycles stay in memory.
+    const std::string written = read_file(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_EQ(read_file(path), written) << "the file is rewritten every cycle";
 
     // A second start while it runs neither resets the file nor adds a collector.
     const auto before = header_of(path).sample_count;
-    ASSERT_TRUE(start_global_logging(path));
+    ASSERT_EQ(start_global_logging(path), GLOBAL_STAT_START::collecting);
     EXPECT_GE(header_of(path).sample_count, before);
 
     stop_global_logging();
@@ -158,7 +169,7 @@ TEST_F(Collector, CollectsOnceASecondAndGivesBackTheRefresherRole) {
     EXPECT_EQ(refresher_count(0), 0);
     PROCESS_MAP_LONG map;
     const GLOBAL_STAT_HEADER h = header_of(path, &map);
-    EXPECT_GE(h.sample_count, 2u);
+    EXPECT_GE(h.sample_count, before + 2) << "the stop writes the last cycle";
     EXPECT_GT(h.last_time, h.first_time);
     // This test program itself is one of the processes collected.
     bool self_found = false;
@@ -170,19 +181,37 @@ TEST_F(Collector, CollectsOnceASecondAndGivesBackTheRefresherRole) {
     EXPECT_EQ(header_of(path).sample_count, h.sample_count);
 
     // Ticking again starts from the zero header.
-    ASSERT_TRUE(start_global_logging(path));
+    ASSERT_EQ(start_global_logging(path), GLOBAL_STAT_START::collecting);
     EXPECT_LE(header_of(path).sample_count, 1u);
 }
 
 TEST_F(Collector, AFailedWriteIsRetriedWithTheDataKept) {
     const std::string dir = make_temp_dir() + "/later";
     const std::string path = dir + "/vorkel.glb";
-    ASSERT_TRUE(start_global_logging(path));
+    ASSERT_EQ(start_global_logging(path), GLOBAL_STAT_START::collecting);
     std::this_thread::sleep_for(std::chrono::milliseconds(2300)); // three cycles with no folder to write to
     ASSERT_FALSE(test_env::file_exists(path));
     ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(path); }));
-    EXPECT_GE(header_of(path).sample_count, 3u) << "the cycles collected while the folder was gone are kept";
+    EXPECT_GE(fresh_header_of(path).sample_count, 3u)
+        << "the cycles collected while the folder was gone are kept";
+}
+
+TEST_F(Collector, ANewPeriodNeverCarriesOnTheFileItFinds) {
+    // As after a reset that failed: the file of an older period is still there.
+    const std::string path = make_temp_dir() + "/vorkel.glb";
+    PROCESS_MAP_LONG old = records(2);
+    ASSERT_TRUE(write_global_stat(path, old, {500, 1.0, 2.0}));
+    global_stat_running = true;
+    global_stat_finished = false;
+    std::thread period(global_stat_thread, path);
+    EXPECT_TRUE(
+        wait_until([&] { return fresh_header_of(path).sample_count < 500; }, std::chrono::seconds(5)));
+    stop_global_logging();
+    period.join();
+    PROCESS_MAP_LONG map;
+    EXPECT_LT(header_of(path, &map).sample_count, 500u);
+    for (const auto &[k, r] : map)
+        EXPECT_STRNE(r.name, "program-1");
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -113,7 +114,7 @@ TEST_F(StatWindow, EightProgramsPageAndRefillsNeverDuplicateBars) {
     EXPECT_EQ(chart->shown_marks().front(), "8,000");
     form->Button1Click(); // "<< Prev page" on page 1
     EXPECT_EQ(chart->page(), 1);
-    chart->next_button->click();
+    form->Button2->click();
     EXPECT_EQ(chart->page(), 2);
     EXPECT_EQ(chart->shown_labels(), QStringList{"p1"});
     form->Button2Click(); // "Nex page >>" on the last page
@@ -140,6 +141,44 @@ TEST_F(StatWindow, EightProgramsPageAndRefillsNeverDuplicateBars) {
     choose(1);
     EXPECT_EQ(form->cpu_chart->bar_count(), 9);
     EXPECT_EQ(form->cpu_chart->shown_labels().front(), "p9");
+}
+
+TEST_F(StatWindow, NothingIsCutAtTheDesignedSizeWhichIsTheLeast) {
+    // Names and figures as a desktop has them: gigabytes of memory, long names.
+    const char *names[] = {"at-spi-bus-launcher", "gnome-shell",    "Xwayland",
+                           "kworker/1:2",         "pipewire-pulse", "Web Content",
+                           "vkl_probe_of_twenty1"};
+    PROCESS_MAP_LONG map;
+    for (std::uint32_t i = 1; i <= 7; ++i)
+        map[i] = rec(i, names[i - 1], 10, 0.5 * i, 10 * 5368709120.0 / i, 1e7 * 3600 * 30 * i);
+    ASSERT_TRUE(write_global_stat(path, map, {10, 1.0, 2.0}));
+    open();
+    EXPECT_EQ(form->size(), QSize(433, 266));
+    EXPECT_EQ(form->minimumSize(), QSize(433, 266));
+    EXPECT_GT(form->maximumWidth(), 433) << "the window can be enlarged";
+
+    const TGrid *g = form->grid;
+    const QFontMetrics fm(g->font());
+    const int margins = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1);
+    for (int c = 0; c < g->col_count(); ++c)
+        for (int r = 1; r < g->row_count(); ++r)
+            EXPECT_EQ(fm.elidedText(g->cell(c, r), Qt::ElideRight, g->col_width(c) - margins), g->cell(c, r))
+                << "column " << c << " row " << r;
+    for (int tab = 1; tab <= 6; ++tab) {
+        choose(tab);
+        const auto *chart = form->pages->widget(tab)->findChild<TStatChart *>();
+        ASSERT_NE(chart, nullptr);
+        // The chart lays itself out in the event loop.
+        EXPECT_TRUE(test_env::wait_until(
+            [&] {
+                QApplication::processEvents();
+                return chart->drawn_labels() == chart->shown_labels();
+            },
+            std::chrono::seconds(2)))
+            << "tab " << tab << ": " << chart->drawn_labels().join(", ").toStdString();
+        EXPECT_FALSE(chart->axis_format().contains('g')) << "no exponents";
+    }
+    EXPECT_EQ(form->ram_chart->axis_format(), "%.0f MB");
 }
 
 TEST_F(StatWindow, EmptyOrMissingFileShowsOneEmptyRowAndNoBars) {

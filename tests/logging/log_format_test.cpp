@@ -109,12 +109,12 @@ TEST(LoggedProcess, FollowsItsOwnProcessNeverAStranger) {
     entry.start_time = 7000;
     entry.cpu_share = 3.0;
     entry.thread_count = 4;
-    follow_logged_process(followed, entry);
+    follow_logged_process(followed, entry, true);
     EXPECT_EQ(entry.cpu_share, 1.0) << "limited before it is logged and kept";
     EXPECT_EQ(followed.last.thread_count, 4u);
 
     entry.thread_count = 5; // same process, new figures
-    follow_logged_process(followed, entry);
+    follow_logged_process(followed, entry, true);
     EXPECT_EQ(followed.last.thread_count, 5u);
 
     // The process ended and a later one got the id.
@@ -122,26 +122,36 @@ TEST(LoggedProcess, FollowsItsOwnProcessNeverAStranger) {
     entry.thread_count = 60;
     entry.cpu_share = 0.5;
     std::strcpy(entry.name, "stranger");
-    follow_logged_process(followed, entry);
-    EXPECT_TRUE(followed.replaced);
+    follow_logged_process(followed, entry, true);
+    EXPECT_TRUE(followed.gone);
     EXPECT_EQ(entry.thread_count, 5u);
     EXPECT_STREQ(entry.name, "");
-    EXPECT_EQ(entry.cpu_share, 1.0);
+    EXPECT_EQ(entry.cpu_share, 0.0) << "a process that is gone uses no processor";
     // ... for good, even if a record later carries an unknown start time.
     entry.start_time = 0;
     entry.thread_count = 61;
-    follow_logged_process(followed, entry);
+    follow_logged_process(followed, entry, true);
     EXPECT_EQ(entry.thread_count, 5u);
 
     // Unknown start times never count as another process.
     LOGGED_PROCESS unknown;
     PROCESS_INFO_STRUCT e;
     e.thread_count = 1;
-    follow_logged_process(unknown, e);
+    follow_logged_process(unknown, e, true);
     e.thread_count = 2;
-    follow_logged_process(unknown, e);
-    EXPECT_FALSE(unknown.replaced);
+    follow_logged_process(unknown, e, true);
+    EXPECT_FALSE(unknown.gone);
     EXPECT_EQ(unknown.last.thread_count, 2u);
+
+    // The process ends: its last figures, CPU 0.0, for good.
+    e.cpu_share = 0.75;
+    follow_logged_process(unknown, e, true);
+    e.thread_count = 9;
+    follow_logged_process(unknown, e, false);
+    EXPECT_EQ(e.cpu_share, 0.0);
+    EXPECT_EQ(e.thread_count, 2u);
+    follow_logged_process(unknown, e, true);
+    EXPECT_EQ(e.cpu_share, 0.0);
 }
 
 } // namespace

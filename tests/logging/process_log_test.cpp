@@ -200,9 +200,9 @@ TEST_F(LoggingPage, LogsAChildOnceASecondUntilStopped) {
     EXPECT_EQ(read_file(path), bytes);
 }
 
-TEST(ProcessLogThread, AnEndedProcessRepeatsItsLastValues) {
+TEST(ProcessLogThread, AnEndedProcessRepeatsItsLastValuesWithCpuZero) {
     const std::string path = make_temp_dir() + "/ended.log";
-    test_env::child_process child({"sleep", "60"});
+    test_env::child_process child({"sh", "-c", "while :; do :; done"}); // busy until killed
     PROCESS_LOG_JOB job;
     const auto pid = static_cast<std::uint32_t>(child.pid());
     job.pid = pid;
@@ -211,32 +211,36 @@ TEST(ProcessLogThread, AnEndedProcessRepeatsItsLastValues) {
     job.time_separator = ":";
     job.decimal_separator = ",";
     start_process_log(std::move(job));
-    ASSERT_TRUE(test_env::wait_until([&] { return read_file(path).find('\r') != std::string::npos; }));
-    child.kill_hard();
-    child.wait();
     const auto lines = [&] {
         const std::string b = read_file(path);
         return std::count(b.begin(), b.end(), '\r');
     };
-    ASSERT_TRUE(test_env::wait_until([&] { return lines() >= 3; }));
+    ASSERT_TRUE(test_env::wait_until([&] { return lines() >= 2; })); // one share over an interval
+    child.kill_hard();
+    child.wait();
+    const auto before_end = lines();
+    ASSERT_TRUE(test_env::wait_until([&] { return lines() >= before_end + 2; }));
     stop_process_log();
     const std::string bytes = read_file(path);
     // Every line names the child, with the German decimal comma.
     std::size_t at = 0, count = 0;
-    std::string last_tail;
+    std::string last_tail, busy_tail;
     while (at < bytes.size()) {
         const std::size_t end = bytes.find('\0', at);
         ASSERT_NE(end, std::string::npos);
         const std::string text = bytes.substr(at, end - at);
-        EXPECT_NE(text.find(" " + std::to_string(pid) + " sleep CPU "), std::string::npos) << text;
+        EXPECT_NE(text.find(" " + std::to_string(pid) + " sh CPU "), std::string::npos) << text;
         EXPECT_NE(text.find(','), std::string::npos) << text;
-        last_tail = text.substr(text.find(" RAM "));
+        if (count == 1)
+            busy_tail = text.substr(text.find(" CPU "));
+        last_tail = text.substr(text.find(" CPU "));
         at = end + 2;
         ++count;
     }
-    EXPECT_GE(count, 3u);
-    EXPECT_NE(last_tail.find("Threads 1"), std::string::npos)
-        << "the ended process's last figures are repeated";
+    EXPECT_GE(count, 4u);
+    EXPECT_EQ(busy_tail.find(" CPU 0,0 "), std::string::npos) << busy_tail;
+    EXPECT_EQ(last_tail, " CPU 0,0" + busy_tail.substr(busy_tail.find(" RAM ")))
+        << "the ended process's last figures are repeated, with CPU 0.0";
 }
 
 } // namespace

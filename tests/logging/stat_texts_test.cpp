@@ -107,4 +107,24 @@ TEST(StatTexts, MarksAndPages) {
     EXPECT_EQ(chart_page_count(15), 3);
 }
 
+TEST(StatTexts, AxisLabelsArePlainNumbersInUnitsOfMemory) {
+    struct {
+        double top_kb;
+        const char *unit;
+    } units[] = {{0.0, "KB"}, {9999.0, "KB"}, {10000.0, "MB"}, {8e6, "MB"}, {2e7, "GB"}};
+    for (const auto &u : units)
+        EXPECT_EQ(memory_unit(u.top_kb).name, u.unit) << u.top_kb;
+    EXPECT_EQ(memory_unit(8e6).divisor, 1024.0);
+    struct {
+        double interval;
+        const char *unit, *format;
+    } formats[] = {{2000.0, "MB", "%.0f MB"},
+                   {1.0, "", "%.0f"},
+                   {0.2, "%", "%.1f %%"},
+                   {0.05, "", "%.2f"},
+                   {0.0, "KB", "%.0f KB"}};
+    for (const auto &f : formats)
+        EXPECT_EQ(axis_label_format(f.interval, f.unit), f.format) << f.interval;
+}
+
 } // namespace

@@ -317,6 +317,36 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     setenv("PATH", old_path.c_str(), 1);
 }
 
+// Vorkel's own settings file names the debugger first; the system's
+// registered one is the fallback. (Each own file has another length, so no
+// cached reading of the file can be taken for the new one.)
+TEST(DebuggerSetting, OwnSettingsFileFirstThenTheRegisteredOne) {
+    const std::string own = std::string(getenv("XDG_CONFIG_HOME")) + "/Orvane/Vorkel.conf";
+    test_env::run_capture("mkdir -p '" + own.substr(0, own.rfind('/')) + "'");
+    auto system =
+        platform::open_user_key(QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug"));
+    system->setValue(QStringLiteral("Debugger"), QStringLiteral("/sys/dbg -p %ld"));
+    system->sync();
+    const struct {
+        const char *own_file; // null: no file
+        const char *expected;
+    } cases[] = {
+        {"[Debug]\nDebugger=/own/dbg -p %ld\n", "/own/dbg -p %ld"},
+        {nullptr, "/sys/dbg -p %ld"},
+        {"[TTA]\nCol0=60\n", "/sys/dbg -p %ld"},
+        {"[Debug]\nDebugger=/own/x -a, -b -p\n", "/own/x -a, -b -p"}, // unquoted commas
+    };
+    for (const auto &c : cases) {
+        if (c.own_file)
+            test_env::write_file(own, c.own_file);
+        else
+            std::remove(own.c_str());
+        EXPECT_EQ(registered_debugger(), c.expected) << (c.own_file ? c.own_file : "no own file");
+    }
+    std::remove(own.c_str());
+    system->remove(QStringLiteral("Debugger"));
+}
+
 // Helpers run in a copy of this program (see helper()); skipped otherwise.
 TEST(ProcessCommandsHelper, Threads) {
     const char *n = getenv("VORKEL_TEST_THREADS");

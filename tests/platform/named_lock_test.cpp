@@ -52,10 +52,17 @@ TEST(NamedLock, NamesBelongToTheDisplayAndOnlyAHolderCountsAsBusy) {
     platform::named_lock same("seam session");
     EXPECT_FALSE(same.try_lock());
     EXPECT_TRUE(same.busy());
+    platform::named_lock user_lock("seam user", platform::LOCK_SCOPE::user);
+    ASSERT_TRUE(user_lock.try_lock());
     setenv("DISPLAY", ":92.0", 1);
     platform::named_lock other_display("seam session");
     EXPECT_TRUE(other_display.try_lock()) << "a lock of another display must not exclude this one";
     EXPECT_FALSE(other_display.busy());
+    platform::named_lock same_user("seam user", platform::LOCK_SCOPE::user);
+    EXPECT_FALSE(same_user.try_lock()) << "a user's lock holds on every display";
+    // A name longer than a file name may be (a deep folder's path).
+    platform::named_lock long_name(std::string(400, 'x'), platform::LOCK_SCOPE::user);
+    EXPECT_TRUE(long_name.try_lock());
 
     // A lock whose file cannot be opened fails, but nobody holds it.
     mkdir((platform::runtime_directory() + "/:92 seam unusable.lock").c_str(), 0700);

@@ -6,10 +6,14 @@
 #include "platform/linux/perflib_source.h"
 #include "platform/linux/proc_files.h"
 #include "platform/linux/proc_parse.h"
+#include "platform/linux/process_name.h"
+#include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -433,4 +437,54 @@ TEST(PerflibSource, ProcessStartTimesSinceBoot) {
     ASSERT_TRUE(perf_read64(block, object.start + perf_layout::object_perf_freq, object_freq));
     EXPECT_EQ(object_freq, 10000000u);
     EXPECT_GT(object_time, expected);
+}
+
+TEST(ProcessName, WholeProgramNamesAndSteadyWorkerNames) {
+    using namespace std::string_literals;
+    struct CASE {
+        const char *comm;
+        bool kernel_thread;
+        std::string executable, command_line, name;
+    } cases[] = {
+        {"kworker/1:2-events", true, "", "", "kworker/1:2"},
+        {"kworker/1:2-mm_percpu_wq", true, "", "", "kworker/1:2"},
+        {"kworker/0:1+events", true, "", "", "kworker/0:1"},
+        {"kworker/u8:3-flush-8:0", true, "", "", "kworker/u8:3"},
+        {"kworker/R-mm_percpu_wq", true, "", "", "kworker/R-mm_percpu_wq"},
+        {"ksoftirqd/0", true, "", "", "ksoftirqd/0"},
+        {"at-spi-bus-laun", false, "/usr/libexec/at-spi-bus-launcher", "", "at-spi-bus-launcher"},
+        {"vkl_probe_of_tw", false, "/tmp/x/vkl_probe_of_twenty1 (deleted)", "", "vkl_probe_of_twenty1"},
+        // Another user's process: no executable, its command line.
+        {"gnome-shell-cal", false, "", "/usr/libexec/gnome-shell-calendar-server\0--x\0"s,
+         "gnome-shell-calendar-server"},
+        // A script: named after the script, not the interpreter.
+        {"libxml-libxml-p", false, "/usr/bin/perl", "/usr/bin/perl\0/usr/share/libxml-libxml-perl-test\0"s,
+         "libxml-libxml-perl-test"},
+        // Nothing completes the short name: it stays.
+        {"sshd: root@pts/", false, "/usr/sbin/sshd", "sshd: root@pts/0"s, "sshd: root@pts/"},
+        {"bash", false, "/usr/bin/bash-static", "", "bash"},
+        {"Web Content", false, "/usr/lib/firefox/firefox", "", "Web Content"},
+    };
+    for (const CASE &c : cases)
+        EXPECT_EQ(whole_process_name(c.comm, c.kernel_thread, c.executable, c.command_line), c.name)
+            << c.comm;
+}
+
+TEST(PerflibSource, ProcessNamesAreWholeAndReadOncePerProcess) {
+    // A program whose name is longer than the kernel keeps.
+    const std::string dir = test_env::make_temp_dir();
+    const std::string program = dir + "/vkl_probe_of_twenty1";
+    ASSERT_EQ(std::system(("cp /bin/sleep " + program).c_str()), 0);
+    test_env::child_process child({program, "60"});
+    LINUX_PERF_SOURCE src;
+    auto name_of_child = [&] {
+        for (const INSTANCE &row : instances(query(src, "230")))
+            if (row.values[1] == static_cast<std::uint64_t>(child.pid()))
+                return row.name;
+        return std::string();
+    };
+    ASSERT_TRUE(test_env::wait_until([&] { return name_of_child() == "vkl_probe_of_twenty1"; }));
+    // The name was read when the process was first met, not at each snapshot.
+    ASSERT_EQ(std::rename(program.c_str(), (dir + "/vkl_probe_renamed_later").c_str()), 0);
+    EXPECT_EQ(name_of_child(), "vkl_probe_of_twenty1");
 }

@@ -1,4 +1,5 @@
 #include "shell/data_paths.h"
+#include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,28 @@ TEST(DataPaths, FolderBesideExecutableOrFallback) {
     // A relative XDG_DATA_HOME is not valid and is ignored.
     EXPECT_EQ(choose_data_directory("/usr/bin/", "ann", false, "rel", "/home/ann"),
               "/home/ann/.local/share/vorkel/ann");
+}
+
+// An installed Vorkel is told by its prefix's files, never by its folder's
+// name alone or by what may be written there.
+TEST(DataPaths, InstalledLayoutIsBinBesideShareWithVorkelsFiles) {
+    const std::string root = test_env::make_temp_dir("layout");
+    const struct {
+        const char *file; // made below root
+        const char *executable_folder;
+        bool installed;
+    } cases[] = {
+        {"a/share/metainfo/org.vorkel.Vorkel.metainfo.xml", "a/bin/", true},
+        {"b/usr/share/applications/org.vorkel.Vorkel.desktop", "b/usr/bin", true},
+        {"c/share/applications/other.desktop", "c/bin/", false},
+        {"d/share/metainfo/org.vorkel.Vorkel.metainfo.xml", "d/build/", false},
+        {"e/bin/vorkel", "e/", false},
+    };
+    for (const auto &c : cases) {
+        const std::string file = root + "/" + c.file;
+        test_env::run_capture("mkdir -p '" + file.substr(0, file.rfind('/')) + "' && touch '" + file + "'");
+        EXPECT_EQ(installed_layout(root + "/" + c.executable_folder), c.installed) << c.file;
+    }
 }
 
 TEST(DataPaths, BuildersShareTheFolderAndFolderIsPrivate) {

@@ -193,6 +193,20 @@ TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
     EXPECT_EQ(widths_from_ini(ini)[0], form->grid->col_width(0));
 }
 
+// The session manager's order to end reaches the program as the toolkit's
+// request to quit: the exit runs, from the event loop.
+TEST_F(MainForm, QuitRequestRunsTheExit) {
+    build();
+    form->pgrid->set_col_width(0, 44);
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit);
+    EXPECT_FALSE(exit_requested);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(exit_requested);
+    EXPECT_FALSE(sampler_running);
+    EXPECT_NE(test_env::read_file(columns_file_path()).find("x4=44\n"), std::string::npos);
+}
+
 TEST_F(MainForm, NothingShowsTheWindowOnceExitHasBegun) {
     register_messages();
     build();

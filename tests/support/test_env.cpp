@@ -1,5 +1,6 @@
 #include "support/test_env.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -96,15 +97,20 @@ void walk(Display *d, Window w, bool under_tray, const std::string &want, std::v
         wname = name;
         XFree(name);
     }
-    bool tray_here = under_tray || wname == "SystemTray" || wname == "YXTrayEmbedder";
+    std::string inst, cls;
     XClassHint hint{};
-    if (XGetClassHint(d, w, &hint)) {
-        std::string inst = hint.res_name ? hint.res_name : "";
-        std::string cls = hint.res_class ? hint.res_class : "";
+    const bool has_class = XGetClassHint(d, w, &hint);
+    if (has_class) {
+        inst = hint.res_name ? hint.res_name : "";
+        cls = hint.res_class ? hint.res_class : "";
         if (hint.res_name)
             XFree(hint.res_name);
         if (hint.res_class)
             XFree(hint.res_class);
+    }
+    // icewm's tray, or trayer's panel.
+    bool tray_here = under_tray || wname == "SystemTray" || wname == "YXTrayEmbedder" || cls == "trayer";
+    if (has_class) {
         if (lower(inst) == lower(want) || lower(cls) == lower(want)) {
             XWindowAttributes a{};
             x_window xw;
@@ -192,9 +198,16 @@ child_process::child_process(const std::vector<std::string> &argv,
     for (auto &a : argv)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
+    // extra_env replaces what the environment has under the same names
+    // (the first of two entries would win).
     std::vector<std::string> env_store;
-    for (char **e = environ; *e; ++e)
-        env_store.emplace_back(*e);
+    for (char **e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(extra_env.begin(), extra_env.end(),
+                         [&](const std::string &x) { return x.rfind(name, 0) == 0; }))
+            env_store.push_back(entry);
+    }
     for (auto &e : extra_env)
         env_store.push_back(e);
     std::vector<char *> envp;

@@ -42,7 +42,7 @@ class child_process {
 public:
     child_process() = default;
     // argv[0] is looked up in PATH when it has no '/'. extra_env entries
-    // are "NAME=value".
+    // are "NAME=value" and replace the environment's own of that name.
     explicit child_process(const std::vector<std::string> &argv,
                            const std::vector<std::string> &extra_env = {},
                            const std::string &stdout_path = "");
@@ -96,7 +96,7 @@ struct x_window {
     std::string res_class; // WM_CLASS class part
     bool viewable = false;
     int width = 0, height = 0;
-    bool in_tray = false; // docked into the window manager's system tray
+    bool in_tray = false; // docked into icewm's tray or trayer
 };
 
 // Every window on $DISPLAY whose WM_CLASS class or instance equals

@@ -13,7 +13,10 @@ namespace platform {
 namespace {
 
 // The type atom that marks our client messages; the message id travels
-// in data.l[0].
+// in data.l[0]. Each Vorkel's message window carries a property of the
+// same name, and only windows carrying it are sent messages: the toolkit
+// of any other window (Vorkel's own Qt windows among them) would report
+// a client message it does not know on its standard error.
 const char *const marker_name = "_VORKEL_MESSAGE";
 
 std::map<int, std::function<void(std::uint32_t)>> g_handlers;
@@ -38,6 +41,9 @@ void ensure_receiver(Display *d) {
     XStoreName(d, g_receiver, "Vorkel message window");
     x11::set_client_identity(d, g_receiver);
     Atom marker = XInternAtom(d, marker_name, False);
+    const long version = 1;
+    XChangeProperty(d, g_receiver, marker, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&version), 1);
     x11::add_event_handler([marker](XEvent &ev) {
         if (ev.type != ClientMessage || ev.xclient.message_type != marker ||
             ev.xclient.window != g_receiver)
@@ -46,6 +52,21 @@ void ensure_receiver(Display *d) {
         return true;
     });
     XFlush(d);
+}
+
+// Whether w is a Vorkel message window. Under the caller's error trap: a
+// window that closed meanwhile has no property.
+bool is_receiver(Display *d, Window w, Atom marker) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    const bool found = XGetWindowProperty(d, w, marker, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                                          &after, &data) == Success &&
+                       type != 0;
+    if (data)
+        XFree(data);
+    return found;
 }
 
 void send_to_all(std::uint32_t id, bool wait) {
@@ -62,6 +83,8 @@ void send_to_all(std::uint32_t id, bool wait) {
     if (!XQueryTree(d, root, &root, &parent, &children, &count))
         count = 0;
     for (unsigned int i = 0; i < count; ++i) {
+        if (!is_receiver(d, children[i], marker))
+            continue;
         XEvent ev{};
         ev.xclient.type = ClientMessage;
         ev.xclient.window = children[i];

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <thread>
 
 #include <fcntl.h>
@@ -28,8 +30,10 @@ bool usable_private_dir(const std::string &dir) {
     return access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-// Lock names are free text ("task_time_mutex", "vorkel.OneInstance32...");
-// a '/' would make a sub-path, so it becomes '_'.
+// Lock names are free text ("task_time_mutex", "vorkel.OneInstance32...",
+// a folder's path); a '/' would make a sub-path, so it becomes '_'. A name
+// over 200 bytes keeps its first 180 and a hash of the whole (a file name
+// may have 255).
 std::string file_name_for(const std::string &name) {
     std::string out;
     out.reserve(name.size() + 5);
@@ -37,6 +41,14 @@ std::string file_name_for(const std::string &name) {
         out += (c == '/' || c == '\0') ? '_' : c;
     if (out.empty() || out == "." || out == "..")
         out = "_" + out;
+    if (out.size() > 200) {
+        std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+        for (unsigned char c : name)
+            hash = (hash ^ c) * 1099511628211ull;
+        char digits[20];
+        std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+        out = out.substr(0, 180) + "~" + digits;
+    }
     return out + ".lock";
 }
 
@@ -70,11 +82,11 @@ std::string runtime_directory() {
     return {};
 }
 
-named_lock::named_lock(const std::string &name) {
+named_lock::named_lock(const std::string &name, LOCK_SCOPE scope) {
     std::string dir = runtime_directory();
     if (dir.empty())
         return;
-    const std::string session = session_name();
+    const std::string session = scope == LOCK_SCOPE::session ? session_name() : std::string();
     std::string path = dir + "/" + file_name_for(session.empty() ? name : session + " " + name);
     // O_CLOEXEC: programs Vorkel starts must not inherit the lock, or a
     // launched program that outlives Vorkel would keep it held.

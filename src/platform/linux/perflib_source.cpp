@@ -137,7 +137,7 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     char meminfo_text[8192];
     const bool swap_used = meminfo.read(meminfo_text, sizeof meminfo_text) <= 0 ||
                            parse_swap_used_kb(meminfo_text) > 0;
-    processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
+    const bool listed = processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
         values[0] = ticks_to_100ns(p.stat.utime + p.stat.stime);
         values[1] = p.pid;
         values[2] = p.memory.vm_rss_kb * 1024;
@@ -145,10 +145,12 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
         values[4] = p.open_fds;
         values[5] = p.stat.num_threads;
         values[6] = ticks_to_100ns(p.stat.start_time);
-        w.add_instance(p.stat.comm, values);
+        w.add_instance(details_.details_of(p).name, values);
         for (int k = 0; k < 6; ++k) // no sum of ids or of start times
             total[k] += k == 1 ? 0 : values[k];
     });
+    if (listed)
+        details_.forget_unseen();
     w.add_instance("_Total", total);
     w.end_object();
     w.finish();

@@ -2,8 +2,9 @@
 // Processor (238) objects from /proc on every query.
 //
 // Process object: an "Idle" instance (ID Process 0, processor time = idle
-// time of all CPUs together), one instance per process named after its
-// comm, then "_Total" with the sums. Counters: "% Processor Time"
+// time of all CPUs together), one instance per process named with its
+// whole program name (process_name.h; read once per process and kept,
+// process_details_cache.h), then "_Total" with the sums. Counters: "% Processor Time"
 // (utime + stime, 100-ns, 64-bit), "ID Process", "Working Set" (resident
 // bytes, 64-bit), "Page File Bytes" (RssAnon + VmSwap bytes, 64-bit),
 // "Handle Count" (open fds, 0 where unreadable), "Thread Count",
@@ -25,6 +26,7 @@
 #pragma once
 
 #include "platform/linux/proc_process_files.h"
+#include "platform/linux/process_details_cache.h"
 #include "platform/perf_data.h"
 
 #include <cstdint>
@@ -48,6 +50,7 @@ private:
     std::mutex guard_;
     std::vector<std::uint8_t> block_;
     PROC_PROCESS_FILES processes_;
+    PROCESS_DETAILS_CACHE details_;
 };
 
 // The English title table the Linux source serves.

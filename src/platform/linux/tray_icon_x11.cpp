@@ -60,6 +60,8 @@ struct TRAY_GUI {
     bool shown = false;
     std::string app_name;
     TRAY_POINTER_HANDLER handler;
+    std::function<void(bool)> tray_handler;
+    bool tray_reported = false; // what tray_handler was last told
     int event_token = 0;
     Window manager = 0;
     bool docked = false;
@@ -70,6 +72,16 @@ struct TRAY_GUI {
     std::vector<std::uint32_t> window_icon; // _NET_WM_ICON data
 };
 TRAY_GUI gui;
+
+// Tells the tray handler when a tray has come or gone.
+void report_tray() {
+    const bool present = gui.shown && gui.manager != 0;
+    if (present == gui.tray_reported)
+        return;
+    gui.tray_reported = present;
+    if (gui.tray_handler)
+        gui.tray_handler(present);
+}
 
 // A drawing thread's own connection, plain xcb: a picture is one
 // put-image request and one write, with no read of the socket.
@@ -325,7 +337,7 @@ void create_window(Display *d, VisualID wanted) {
 }
 
 // Asks the running tray, if any, to embed the icon.
-void dock() {
+void dock_now() {
     Display *d = display();
     if (!d)
         return;
@@ -355,6 +367,11 @@ void dock() {
     }
     XSendEvent(d, gui.manager, False, NoEventMask, &ev);
     XSync(d, False);
+}
+
+void dock() {
+    dock_now();
+    report_tray();
 }
 
 Window current_window() {
@@ -388,6 +405,7 @@ bool on_event(XEvent &ev) {
         if (gui.manager && ev.xdestroywindow.window == gui.manager) {
             gui.manager = 0;
             gui.docked = false;
+            report_tray();
             return true;
         }
         return icon && ev.xdestroywindow.window == icon;
@@ -504,9 +522,16 @@ void tray_icon_hide() {
     }
     gui.manager = 0;
     destroy_window(d);
+    report_tray();
 }
 
 bool tray_icon_docked() { return gui.shown && gui.docked; }
+
+bool tray_icon_tray_present() { return gui.shown && gui.manager != 0; }
+
+void tray_icon_set_tray_handler(std::function<void(bool present)> handler) {
+    gui.tray_handler = std::move(handler);
+}
 
 void tray_icon_set_picture(const std::uint32_t *argb, int side) {
     if (!argb || side <= 0 || side > 256)
