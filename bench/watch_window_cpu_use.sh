@@ -73,6 +73,7 @@ measure() { # prints the CPU use in percent of one core over $seconds
 thread_ticks() { for t in /proc/"$vorkel"/task/*; do echo "${t##*/} $(awk '{print $1}' "$t/schedstat")"; done; }
 thread_ticks >"$scratch/threads_idle"
 idle=$(measure)
+thread_ticks >"$scratch/threads_idle_end"
 
 # Show the window (a second start), pick the first row, open the watch
 # window from the row's popup menu, then hide the main window again.
@@ -126,6 +127,9 @@ awk -v i="$idle" -v w="$watching" -v s="$seconds" -v n="$(bench_process_count)" 
     printf "vorkel with one watch window    %.3f %%\n", w
     printf "the watch window costs          %.3f %% of a core\n", w - i
 }'
+echo "processor time per thread while idle:"
+join "$scratch/threads_idle" "$scratch/threads_idle_end" |
+    awk -v s="$seconds" '$3 > $2 { printf "  thread %s: %.1f ms (%.3f %%)\n", $1, ($3 - $2) / 1e6, 100 * ($3 - $2) / 1e9 / s }'
 echo "processor time per thread while watching (thread $vorkel is the window's):"
 join "$scratch/threads0" "$scratch/threads1" |
     awk -v s="$seconds" '$3 > $2 { printf "  thread %s: %.1f ms (%.3f %%)\n", $1, ($3 - $2) / 1e6, 100 * ($3 - $2) / 1e9 / s }'
