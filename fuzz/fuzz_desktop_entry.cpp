@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(parse_desktop_entry(*built, again));
     FUZZ_CHECK(again.type == "Application" && again.written_by_vorkel);
     FUZZ_CHECK(again.name == entry.name && again.comment == entry.comment);
-    FUZZ_CHECK(again.exec == entry.exec);
+    FUZZ_CHECK(again.exec == entry.exec && again.no_display == entry.no_display);
     // A word that was no number, or 0, is left out of the entry written.
     FUZZ_CHECK(again.hotkey == std::max(entry.hotkey, 0));
     // And what was written once is written the same again.

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -93,6 +94,10 @@ Tchangeicon_form::Tchangeicon_form(QWidget *owner) : QDialog(owner) {
 
     Button1 = new QPushButton(QStringLiteral("Set"), this);
     Button2 = new QPushButton(QStringLiteral("Close"), this);
+    // No default button: Enter in the file box loads that file's icons and
+    // must not store an icon on the way.
+    Button1->setAutoDefault(false);
+    Button2->setAutoDefault(false);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0, 1, 2);
@@ -103,6 +108,10 @@ Tchangeicon_form::Tchangeicon_form(QWidget *owner) : QDialog(owner) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ComboEdit1Button, &QToolButton::clicked, this, &Tchangeicon_form::ComboEdit1ButtonClick);
+    connect(ComboEdit1, &QLineEdit::returnPressed, this,
+            [this] { load_icons_from_file(QFile::encodeName(ComboEdit1->text()).toStdString()); });
+    connect(igrid, &QTableWidget::currentCellChanged, this,
+            [this] { Button1->setEnabled(chosen_icon() >= 0); });
     connect(Button1, &QPushButton::clicked, this, &Tchangeicon_form::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tchangeicon_form::Button2Click);
     connect(igrid, &QTableWidget::cellDoubleClicked, this, [this] { Button1Click(); });
@@ -122,6 +131,15 @@ void Tchangeicon_form::load_icons_from_file(const std::string &file) {
         int col = static_cast<int>(k) % grid_side, row = static_cast<int>(k) / grid_side;
         igrid->item(row, col)->setData(image_role, icons[k]);
     }
+    Button1->setEnabled(chosen_icon() >= 0);
+}
+
+int Tchangeicon_form::chosen_icon() const {
+    const int index = igrid->currentRow() * grid_side + igrid->currentColumn();
+    return igrid->currentRow() >= 0 && igrid->currentColumn() >= 0 &&
+                   static_cast<std::size_t>(index) < icons.size()
+               ? index
+               : -1;
 }
 
 void Tchangeicon_form::ComboEdit1ButtonClick() {
@@ -134,16 +152,17 @@ void Tchangeicon_form::ComboEdit1ButtonClick() {
     if (chosen.isEmpty())
         return;
     ComboEdit1->setText(chosen);
-    load_icons_from_file(chosen.toLocal8Bit().toStdString());
+    load_icons_from_file(QFile::encodeName(chosen).toStdString());
 }
 
 void Tchangeicon_form::Button1Click() {
-    int index = igrid->currentRow() * grid_side + igrid->currentColumn();
-    // A cell beyond the last icon stores the plain background.
-    QImage chosen = index >= 0 && static_cast<std::size_t>(index) < icons.size()
-                        ? icons[static_cast<std::size_t>(index)]
-                        : QImage();
-    write_icon(store_path, icon_target, icon_from_image(chosen, menu_colour()));
+    // A cell without an icon stores nothing: a plain square would replace
+    // the program's icon, and the only way back resets every chosen icon.
+    const int index = chosen_icon();
+    if (index < 0)
+        return;
+    write_icon(store_path, icon_target,
+               icon_from_image(icons[static_cast<std::size_t>(index)], menu_colour()));
     close();
 }
 

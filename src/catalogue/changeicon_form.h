@@ -1,6 +1,9 @@
 // Tchangeicon_form, "Change icon": shows up to 100 icons of a file in a
 // 10 x 10 grid; "Set" (or a double click) stores the chosen one for the
-// program in the icon store, "Close" or Esc closes without storing.
+// program in the icon store, "Close" or Esc closes without storing. Enter
+// in the file box shows the icons of the file named there. "Set" is
+// offered only while the current cell holds an icon; nothing else is
+// ever stored.
 //
 // The dialog is made on demand, shown modally, and frees itself when it
 // closes; at most one exists (changeicon_form, null otherwise).
@@ -40,6 +43,8 @@ public:
 
     // Fills icons and igrid from file (cell k at column k mod 10, row k div 10).
     void load_icons_from_file(const std::string &file);
+    // The index in icons of the current cell's icon; -1 when it holds none.
+    int chosen_icon() const;
 
     void ComboEdit1ButtonClick();
     void Button1Click(); // "Set"

@@ -77,6 +77,8 @@ std::optional<std::string> build_desktop_entry(const DESKTOP_ENTRY_STRUCT &entry
     if (!entry.comment.empty())
         keys.emplace_back("Comment", entry.comment);
     keys.emplace_back("Exec", build_exec_line(entry.exec));
+    if (entry.no_display)
+        keys.emplace_back("NoDisplay", *entry.no_display ? "true" : "false");
     keys.emplace_back("X-Vorkel-Created", "true");
     if (entry.hotkey > 0)
         keys.emplace_back("X-Vorkel-Hotkey", hotkey_word_text(static_cast<std::uint16_t>(entry.hotkey)));
@@ -85,8 +87,9 @@ std::optional<std::string> build_desktop_entry(const DESKTOP_ENTRY_STRUCT &entry
 
 bool parse_desktop_entry(std::string_view text, DESKTOP_ENTRY_STRUCT &entry) {
     entry = DESKTOP_ENTRY_STRUCT{};
-    static const std::vector<std::string> wanted{"Type", "Name",   "Comment",          "Exec",
-                                                 "Path", "Hidden", "X-Vorkel-Created", "X-Vorkel-Hotkey"};
+    static const std::vector<std::string> wanted{"Type",           "Name",      "Comment", "Exec",
+                                                 "Path",           "NoDisplay", "Hidden",  "X-Vorkel-Created",
+                                                 "X-Vorkel-Hotkey"};
     auto keys = platform::read_key_file(text, "Desktop Entry", wanted);
     if (!keys)
         return false;
@@ -100,6 +103,8 @@ bool parse_desktop_entry(std::string_view text, DESKTOP_ENTRY_STRUCT &entry) {
     entry.exec = split_exec_line(value("Exec")).value_or(std::vector<std::string>{});
     entry.path = value("Path");
     entry.hidden = value("Hidden") == "true";
+    if (keys->count("NoDisplay"))
+        entry.no_display = value("NoDisplay") == "true";
     entry.written_by_vorkel = value("X-Vorkel-Created") == "true";
     if (keys->count("X-Vorkel-Hotkey")) {
         auto word = parse_hotkey_word(value("X-Vorkel-Hotkey"));

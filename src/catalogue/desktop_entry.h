@@ -25,6 +25,7 @@ struct DESKTOP_ENTRY_STRUCT {
     std::vector<std::string> exec;     // Exec=, program and arguments; empty when unreadable
     std::string path;                  // Path=, the working folder; read only
     bool hidden = false;               // Hidden=true (the entry counts as deleted); read only
+    std::optional<bool> no_display;    // NoDisplay= (kept out of the menus when true), left out when unset
     int hotkey = 0; // X-Vorkel-Hotkey=, left out when 0; -1 read from a value that is no word
     bool written_by_vorkel = false;    // X-Vorkel-Created=true
 };

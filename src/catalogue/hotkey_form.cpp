@@ -11,10 +11,12 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 std::uint16_t hotkey_choice = 0;
 
@@ -32,6 +34,10 @@ Thotkey_form::Thotkey_form(QWidget *owner) : QDialog(owner) {
     for (QWidget *w : {static_cast<QWidget *>(CheckBox1), static_cast<QWidget *>(CheckBox2),
                        static_cast<QWidget *>(CheckBox3), static_cast<QWidget *>(Edit1)})
         w->setEnabled(false);
+
+    Label1 = new QLabel(this);
+    Label1->setWordWrap(true);
+    Label1->hide();
 
     Button1 = new QPushButton(QStringLiteral("Set"), this);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
@@ -52,6 +58,7 @@ Thotkey_form::Thotkey_form(QWidget *owner) : QDialog(owner) {
     buttons->addWidget(Button2);
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(keys);
+    outer->addWidget(Label1);
     outer->addLayout(buttons);
     // Fixed size: exactly what the desktop font needs, not resizable.
     outer->setSizeConstraint(QLayout::SetFixedSize);
@@ -75,7 +82,7 @@ void Thotkey_form::Timer1Timer() {
 bool Thotkey_form::FormKeyDown(unsigned k, bool auto_repeat) {
     if (k == VK_ESCAPE_KEY) {
         hotkey_choice = 0;
-        close();
+        accept();
         return true;
     }
     if (is_capture_key(k)) {
@@ -88,31 +95,75 @@ bool Thotkey_form::FormKeyDown(unsigned k, bool auto_repeat) {
         else
             Timer1->start();
         Edit1->setText(QString(QLatin1Char(static_cast<char>(k))));
+        tell_clash(!Timer1->isActive());
         return true;
     }
     if (k == VK_SHIFT_KEY || k == VK_CONTROL_KEY || k == VK_ALT_KEY) {
         if (!Timer1->isActive()) {
             Timer1->start();
             Edit1->clear();
+            tell_clash(false);
         }
         return true;
     }
     return false;
 }
 
-void Thotkey_form::Button1Click() {
+std::uint16_t Thotkey_form::shown_word() const {
     const QString text = Edit1->text();
     const unsigned key = text.isEmpty() ? 0 : static_cast<unsigned char>(text.at(0).toLatin1());
-    hotkey_choice =
-        make_hotkey_word(key, CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked());
-    close();
+    return make_hotkey_word(key, CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked());
 }
 
-void Thotkey_form::Button2Click() { close(); }
+void Thotkey_form::tell_clash(bool captured) {
+    const std::uint16_t word = shown_word();
+    const HOTKEY_CLASH_STRUCT clash =
+        captured ? hotkey_clash(word, own_entry, hotkey_entry_folders()) : HOTKEY_CLASH_STRUCT{};
+    const bool taken = clash.holder != HOTKEY_HOLDER::nobody && clash.holder != HOTKEY_HOLDER::unusable;
+    Label1->setVisible(clash.holder != HOTKEY_HOLDER::nobody);
+    Label1->setText(clash.holder == HOTKEY_HOLDER::nobody
+                        ? QString()
+                        : QString::fromLocal8Bit(hotkey_word_name(word) + ": " + hotkey_clash_reason(clash)));
+    // Set loses the focus while it is not offered; it gets it back after.
+    const bool had_focus = Button1->hasFocus();
+    Button1->setEnabled(!taken);
+    if (!taken && set_lost_focus_)
+        Button1->setFocus();
+    set_lost_focus_ = taken && (had_focus || set_lost_focus_);
+}
+
+void Thotkey_form::Button1Click() {
+    hotkey_choice = shown_word();
+    accept();
+}
+
+void Thotkey_form::Button2Click() { reject(); }
 
 bool Thotkey_form::key_event(QKeyEvent *event) {
     const unsigned k = virtual_key_of_qt_key(event->key(), event->modifiers().testFlag(Qt::KeypadModifier));
     return FormKeyDown(k, event->isAutoRepeat());
+}
+
+bool Thotkey_form::event(QEvent *event) {
+    // The whole keyboard while the dialog is active: a passive grab that
+    // another program holds on a combination would take it away otherwise.
+    // Given back as soon as the user turns to another window.
+    if (event->type() == QEvent::WindowActivate) {
+        grab_tries_ = 0;
+        hold_keyboard();
+    } else if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide) {
+        if (QWindow *window = windowHandle())
+            window->setKeyboardGrabEnabled(false);
+    }
+    return QDialog::event(event);
+}
+
+void Thotkey_form::hold_keyboard() {
+    // Another client may hold the keyboard for a moment (a window manager
+    // switching windows): asked again a little later, for two seconds.
+    QWindow *window = windowHandle();
+    if (window && isActiveWindow() && !window->setKeyboardGrabEnabled(true) && ++grab_tries_ < 20)
+        QTimer::singleShot(100, this, &Thotkey_form::hold_keyboard);
 }
 
 bool Thotkey_form::eventFilter(QObject *watched, QEvent *event) {
@@ -133,19 +184,24 @@ void Thotkey_form::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
-std::uint16_t ask_hotkey() {
+std::optional<std::uint16_t> ask_hotkey(const std::string &own_entry) {
     auto *form = new Thotkey_form(nullptr);
     form->setAttribute(Qt::WA_DeleteOnClose);
+    form->own_entry = own_entry;
     pause_program_hotkeys(true);
-    form->exec();
+    const bool answered = form->exec() == QDialog::Accepted;
     pause_program_hotkeys(false);
+    if (!answered)
+        return std::nullopt;
     return hotkey_choice;
 }
 
 void give_row_hotkey(TGrid *grid) {
     const std::string path = row_path(grid, grid->current_row());
-    hotkey_choice = ask_hotkey();
-    if (!path.empty())
-        create_hotkey_link(path, programs_link_name(path), std::string(), hotkey_choice);
+    const std::string link = path.empty() ? std::string() : programs_link_name(path);
+    const std::optional<std::uint16_t> word = ask_hotkey(link);
+    if (!word || path.empty())
+        return;
+    create_hotkey_link(path, link, std::string(), *word);
     rescan_program_hotkeys();
 }

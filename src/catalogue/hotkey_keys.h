@@ -16,6 +16,9 @@ constexpr unsigned HOTKEY_SHIFT = 0x01;
 constexpr unsigned HOTKEY_CONTROL = 0x02;
 constexpr unsigned HOTKEY_ALT = 0x04;
 
+// Vorkel's own rescue key, Ctrl+Shift+Backspace, as a word.
+constexpr std::uint16_t RESCUE_HOTKEY_WORD = (HOTKEY_CONTROL | HOTKEY_SHIFT) << 8 | 0x08;
+
 // Virtual-key codes the Hotkeys dialog treats specially.
 constexpr unsigned VK_ESCAPE_KEY = 0x1B;
 constexpr unsigned VK_SHIFT_KEY = 0x10;

@@ -9,5 +9,5 @@ std::string programs_link_name(const std::string &program_path) {
 
 int create_hotkey_link(const std::string &target, const std::string &link_name,
                        const std::string &description, int hotkey) {
-    return write_program_link(target, link_name, description, hotkey);
+    return write_program_link(target, link_name, description, hotkey, LINK_KIND::applications);
 }

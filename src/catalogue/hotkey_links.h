@@ -5,8 +5,9 @@
 //
 // The entry outlives the catalogue entry; giving the program a new
 // combination rewrites the same file. Written by the one program-entry
-// writer of startup_links.h, so an entry of that name that Vorkel did not
-// write is never replaced.
+// writer of startup_links.h: the entry has an id of Vorkel's own, stays
+// out of the menus, and never replaces or hides an entry Vorkel did not
+// write.
 //
 // GUI thread.
 #pragma once
@@ -14,8 +15,9 @@
 #include <string>
 
 // The entry's file name for a program path: the applications folder, '/',
-// the part of the path after its last '/', ".desktop". Empty when the path
-// holds no '/' (nothing can then be saved) or no folder is known.
+// "vorkel-", the part of the path after its last '/', ".desktop". Empty
+// when the path holds no '/' (nothing can then be saved) or no folder is
+// known.
 std::string programs_link_name(const std::string &program_path);
 
 // Writes the entry link_name starting target with description as its

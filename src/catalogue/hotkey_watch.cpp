@@ -3,12 +3,14 @@
 #include "catalogue/desktop_entry.h"
 #include "catalogue/hotkey_keys.h"
 #include "catalogue/launcher.h"
+#include "catalogue/startup_links.h"
 #include "common/file_io.h"
 #include "platform/hotkeys.h"
 #include "platform/launcher.h"
 #include "platform/shell_links.h"
 
 #include <QFileSystemWatcher>
+#include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 
@@ -24,12 +26,28 @@ constexpr std::uint64_t entry_size_limit = 64u << 10;
 
 // The ids of program hotkeys start above every id Vorkel gives its own keys.
 constexpr int first_program_hotkey_id = 1000;
+// The id of the grab that asks the display whether a key is free.
+constexpr int probe_hotkey_id = 999;
 
 QString local_path(const std::string &path) { return QString::fromLocal8Bit(path.c_str()); }
 
 void say(const std::string &line) {
     std::fprintf(stderr, "vorkel: %s\n", line.c_str());
     std::fflush(stderr);
+}
+
+// "Ctrl+Alt+G of <file>: <reason>"
+std::string refusal_line(std::uint16_t word, const std::string &file, const HOTKEY_CLASH_STRUCT &clash) {
+    return hotkey_word_name(word) + " of " + file + ": " + hotkey_clash_reason(clash);
+}
+
+void show_keys_not_taken(QObject *owner, const QString &report) {
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Hotkey warning"),
+                                QStringLiteral("These hotkeys could not be taken:\n\n") + report,
+                                QMessageBox::Ok, qobject_cast<QWidget *>(owner));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 } // namespace
@@ -90,6 +108,32 @@ std::vector<std::string> hotkey_entry_folders() {
         if (!f.empty())
             folders.push_back(f);
     return folders;
+}
+
+HOTKEY_CLASH_STRUCT hotkey_clash(std::uint16_t word, const std::string &own_entry,
+                                 const std::vector<std::string> &folders) {
+    if (!hotkey_word_usable(word))
+        return {HOTKEY_HOLDER::unusable, {}};
+    if (word == RESCUE_HOTKEY_WORD)
+        return {HOTKEY_HOLDER::rescue_key, {}};
+    for (const HOTKEY_ENTRY_STRUCT &e : scan_hotkey_entries(folders))
+        if (e.word == word && e.file != own_entry)
+            return {HOTKEY_HOLDER::entry, e.file};
+    if (!platform::register_hotkey(probe_hotkey_id, hotkey_platform_modifiers(word), word & 0xffu))
+        return {HOTKEY_HOLDER::other_program, {}};
+    platform::unregister_hotkey(probe_hotkey_id);
+    return {};
+}
+
+std::string hotkey_clash_reason(const HOTKEY_CLASH_STRUCT &clash) {
+    switch (clash.holder) {
+    case HOTKEY_HOLDER::nobody: return "free";
+    case HOTKEY_HOLDER::unusable: return "a hotkey needs Ctrl or Alt, or it would stop that key from typing";
+    case HOTKEY_HOLDER::rescue_key: return "it is Vorkel's rescue key";
+    case HOTKEY_HOLDER::entry: return clash.entry + " has it";
+    case HOTKEY_HOLDER::other_program: return "another program holds it";
+    }
+    return {};
 }
 
 std::string hotkey_start_folder(const HOTKEY_ENTRY_STRUCT &entry) {
@@ -161,6 +205,15 @@ void Thotkey_watch::rescan() {
     }
     // Take the new ones, in folder order.
     bool refused = false;
+    QStringList not_taken;
+    auto refuse = [&](const std::string &file, std::uint16_t word, const HOTKEY_CLASH_STRUCT &clash) {
+        const std::string line = refusal_line(word, file, clash);
+        auto key = std::make_pair(file, word);
+        if (!reported_.count(key))
+            say("hotkey " + line);
+        still_reported.insert(key);
+        not_taken << QString::fromLocal8Bit(line.c_str());
+    };
     for (const auto &e : found) {
         auto w = wanted.find(e.file);
         if (w == wanted.end() || w->second != &e || grabs_.count(e.file))
@@ -171,23 +224,29 @@ void Thotkey_watch::rescan() {
             continue;
         }
         refused = true;
-        auto key = std::make_pair(e.file, e.word);
-        if (!reported_.count(key))
-            say("hotkey " + hotkey_word_name(e.word) + " of " + e.file +
-                " is held by another program or entry; it is not taken");
-        still_reported.insert(key);
+        HOTKEY_CLASH_STRUCT clash{HOTKEY_HOLDER::other_program, {}};
+        if (e.word == RESCUE_HOTKEY_WORD)
+            clash.holder = HOTKEY_HOLDER::rescue_key;
+        for (const auto &[file, grab] : grabs_)
+            if (grab.entry.word == e.word)
+                clash = {HOTKEY_HOLDER::entry, file};
+        refuse(e.file, e.word, clash);
     }
-    for (const auto &[file, word] : unusable) {
-        auto key = std::make_pair(file, word);
-        if (!reported_.count(key))
-            say("hotkey " + hotkey_word_name(word) + " of " + file +
-                " is not taken: a hotkey needs Ctrl or Alt, or it would stop that key from typing");
-        still_reported.insert(key);
-    }
+    for (const auto &[file, word] : unusable)
+        refuse(file, word, {HOTKEY_HOLDER::unusable, {}});
     reported_ = std::move(still_reported);
     watch_paths();
     if (refused)
         retry_->start();
+    // The report at start waits for the first retry: a key held only for
+    // a moment is taken then, and is no news.
+    if (start_report_due_ && (!refused || ++refused_scans_ > 1)) {
+        start_report_due_ = false;
+        if (!not_taken.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, report = not_taken.join(QLatin1Char('\n'))] { emit keys_not_taken(report); },
+                Qt::QueuedConnection);
+    }
 }
 
 void Thotkey_watch::watch_paths() {
@@ -244,8 +303,12 @@ void Thotkey_watch::pause(bool on) {
 }
 
 void start_program_hotkeys(QObject *owner) {
-    if (!hotkey_watch)
-        hotkey_watch = new Thotkey_watch(hotkey_entry_folders(), owner);
+    if (hotkey_watch)
+        return;
+    move_earlier_program_links();
+    hotkey_watch = new Thotkey_watch(hotkey_entry_folders(), owner);
+    QObject::connect(hotkey_watch, &Thotkey_watch::keys_not_taken, owner,
+                     [owner](const QString &report) { show_keys_not_taken(owner, report); });
 }
 
 void stop_program_hotkeys() {

@@ -9,6 +9,8 @@
 // changed) are released. A combination that cannot be taken (another
 // program holds it, or another entry or Vorkel's own rescue key does) is
 // skipped; one line on standard error names the key and the entry, once.
+// The keys that could not be taken at start (still not, a few seconds
+// later) are told once more, to the user: keys_not_taken.
 //
 // Hotkey ids are 1000 and up, so they never meet the rescue key's 111.
 //
@@ -16,6 +18,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <map>
@@ -56,6 +59,30 @@ scan_hotkey_entries(const std::vector<std::string> &folders,
 // The folders read: the applications folder, then the autostart folder.
 std::vector<std::string> hotkey_entry_folders();
 
+// Why a word cannot be a program's hotkey.
+enum class HOTKEY_HOLDER {
+    nobody,        // it can
+    unusable,      // no Ctrl or Alt: it would stop that key from typing
+    rescue_key,    // Vorkel's own rescue key
+    entry,         // another entry carries it
+    other_program, // another program on the display holds it
+};
+struct HOTKEY_CLASH_STRUCT {
+    HOTKEY_HOLDER holder = HOTKEY_HOLDER::nobody;
+    std::string entry; // the other entry's file (HOTKEY_HOLDER::entry)
+};
+
+// Who holds word, besides own_entry (the entry it is meant for): the word
+// itself, the entries in folders, then the display, asked by taking and
+// releasing the key at once. Vorkel's program hotkeys must be released
+// meanwhile (the Hotkeys dialog pauses them), or they count as another
+// program. A key the system does not know counts as held.
+HOTKEY_CLASH_STRUCT hotkey_clash(std::uint16_t word, const std::string &own_entry,
+                                 const std::vector<std::string> &folders);
+
+// The reason as a person reads it: "another program holds it".
+std::string hotkey_clash_reason(const HOTKEY_CLASH_STRUCT &clash);
+
 // The folder an entry's program starts in: Path= when set, else the folder
 // of the program file (looked up in $PATH for a bare name), else empty.
 std::string hotkey_start_folder(const HOTKEY_ENTRY_STRUCT &entry);
@@ -83,6 +110,12 @@ public:
     // The keys held now, by entry file.
     const std::map<std::string, GRAB> &grabs() const { return grabs_; }
 
+signals:
+    // Once, a few seconds after the watch starts, when some keys could not
+    // be taken: one line per key, "Ctrl+Alt+G of <entry>: <reason>".
+    // Queued, so a handler connected right after construction sees it.
+    void keys_not_taken(const QString &report);
+
 private:
     void release_all();
     void watch_paths();
@@ -90,6 +123,8 @@ private:
     std::vector<std::string> folders_;
     std::map<std::string, GRAB> grabs_;
     std::set<std::pair<std::string, std::uint16_t>> reported_;
+    bool start_report_due_ = true;
+    int refused_scans_ = 0;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *settle_ = nullptr;
     // Asks again, every few seconds, for keys another program held at the
@@ -101,7 +136,10 @@ private:
 };
 
 // The program's one watch (null while there is none), made by
-// start_program_hotkeys with owner as its parent.
+// start_program_hotkeys with owner as its parent, after the entries of
+// earlier versions moved to their own ids (startup_links.h). Keys that
+// cannot be taken at start are shown in a box that waits for nobody
+// (owned by owner when it is a window).
 extern Thotkey_watch *hotkey_watch;
 void start_program_hotkeys(QObject *owner);
 void stop_program_hotkeys();

@@ -32,9 +32,13 @@ QImage fit_16(const QImage &image) {
     out.fill(Qt::transparent);
     if (image.isNull())
         return out;
+    // Scaled in full colour: a palette image (a two-colour PNG) keeps its
+    // palette through scaling, and the smoothed pixels between its colours
+    // come back dithered into a checkerboard.
     QImage scaled = image.width() == icon_side && image.height() == icon_side
                         ? image
-                        : image.scaled(icon_side, icon_side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                        : image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(icon_side, icon_side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QPainter p(&out);
     p.drawImage((icon_side - scaled.width()) / 2, (icon_side - scaled.height()) / 2, scaled);
     return out;

@@ -7,10 +7,11 @@
 // green, red bytes. Records are appended when a program first gets an icon;
 // setting another icon for the same path overwrites the image in place.
 //
-// Lookup searches the bytes for the path followed by its terminating zero
-// at every offset, not only at record starts; the image of a match starts
-// 260 bytes after it. A match counts only when its whole image lies inside
-// the data, so nothing is ever read past the file's end.
+// Lookup compares the path with the name of each record, at the record
+// starts only (offsets 0, 1028, 2056 ...), the whole zero-terminated name:
+// a path that happens to stand inside an image or after another name's
+// first bytes is no match, so a write never lands in another record. A
+// record whose image runs past the file's end is no match either.
 //
 // The pure functions on the file's bytes are in icon_store_format.h;
 // read_icon and write_icon work on the file. Writes go through a temporary file renamed over the

@@ -8,19 +8,15 @@ bool storable_icon_path(std::string_view path) {
 }
 
 std::optional<std::size_t> find_icon_record(std::string_view store, std::string_view path) {
-    if (path.empty() || path.find('\0') != std::string_view::npos)
+    if (!storable_icon_path(path))
         return std::nullopt;
-    std::string needle(path);
-    needle.push_back('\0');
-    for (std::size_t from = 0;;) {
-        std::size_t at = store.find(needle, from);
-        if (at == std::string_view::npos)
-            return std::nullopt;
-        // A match whose image would run past the data is no match.
-        if (at + icon_record_size <= store.size())
+    // Only whole records count; a partial record at the end is no match.
+    for (std::size_t at = 0; at + icon_record_size <= store.size(); at += icon_record_size) {
+        const std::string_view name = store.substr(at, icon_name_width);
+        if (name.substr(0, path.size()) == path && name[path.size()] == '\0')
             return at;
-        from = at + 1;
     }
+    return std::nullopt;
 }
 
 std::optional<ICON_IMAGE> find_icon_image(std::string_view store, std::string_view path) {

@@ -17,9 +17,9 @@ constexpr int icon_side = 16;
 // 16 x 16 pixels, bottom row first, blue-green-red per pixel.
 using ICON_IMAGE = std::array<std::uint8_t, icon_image_bytes>;
 
-// The offset of the first match of path in store (see icon_store.h), if
-// any. An
-// empty path, or one holding a zero byte, never matches.
+// The offset of the first record whose name is path (see icon_store.h),
+// if any: a multiple of the record size, the whole record inside store.
+// A path that does not fit a name field never matches.
 std::optional<std::size_t> find_icon_record(std::string_view store, std::string_view path);
 
 // The image stored for path, if any.

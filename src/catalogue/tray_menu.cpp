@@ -11,19 +11,37 @@
 #include "platform/file_icons.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int own_item_count = 6;
 
+// A caption is at most this many average characters wide, and at most a
+// third of the screen; a longer one is cut in its middle, where a path
+// says least about the program.
+constexpr int max_caption_chars = 60;
+
 // A path shown as a caption: '&' would otherwise mark a shortcut letter.
-QString caption_text(const std::string &caption) {
-    QString text = path_display_text(caption);
+QString caption_text(const QMenu *menu, const std::string &caption) {
+    const QFontMetrics metrics(menu->font());
+    int width = metrics.averageCharWidth() * max_caption_chars;
+    if (const QScreen *screen = menu->screen())
+        width = std::min(width, screen->availableGeometry().width() / 3);
+    QString text = metrics.elidedText(path_display_text(caption), Qt::ElideMiddle, width);
     text.replace(QLatin1Char('&'), QLatin1String("&&"));
     return text;
+}
+
+// The whole path as a tooltip, shown as it is (no line breaks, no markup).
+QString path_tooltip(const std::string &path) {
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(path_display_text(path).toHtmlEscaped());
 }
 
 // A stored 16 x 16 image, with a copy of doubled pixels for 2x screens
@@ -55,7 +73,8 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
     std::string store = model.items.empty() ? std::string() : read_icon_store(store_path);
 
     for (const TRAY_MENU_ITEM &entry : model.items) {
-        auto *item = new QAction(caption_text(entry.caption), w.menu);
+        auto *item = new QAction(caption_text(w.menu, entry.caption), w.menu);
+        item->setToolTip(path_tooltip(entry.path));
         item->setData(entry.tag);
         std::optional<ICON_IMAGE> stored =
             is_script_name(entry.path) ? std::nullopt : find_icon_image(store, entry.path);
@@ -75,6 +94,7 @@ void tray_menu_popup(const TRAY_MENU_WIDGETS &w, const std::string &store_path) 
         w.menu->insertAction(w.N4, item);
     }
 
+    w.menu->setToolTipsVisible(true);
     for (QAction *own : {w.N4, w.N1, w.N25, w.N2, w.N14, w.N3})
         own->setVisible(model.own_items_visible);
     w.N27->setVisible(model.grid_settings_visible);

@@ -27,7 +27,8 @@ struct TRAY_MENU_WIDGETS {
 // the programs marked "Show" with their pictures (the script picture, the
 // image stored in store_path, the desktop's icon, or none, in that order)
 // and tags, fills menu_path_list, and shows or hides the own items and
-// N27/N28 by the options.
+// N27/N28 by the options. A long caption is cut in its middle ("…"), so
+// the menu stays narrow; each program's tooltip is its whole path.
 void tray_menu_popup(const TRAY_MENU_WIDGETS &widgets, const std::string &store_path);
 
 // Looks up the desktop icons of the programs marked "Show" once, so that

@@ -31,6 +31,14 @@ std::optional<std::string> build_key_file(const std::string &group, const KEY_VA
 std::optional<std::map<std::string, std::string>>
 read_key_file(std::string_view text, const std::string &group, const std::vector<std::string> &wanted);
 
+// text with keys of group set (a value) or removed (no value); comments,
+// other keys and groups and localised values stay as they are. Empty when
+// the text is not a key file with that group, or a key name or value is
+// not valid.
+using KEY_CHANGES = std::vector<std::pair<std::string, std::optional<std::string>>>;
+std::optional<std::string> edit_key_file(std::string_view text, const std::string &group,
+                                         const KEY_CHANGES &changes);
+
 // The words of a command line split by the quoting rules of desktop-entry
 // Exec lines (double and single quotes, backslash escapes; nothing is
 // expanded). Empty when the quotes are unbalanced or no word is left.

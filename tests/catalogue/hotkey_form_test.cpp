@@ -2,10 +2,14 @@
 // entry. The dialog runs on Qt's offscreen platform; the modifier boxes
 // read the keyboard of a virtual X display (Xvfb) on which the tests hold
 // keys down with xdotool.
+// GIO first: Qt's "signals" keyword would break its headers.
+#include <gio/gdesktopappinfo.h>
+
 #include "catalogue/desktop_entry.h"
 #include "catalogue/hotkey_form.h"
 #include "catalogue/hotkey_links.h"
 #include "catalogue/shortcuts_page.h"
+#include "support/other_client_grab.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
@@ -15,12 +19,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -226,23 +234,84 @@ TEST_F(HotkeyForm, EscapeWritesTheEntryWithoutAWord) {
     EXPECT_EQ(e.hotkey, 0);
 }
 
-TEST_F(HotkeyForm, CancelAndTheCloseBoxWriteThePreviousAnswer) {
-    hotkeys_command("/usr/bin/first", [](Thotkey_form *f) {
+TEST_F(HotkeyForm, CancelAndTheCloseBoxWriteAndChangeNothing) {
+    auto ctrl_alt_e = [](Thotkey_form *f) {
         xdotool("keydown ctrl alt");
         ASSERT_TRUE(pump_until([&] { return boxes_are(f, true, false, true); }));
         press(f->Button1, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
         xdotool("keyup ctrl alt");
         f->Button1->click();
-    });
+    };
+    hotkeys_command("/usr/bin/first", ctrl_alt_e);
     EXPECT_EQ(entry_of("/usr/bin/first").hotkey, 0x0645);
+    const std::string first = test_env::read_file(programs_link_name("/usr/bin/first"));
 
     hotkeys_command("/usr/bin/second", [](Thotkey_form *f) { f->Button2->click(); });
-    EXPECT_EQ(entry_of("/usr/bin/second").hotkey, 0x0645);
     hotkeys_command("/usr/bin/third", [](Thotkey_form *f) { f->close(); });
-    EXPECT_EQ(entry_of("/usr/bin/third").hotkey, 0x0645);
-    EXPECT_EQ(entry_of("/usr/bin/third").name, "third");
+    hotkeys_command("/usr/bin/first", [](Thotkey_form *f) { f->Button2->click(); });
+    for (const char *program : {"/usr/bin/second", "/usr/bin/third"})
+        EXPECT_FALSE(test_env::file_exists(programs_link_name(program))) << program;
+    EXPECT_EQ(test_env::read_file(programs_link_name("/usr/bin/first")), first);
 
     // A row without a program writes nothing.
-    hotkeys_command("", [](Thotkey_form *f) { f->Button2->click(); });
-    EXPECT_FALSE(test_env::file_exists(data + "/applications/.desktop"));
+    hotkeys_command("", ctrl_alt_e);
+    const std::filesystem::directory_iterator entries(data + "/applications");
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "only first's entry";
+}
+
+TEST_F(HotkeyForm, TheDesktopKeepsItsOwnEntryForTheProgram) {
+    // A program and the system's entry for it, in a private system folder.
+    const std::string system = test_env::make_temp_dir("usr");
+    const std::string program = system + "/htop";
+    std::filesystem::create_directories(system + "/applications");
+    test_env::write_file(program, "#!/bin/sh\n");
+    ::chmod(program.c_str(), 0700);
+    test_env::write_file(system + "/applications/htop.desktop",
+                         "[Desktop Entry]\nType=Application\nName=Htop\nExec=" + program +
+                             "\nTerminal=true\n");
+    setenv("XDG_DATA_DIRS", system.c_str(), 1);
+    hotkeys_command(program, [](Thotkey_form *f) {
+        press(f->Button1, Qt::Key_E);
+        f->Button1->click();
+    });
+    ASSERT_EQ(entry_of(program).hotkey, 0x0045);
+    GDesktopAppInfo *info = g_desktop_app_info_new("htop.desktop");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(std::string(g_desktop_app_info_get_filename(info)), system + "/applications/htop.desktop");
+    g_object_unref(info);
+}
+
+TEST_F(HotkeyForm, ACombinationTakenElsewhereIsToldAndNotOffered) {
+    other_client_grab elsewhere("g");
+    ASSERT_TRUE(elsewhere.ok());
+    const std::string taken_by = programs_link_name("/bin/true");
+    ASSERT_EQ(create_hotkey_link("/bin/true", taken_by, "", 0x064A), 0); // Ctrl+Alt+J
+    struct CASE {
+        std::string program;
+        int key;
+        bool ctrl_alt;
+        std::string told; // empty: nothing told
+        bool offered;
+    } cases[] = {
+        {"/bin/false", Qt::Key_G, true, "another program", false},
+        {"/bin/false", Qt::Key_H, true, "", true},
+        {"/bin/false", Qt::Key_J, true, taken_by, false},
+        {"/bin/true", Qt::Key_J, true, "", true}, // its own key
+        {"/bin/false", Qt::Key_K, false, "Ctrl or Alt", true},
+    };
+    for (const CASE &c : cases) {
+        SCOPED_TRACE(c.program + " " + std::to_string(c.key));
+        hotkeys_command(c.program, [&](Thotkey_form *f) {
+            if (c.ctrl_alt) {
+                xdotool("keydown ctrl alt");
+                ASSERT_TRUE(pump_until([&] { return boxes_are(f, true, false, true); }));
+            }
+            press(f->Button1, c.key);
+            xdotool("keyup ctrl alt");
+            EXPECT_EQ(f->Label1->isVisibleTo(f), !c.told.empty());
+            EXPECT_NE(f->Label1->text().toStdString().find(c.told), std::string::npos);
+            EXPECT_EQ(f->Button1->isEnabled(), c.offered);
+            f->Button2->click();
+        });
+    }
 }

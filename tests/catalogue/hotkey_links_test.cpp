@@ -27,12 +27,12 @@ bool validator_installed() { return test_env::run_capture("command -v desktop-fi
 } // namespace
 
 TEST_F(HotkeyLinks, EntryInTheApplicationsFolderCarriesTheWordAndIsValid) {
-    EXPECT_EQ(programs_link_name("/opt/ed/ed"), data + "/applications/ed.desktop");
+    EXPECT_EQ(programs_link_name("/opt/ed/ed"), data + "/applications/vorkel-ed.desktop");
     EXPECT_EQ(programs_link_name("ed"), "");
     EXPECT_EQ(programs_link_name("/opt/ed/"), "");
     setenv("XDG_DATA_HOME", "", 1);
     EXPECT_EQ(programs_link_name("/bin/ed"),
-              std::string(std::getenv("HOME")) + "/.local/share/applications/ed.desktop");
+              std::string(std::getenv("HOME")) + "/.local/share/applications/vorkel-ed.desktop");
     setenv("XDG_DATA_HOME", data.c_str(), 1);
 
     const char *targets[] = {
@@ -52,6 +52,7 @@ TEST_F(HotkeyLinks, EntryInTheApplicationsFolderCarriesTheWordAndIsValid) {
         EXPECT_EQ(e.name, std::string(t).substr(std::string(t).rfind('/') + 1));
         EXPECT_EQ(e.exec, std::vector<std::string>{t});
         EXPECT_EQ(e.hotkey, 0x0645);
+        EXPECT_EQ(e.no_display, true) << "kept out of the menus";
         EXPECT_NE(text.find("\nX-Vorkel-Hotkey=0x0645\n"), std::string::npos);
         if (validator_installed()) {
             int code = -1;
@@ -73,6 +74,15 @@ TEST_F(HotkeyLinks, NewWordRewritesTheEntryAndZeroLeavesTheWordOut) {
     ASSERT_EQ(create_hotkey_link("/usr/bin/ed", link, "", 0), 0);
     EXPECT_TRUE(test_env::file_exists(link)) << "Escape keeps the entry";
     EXPECT_EQ(test_env::read_file(link).find("X-Vorkel-Hotkey"), std::string::npos);
+
+    // An entry the user put back into the menus stays there.
+    std::string text = test_env::read_file(link);
+    text.replace(text.find("NoDisplay=true"), 14, "NoDisplay=false");
+    test_env::write_file(link, text);
+    ASSERT_EQ(create_hotkey_link("/usr/bin/ed", link, "", 0x0645), 0);
+    DESKTOP_ENTRY_STRUCT e;
+    ASSERT_TRUE(parse_desktop_entry(test_env::read_file(link), e));
+    EXPECT_EQ(e.no_display, false);
 }
 
 TEST_F(HotkeyLinks, NothingIsWrittenWhereItCannotBeRight) {

@@ -4,8 +4,8 @@
 // programs and follows the folders as they change.
 #include "catalogue/hotkey_links.h"
 #include "catalogue/hotkey_watch.h"
-#include "other_client_grab.h"
 #include "platform/hotkeys.h"
+#include "support/other_client_grab.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
 
@@ -14,6 +14,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdio>
 #include <filesystem>
@@ -230,12 +231,20 @@ TEST_F(HotkeyWatch, KeysHeldElsewhereAreReportedAndTheOthersStillWork) {
     testing::internal::CaptureStderr();
     watch = new Thotkey_watch(hotkey_entry_folders());
     std::string err = testing::internal::GetCapturedStderr();
-    platform::unregister_hotkey(111);
+    QStringList reports;
+    QObject::connect(watch, &Thotkey_watch::keys_not_taken, [&](const QString &r) { reports << r; });
     EXPECT_EQ(watch->grabs().size(), 1u);
     EXPECT_EQ(watch->grabs().count(apps + "/good.desktop"), 1u);
     EXPECT_NE(err.find("Ctrl+Alt+G of " + apps + "/held.desktop"), std::string::npos) << err;
     EXPECT_NE(err.find("Ctrl+Shift+Backspace of " + apps + "/rescue.desktop"), std::string::npos) << err;
     EXPECT_TRUE(press_starts("ctrl+alt+h", marker));
+    // The user is told too, once, after the keys were asked for again.
+    ASSERT_TRUE(pump_until([&] { return !reports.isEmpty(); })) << "the keys not taken were never told";
+    platform::unregister_hotkey(111);
+    for (const std::string &line :
+         {"Ctrl+Alt+G of " + apps + "/held.desktop: another program",
+          "Ctrl+Shift+Backspace of " + apps + "/rescue.desktop: it is Vorkel's rescue"})
+        EXPECT_TRUE(reports[0].contains(QString::fromStdString(line))) << reports[0].toStdString();
 
     // Once the other client lets go, the key is taken after all, without
     // a second message.
@@ -245,4 +254,5 @@ TEST_F(HotkeyWatch, KeysHeldElsewhereAreReportedAndTheOthersStillWork) {
     err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(taken) << "a key released by its holder was never taken";
     EXPECT_EQ(err.find("held.desktop"), std::string::npos) << err;
+    EXPECT_EQ(reports.size(), 1);
 }

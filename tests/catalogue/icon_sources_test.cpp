@@ -21,9 +21,14 @@ using namespace icon_test;
 
 namespace {
 
-std::string png_image(QRgb colour, int side = 16) {
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(colour);
+std::string png_image(QRgb colour, int side = 16, QImage::Format format = QImage::Format_ARGB32) {
+    QImage image(side, side, format);
+    if (format == QImage::Format_Mono) {
+        image.setColorTable({qRgb(255, 255, 255), colour});
+        image.fill(1);
+    } else {
+        image.fill(colour);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -132,10 +137,16 @@ TEST_F(IconSources, HostileFilesGiveNothingQuickly) {
 }
 
 TEST_F(IconSources, SingleImagesAndDesktopFiles) {
-    std::vector<QImage> png = icons_in_file(write(dir, "p.png", png_image(qRgb(200, 0, 200), 48)));
-    ASSERT_EQ(png.size(), 1u);
-    EXPECT_EQ(centre(png[0]), qRgb(200, 0, 200));
-    EXPECT_EQ(png[0].size(), QSize(16, 16));
+    // Full colour and a two-colour palette, each larger than 16 pixels:
+    // scaled down they keep their colour.
+    for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_Mono}) {
+        std::vector<QImage> png =
+            icons_in_file(write(dir, "p.png", png_image(qRgb(200, 0, 200), 48, format)));
+        ASSERT_EQ(png.size(), 1u);
+        EXPECT_EQ(png[0].size(), QSize(16, 16));
+        for (QPoint at : {QPoint(8, 8), QPoint(9, 8)})
+            EXPECT_EQ(png[0].pixel(at) | 0xff000000u, qRgb(200, 0, 200)) << format;
+    }
 
     std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='1000' height='1000'>"
                       "<rect width='1000' height='1000' fill='#00ff00'/></svg>";

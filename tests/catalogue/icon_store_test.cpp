@@ -55,7 +55,7 @@ TEST(IconStoreFile, LookupIsExactAndCaseSensitive) {
     EXPECT_TRUE(find_icon_image(store, "/opt/App"));
     EXPECT_FALSE(find_icon_image(store, "/opt/app"));
     EXPECT_FALSE(find_icon_image(store, "/opt/Ap")) << "a prefix lacks the terminating zero at its end";
-    EXPECT_FALSE(find_icon_image(store, "pt/App")) << "a suffix matches only at an offset whose image fits";
+    EXPECT_FALSE(find_icon_image(store, "pt/App")) << "the end of a name is no name";
     EXPECT_FALSE(find_icon_image(store, ""));
     EXPECT_FALSE(find_icon_image(store, "/opt/App\0x"s));
 
@@ -63,24 +63,29 @@ TEST(IconStoreFile, LookupIsExactAndCaseSensitive) {
     EXPECT_FALSE(read_icon(test_env::make_temp_dir("none") + "/links.dat", "/opt/App", got));
 }
 
-TEST(IconStoreFile, MatchesAreNotLimitedToRecordStarts) {
-    // The name of the second program sits inside the first record's image,
-    // 100 bytes in; the search finds it there first and takes the 768
-    // bytes that follow 260 bytes later, across the record boundary.
+TEST(IconStoreFile, OnlyWholeNamesAtRecordStartsMatchSoAWriteNeverLandsInAnotherRecord) {
+    // A path that ends another stored path, then a third program: each
+    // keeps its own image.
+    const std::string store = folder_with_store();
+    const std::string jail = "/tmp/jail/usr/bin/xclock", xclock = "/usr/bin/xclock", third = "/usr/bin/xterm";
+    ASSERT_TRUE(write_icon(store, jail, filled(1)));
+    ASSERT_TRUE(write_icon(store, third, filled(3)));
+    ASSERT_TRUE(write_icon(store, xclock, filled(2)));
+    EXPECT_EQ(test_env::read_file(store), field(jail) + bytes(filled(1)) + field(third) + bytes(filled(3)) +
+                                              field(xclock) + bytes(filled(2)));
+    for (const auto &[path, image] : {std::pair{jail, filled(1)}, {third, filled(3)}, {xclock, filled(2)}}) {
+        ICON_IMAGE got{};
+        EXPECT_TRUE(read_icon(store, path, got) && got == image) << path;
+    }
+
+    // A name standing inside an image is no match either: setting it appends.
     std::string image(768, 'x');
     image.replace(100, 6, "/x/y\0\0"s);
-    std::string store = field("/a") + image + field("/x/y") + bytes(filled(7));
-    const std::size_t inside = 260 + 100;
-    ASSERT_EQ(find_icon_record(store, "/x/y"), inside);
-    ICON_IMAGE expected;
-    std::copy_n(store.begin() + static_cast<std::ptrdiff_t>(inside + 260), 768, expected.begin());
-    EXPECT_EQ(find_icon_image(store, "/x/y"), expected);
-
-    // Setting it patches those bytes in place; nothing is appended.
-    std::string after = store_with_icon(store, "/x/y", filled(2));
-    ASSERT_EQ(after.size(), store.size());
-    EXPECT_EQ(after.substr(inside + 260, 768), bytes(filled(2)));
-    EXPECT_EQ(after.substr(0, inside + 260), store.substr(0, inside + 260));
+    const std::string inside = field("/a") + image;
+    EXPECT_FALSE(find_icon_record(inside, "/x/y"));
+    const std::string after = store_with_icon(inside, "/x/y", filled(2));
+    EXPECT_EQ(after, inside + field("/x/y") + bytes(filled(2)));
+    EXPECT_EQ(find_icon_image(after, "/x/y"), filled(2));
 }
 
 TEST(IconStoreFile, DamagedStoresReadSafelyAndKeepTheirGoodRecords) {

@@ -17,9 +17,12 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <cstdlib>
@@ -131,15 +134,28 @@ TEST_F(TrayMenu, OptionsForCaptionsAndOwnItems) {
     EXPECT_TRUE(f.N27->isVisible());
     EXPECT_TRUE(f.N28->isVisible());
 
-    std::string p = program("tool & co");
+    // A long caption keeps its beginning and end around "…"; '&' is no
+    // shortcut marker; the tooltip is the whole path.
+    const std::string p = program("tool & co"), wide = program(std::string(240, 'w') + " & end");
     mark(p);
+    mark(wide);
     opt_own_items = true;
     opt_full_path = true;
     tray_menu_popup(f.widgets(), store);
     QStringList texts = f.visible_texts();
-    ASSERT_EQ(texts.size(), 7);
-    EXPECT_EQ(texts[0], QString::fromStdString(p).replace("&", "&&")) << "'&' is not a shortcut marker";
-    EXPECT_EQ(texts[5], "Shut down");
+    ASSERT_EQ(texts.size(), 8);
+    for (const auto &[path, caption] : {std::pair{wide, texts[0]}, {p, texts[1]}}) {
+        const QStringList ends = QString(caption).replace("&&", "&").split(QChar(0x2026));
+        EXPECT_TRUE(QString::fromStdString(path).startsWith(ends.front()) &&
+                    QString::fromStdString(path).endsWith(ends.back()))
+            << caption.toStdString();
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(f.item(caption)->toolTip()).toPlainText().toStdString(),
+                  path);
+    }
+    EXPECT_LT(texts[0].size(), 100) << "cut in the middle";
+    EXPECT_TRUE(texts[1].endsWith("tool && co"));
+    EXPECT_TRUE(f.menu.toolTipsVisible());
+    EXPECT_EQ(texts[6], "Shut down");
     EXPECT_FALSE(f.N28->isVisible());
 }
 
@@ -250,16 +266,27 @@ TEST_F(TrayMenu, ChangeIconDialogStoresTheChosenIconForTheRowsExactPath) {
     EXPECT_EQ(image_from_icon(got).pixel(8, 8) | 0xff000000u, qRgb(0, 255, 0));
     EXPECT_EQ(test_env::read_file(store).size(), 1028u);
 
-    // Escape closes without touching the store; an empty row opens nothing.
+    // Enter in the file box shows that file's icons; "Set" on a cell
+    // without one stores nothing; Escape closes without touching the
+    // store; an empty row opens nothing.
     const std::string before = test_env::read_file(store);
     QTimer::singleShot(0, [&] {
         ASSERT_NE(changeicon_form, nullptr);
+        changeicon_form->igrid->setCurrentCell(0, 5);
+        changeicon_form->ComboEdit1->setText(QString::fromStdString(ico_path));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(changeicon_form->ComboEdit1, &enter);
+        ASSERT_NE(changeicon_form, nullptr) << "Enter closed the dialog";
+        EXPECT_EQ(changeicon_form->icons.size(), 3u);
+        changeicon_form->Button1Click();
+        ASSERT_NE(changeicon_form, nullptr);
+        EXPECT_FALSE(changeicon_form->Button1->isEnabled());
         changeicon_form->igrid->setCurrentCell(0, 2);
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(changeicon_form, &esc);
     });
     change_icon_command(&grid, store, nullptr);
-    EXPECT_EQ(test_env::read_file(store), before);
+    EXPECT_TRUE(test_env::read_file(store) == before) << "the store changed";
 
     set_row_path(&grid, 1, "");
     change_icon_command(&grid, store, nullptr); // would block if it opened the dialog

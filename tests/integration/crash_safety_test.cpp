@@ -97,11 +97,11 @@ std::vector<REWRITTEN_FILE> rewritten_files(const std::string &dir) {
                      }});
     files.push_back({"autostart entry", dir + "/autostart/program.desktop", [dir](int which) {
                          write_program_link("/usr/bin/program", dir + "/autostart/program.desktop",
-                                            which ? "the new description" : "old", 0);
+                                            which ? "the new description" : "old", 0, LINK_KIND::autostart);
                      }});
     files.push_back({"hotkey entry", dir + "/applications/program.desktop", [dir](int which) {
                          write_program_link("/usr/bin/program", dir + "/applications/program.desktop", "",
-                                            which ? 0x0645 : 0x0346);
+                                            which ? 0x0645 : 0x0346, LINK_KIND::applications);
                      }});
     return files;
 }

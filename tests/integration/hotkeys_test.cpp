@@ -8,9 +8,11 @@
 #include "catalogue/hotkey_form.h"
 #include "catalogue/hotkey_links.h"
 #include "catalogue/shortcuts_page.h"
+#include "catalogue/startup_links.h"
 #include "integration/vorkel_app.h"
 #include "platform/hotkeys.h"
 #include "shell/main_form.h"
+#include "support/other_client_grab.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/grid.h"
@@ -123,7 +125,7 @@ TEST(HotkeysCommand, CtrlAltEGivenToAProgramWritesItsEntryAndTheKeyStartsIt) {
     timer->start(10);
     form->N13->trigger();
 
-    const std::string link = folders.apps() + "/my tool.desktop";
+    const std::string link = folders.apps() + "/vorkel-my tool.desktop";
     ASSERT_TRUE(test_env::file_exists(link));
     DESKTOP_ENTRY_STRUCT e;
     ASSERT_TRUE(parse_desktop_entry(test_env::read_file(link), e));
@@ -198,7 +200,7 @@ TEST_F(ProgramHotkeys, EntriesKeysStartTheirProgramsAndADeletedEntrysKeyIsReleas
 TEST_F(ProgramHotkeys, AnEntryAskingForTheRescueKeyIsReportedAndTheRescueKeyStillWorks) {
     const std::string marker = folders.root + "/good";
     const std::string good = marker_script(folders.root + "/bin/good", marker);
-    ASSERT_EQ(create_hotkey_link("/bin/true", folders.apps() + "/rescue.desktop", "", 0x0308), 0);
+    ASSERT_EQ(create_hotkey_link("/bin/true", folders.apps() + "/vorkel-rescue.desktop", "", 0x0308), 0);
     ASSERT_EQ(create_hotkey_link(good, programs_link_name(good), "", 0x064A), 0); // Ctrl+Alt+J
 
     // The rescue key lowers every process Vorkel can see: here only those of
@@ -207,7 +209,7 @@ TEST_F(ProgramHotkeys, AnEntryAskingForTheRescueKeyIsReportedAndTheRescueKeyStil
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
     EXPECT_TRUE(wait_until([&] { return log().find("rescue.desktop") != std::string::npos; }))
         << "no line on standard error: " << log();
-    EXPECT_NE(log().find("hotkey Ctrl+Shift+Backspace of " + folders.apps() + "/rescue.desktop"),
+    EXPECT_NE(log().find("hotkey Ctrl+Shift+Backspace of " + folders.apps() + "/vorkel-rescue.desktop"),
               std::string::npos)
         << log();
     EXPECT_TRUE(press_starts("ctrl+alt+j", marker)) << "the other entry must still work";
@@ -222,21 +224,63 @@ TEST_F(ProgramHotkeys, AKeyHeldByAnotherClientIsReportedAndTheOthersStillWork) {
         << "this test's own client could not take Ctrl+Alt+G";
     const std::string marker = folders.root + "/good";
     const std::string good = marker_script(folders.root + "/bin/good", marker);
-    ASSERT_EQ(create_hotkey_link("/bin/true", folders.apps() + "/held.desktop", "", 0x0647), 0);
+    ASSERT_EQ(create_hotkey_link("/bin/true", folders.apps() + "/vorkel-held.desktop", "", 0x0647), 0);
     ASSERT_EQ(create_hotkey_link(good, programs_link_name(good), "", 0x064A), 0); // Ctrl+Alt+J
 
     auto p = app.start();
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
     EXPECT_TRUE(wait_until([&] { return log().find("held.desktop") != std::string::npos; }))
         << "no line on standard error: " << log();
-    EXPECT_NE(log().find("hotkey Ctrl+Alt+G of " + folders.apps() + "/held.desktop"), std::string::npos)
+    EXPECT_NE(log().find("hotkey Ctrl+Alt+G of " + folders.apps() + "/vorkel-held.desktop"),
+              std::string::npos)
         << log();
     EXPECT_TRUE(press_starts("ctrl+alt+j", marker)) << "the other entry must still work";
+    EXPECT_TRUE(wait_until([&] {
+        for (const auto &w : test_env::windows_of_class(app.class_name()))
+            if (w.name == "Hotkey warning" && w.viewable)
+                return true;
+        return false;
+    })) << "the user was not told";
     EXPECT_TRUE(p.running());
     platform::unregister_hotkey(98);
 }
 
+TEST_F(ProgramHotkeys, OwnRowInStartUpLeavesCtrlShiftSToOtherPrograms) {
+    // Vorkel's own row in start-up, with the entry an earlier version wrote
+    // for it; and an entry whose key shows when the keys have been taken.
+    const std::string autostart = folders.config + "/autostart";
+    std::filesystem::create_directories(autostart);
+    test_env::write_file(autostart + "/vorkel.desktop",
+                         "[Desktop Entry]\nType=Application\nName=vorkel\nExec=" + app.exe() +
+                             "\nX-Vorkel-Created=true\nX-Vorkel-Hotkey=0x0353\n");
+    std::filesystem::create_directories(app.data_dir());
+    ::chmod(app.data_dir().c_str(), 0700);
+    LINK_MAP catalogue;
+    catalogue.emplace(app.exe(), LINK_PROPERTIES_STRUCT{0, -1, 0});
+    write_catalogue(app.data_dir() + "/vorkel.dat", catalogue);
+    const std::string marker = folders.root + "/good";
+    const std::string good = marker_script(folders.root + "/bin/good", marker);
+    ASSERT_EQ(create_hotkey_link(good, programs_link_name(good), "", 0x064A), 0); // Ctrl+Alt+J
+
+    auto p = app.start();
+    ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s)) << "no tray icon";
+    ASSERT_TRUE(wait_until([&] { return !key_free(platform::MOD_CONTROL | platform::MOD_ALT, 'J'); }));
+    other_client_grab editor("s", other_client_grab::control | other_client_grab::shift);
+    ASSERT_TRUE(editor.ok()) << "Vorkel took Ctrl+Shift+S";
+    xdotool("key ctrl+shift+s");
+    EXPECT_TRUE(wait_until([&] { return editor.presses() == 1; })) << "Ctrl+Shift+S did not reach the editor";
+    DESKTOP_ENTRY_STRUCT e;
+    ASSERT_TRUE(parse_desktop_entry(test_env::read_file(startup_link_name(app.exe())), e));
+    EXPECT_EQ(e.hotkey, 0);
+    EXPECT_FALSE(test_env::file_exists(autostart + "/vorkel.desktop"));
+    EXPECT_TRUE(p.running());
+}
+
 TEST_F(ProgramHotkeys, HotkeysCommandOfTheRealProgramWritesTheEntryAndTheKeyStartsIt) {
+    // Another program holds Ctrl+Alt+G: while the dialog is active that
+    // combination reaches the dialog, not that program.
+    other_client_grab elsewhere("g");
+    ASSERT_TRUE(elsewhere.ok());
     const std::string marker = folders.root + "/started";
     const std::string program = marker_script(folders.root + "/bin/my tool", marker);
     std::filesystem::create_directories(app.data_dir());
@@ -262,21 +306,26 @@ TEST_F(ProgramHotkeys, HotkeysCommandOfTheRealProgramWritesTheEntryAndTheKeyStar
         return !(dialog = xdotool("search --onlyvisible --name '^Hotkeys$'")).empty();
     })) << "the Hotkeys dialog did not show";
     xdotool("windowactivate --sync " + dialog.substr(0, dialog.find('\n')));
+    ASSERT_TRUE(wait_until([&] { return elsewhere.keyboard_held_elsewhere(); }))
+        << "the active dialog does not hold the keyboard";
     xdotool("keydown ctrl alt");
     // The boxes follow the keyboard at the dialog's next 10 ms tick, which
     // must come between the modifiers and the key; nothing outside the
     // program can see that tick, so the test gives it fifty ticks' time.
     wait_until([] { return false; }, 500ms);
-    xdotool("key e");
+    // G is captured (and refused: another program has it); E lets the
+    // boxes follow again, E once more is captured.
+    xdotool("key g e e");
     xdotool("keyup ctrl alt");
     xdotool("key space"); // "Set" has the focus
 
-    const std::string link = folders.apps() + "/my tool.desktop";
+    const std::string link = folders.apps() + "/vorkel-my tool.desktop";
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(link); })) << "no entry written";
     DESKTOP_ENTRY_STRUCT e;
     ASSERT_TRUE(parse_desktop_entry(test_env::read_file(link), e));
     EXPECT_EQ(e.hotkey, 0x0645);
     EXPECT_EQ(e.exec, std::vector<std::string>{program});
     EXPECT_TRUE(press_starts("ctrl+alt+e", marker)) << "Ctrl+Alt+E did not start the program";
+    EXPECT_EQ(elsewhere.presses(), 0);
     EXPECT_TRUE(p.running());
 }

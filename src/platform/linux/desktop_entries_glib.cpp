@@ -22,6 +22,21 @@ bool valid_key_name(const std::string &key) {
     return true;
 }
 
+bool valid_value(const std::string &value) {
+    return value.find('\0') == std::string::npos &&
+           g_utf8_validate(value.data(), static_cast<gssize>(value.size()), nullptr);
+}
+
+std::optional<std::string> text_of(GKeyFile *file) {
+    gsize length = 0;
+    gchar *data = g_key_file_to_data(file, &length, nullptr);
+    if (!data)
+        return std::nullopt;
+    std::string text(data, length);
+    g_free(data);
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string> build_key_file(const std::string &group, const KEY_VALUES &keys) {
@@ -30,18 +45,29 @@ std::optional<std::string> build_key_file(const std::string &group, const KEY_VA
         return std::nullopt;
     key_file_ptr file(g_key_file_new());
     for (const auto &[key, value] : keys) {
-        if (!valid_key_name(key) || value.find('\0') != std::string::npos ||
-            !g_utf8_validate(value.data(), static_cast<gssize>(value.size()), nullptr))
+        if (!valid_key_name(key) || !valid_value(value))
             return std::nullopt;
         g_key_file_set_string(file.get(), group.c_str(), key.c_str(), value.c_str());
     }
-    gsize length = 0;
-    gchar *data = g_key_file_to_data(file.get(), &length, nullptr);
-    if (!data)
+    return text_of(file.get());
+}
+
+std::optional<std::string> edit_key_file(std::string_view text, const std::string &group,
+                                         const KEY_CHANGES &changes) {
+    key_file_ptr file(g_key_file_new());
+    const auto keep = static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
+    if (!g_key_file_load_from_data(file.get(), text.data(), text.size(), keep, nullptr) ||
+        !g_key_file_has_group(file.get(), group.c_str()))
         return std::nullopt;
-    std::string text(data, length);
-    g_free(data);
-    return text;
+    for (const auto &[key, value] : changes) {
+        if (!valid_key_name(key) || (value && !valid_value(*value)))
+            return std::nullopt;
+        if (value)
+            g_key_file_set_string(file.get(), group.c_str(), key.c_str(), value->c_str());
+        else
+            g_key_file_remove_key(file.get(), group.c_str(), key.c_str(), nullptr);
+    }
+    return text_of(file.get());
 }
 
 std::optional<std::map<std::string, std::string>>
