@@ -29,6 +29,7 @@ set(vorkel_core_files
     monitor/perf_process_block.cpp monitor/perf_process_block.h
     monitor/perf_walk.cpp monitor/perf_walk.h
     monitor/process_info.h
+    monitor/process_key.h
     monitor/process_table_sync.cpp monitor/process_table_sync.h
     monitor/status_texts.cpp monitor/status_texts.h
     monitor/task_columns.cpp monitor/task_columns.h

@@ -54,11 +54,11 @@ void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *pr
     const QFontMetrics fm(QApplication::font("QLabel"));
     processes->clear();
     for (const CHOSEN_PROCESS &p : every_process) {
-        QString text = QString::number(p.pid);
+        QString text = QString::number(p.key.pid);
         do
             text += QLatin1Char(' ');
         while (fm.horizontalAdvance(text) < 30);
-        processes->addItem(text + QString::fromStdString(p.name), QVariant::fromValue(p.pid));
+        processes->addItem(text + QString::fromStdString(p.name), QVariant::fromValue(p.key.pid));
     }
     // The user chooses; a filled list must not name a process by itself.
     processes->setCurrentIndex(-1);

@@ -15,12 +15,10 @@ std::string word(const std::string &path) {
 std::string build_debugger_command(std::string_view registered, std::string_view id_text) {
     if (registered.empty())
         return {};
-    std::string line(registered.substr(0, debugger_command_limit));
-    const std::size_t p = line.find("-p ");
-    if (p != std::string::npos)
-        line.resize(p + 3);
-    const std::size_t room = debugger_command_limit - line.size();
-    line.append(id_text.substr(0, room));
+    std::string line(registered.substr(0, registered.find("-p ")));
+    if (line.size() < registered.size())
+        line += "-p ";
+    line += id_text;
     return line;
 }
 

@@ -7,14 +7,11 @@
 #include <string>
 #include <string_view>
 
-// The longest command line built: a 260-byte buffer with its terminating
-// zero, so 259 bytes of text.
-constexpr std::size_t debugger_command_limit = 259;
-
 // registered with everything after the first "-p " cut off (the "-p " itself
 // kept), then id_text appended; without "-p " id_text is appended to the
-// whole text with nothing in between. The result is cut to
-// debugger_command_limit bytes. Empty when registered is empty.
+// whole text with nothing in between. Nothing is ever cut to a length: a
+// shortened line could end in part of the id, which names another process.
+// Empty when registered is empty.
 std::string build_debugger_command(std::string_view registered, std::string_view id_text);
 
 // The command used when no debugger is registered: terminal (a terminal

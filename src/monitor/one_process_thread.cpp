@@ -4,6 +4,7 @@
 #include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
 #include "monitor/task_columns.h"
+#include "platform/process_control.h"
 
 #include <QLocale>
 #include <QMetaObject>
@@ -51,8 +52,15 @@ void one_process_thread(Tone_process_form *form) {
         // Tasks grid mirrors) in one consistent look under the lock.
         PROCESS_INFO_STRUCT record;
         const bool found = copy_process_info(form->watched_pid, record);
-        const bool same = found && (form->watched_start_time == 0 || record.start_time == 0 ||
-                                    record.start_time == form->watched_start_time);
+        // A zombie has ended, though the system lists its id until its
+        // parent reaps it. It has no memory left: only a record without
+        // memory (a zombie, a kernel thread, the Idle pseudo-process, a
+        // record not sampled yet) costs a look at the process itself.
+        const bool zombie = found && record.working_set == 0 && form->watched_pid != 0 &&
+                            !platform::same_process_running(form->watched_pid, form->watched_start_time);
+        const bool same = found && !zombie &&
+                          (form->watched_start_time == 0 || record.start_time == 0 ||
+                           record.start_time == form->watched_start_time);
         if (!same) {
             form->refresh_running = false;
             QMetaObject::invokeMethod(

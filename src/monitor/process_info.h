@@ -5,9 +5,10 @@
 // owner, who also guards the table (process_table: "task_time_mutex").
 #pragma once
 
+#include "monitor/process_key.h"
+
 #include <cstdint>
 #include <map>
-#include <string>
 
 struct PROCESS_INFO_STRUCT {
     std::uint32_t pid = 0;               // equal to the record's key
@@ -23,14 +24,8 @@ struct PROCESS_INFO_STRUCT {
     std::uint32_t parent_pid = 0;        // the process that created it; 0 none or unknown
 };
 
-// A process as the user chose it from a list: its id, its start time
-// (which tells it from a later process that takes over the id; 0
-// unknown) and the name the list showed.
-struct CHOSEN_PROCESS {
-    std::uint32_t pid = 0; // 0: none
-    std::uint64_t start_time = 0;
-    std::string name;
-};
+// The record's process as the snapshot that filled it saw it.
+inline PROCESS_KEY process_key(const PROCESS_INFO_STRUCT &record) { return {record.pid, record.start_time}; }
 
 // Ascending by process id.
 using PROCESS_MAP = std::map<std::uint32_t, PROCESS_INFO_STRUCT>;

@@ -93,7 +93,7 @@ CHOSEN_PROCESS TTasks_grid::current_process() const {
     const TASK_RECORD *record = at.isValid() ? model_->record_at(at.row()) : nullptr;
     if (!record)
         return {};
-    return {record->info.pid, record->info.start_time, std::string(task_name(record->info))};
+    return {process_key(record->info), std::string(task_name(record->info))};
 }
 
 bool TTasks_grid::set_current_process(std::uint32_t pid, std::uint64_t start_time) {

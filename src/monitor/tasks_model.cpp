@@ -395,6 +395,6 @@ std::vector<CHOSEN_PROCESS> TTasks_model::every_process() const {
     all.reserve(order.size());
     for (const std::uint32_t i : order)
         all.push_back(
-            {records_[i].info.pid, records_[i].info.start_time, std::string(task_name(records_[i].info))});
+            {process_key(records_[i].info), std::string(task_name(records_[i].info))});
     return all;
 }

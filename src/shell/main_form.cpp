@@ -344,8 +344,14 @@ void TTM::N1Click() {
             }
         }
     }
+    const bool was_shown = list_visible;
+    list_visible = true;
+    // The Tasks page stood still while the window was hidden: it is brought
+    // up to date before it shows, so no row older than one refresh is seen.
+    if (!was_shown)
+        task_timerTimer();
     show();
-    if (!list_visible) {
+    if (!was_shown) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         showNormal();
     }
@@ -353,7 +359,6 @@ void TTM::N1Click() {
         raise();
         activateWindow();
     }
-    list_visible = true;
 }
 
 void TTM::hide_list() {
@@ -574,6 +579,7 @@ void TTM::pagesChange() {
         hooks::scan_windows_on_page(this);
     } else if (page == sheet2) {
         task_timer->start();
+        task_timerTimer(); // its rows are current at once, not a tick later
     } else if (page == log) {
         // Every process, whatever the Tasks page's filter shows.
         logging_page_activated(Button1, Button2, log_processes, pgrid->tasks()->every_process());

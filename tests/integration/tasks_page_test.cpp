@@ -55,14 +55,16 @@ struct FAKE_SYSTEM {
         platform::set_perf_data_source(nullptr);
         empty_process_table();
     }
-    // One snapshot per call, a second apart; ids follow the rows.
-    void add_snapshot(std::vector<perf_test::PROC_ROW> rows, const std::vector<std::uint64_t> &parents = {}) {
+    // One snapshot per call, a second apart; ids follow the rows, starts
+    // (when given) are their start times, parents their parents' ids.
+    void add_snapshot(std::vector<perf_test::PROC_ROW> rows, const std::vector<std::uint64_t> &starts = {},
+                      const std::vector<std::uint64_t> &parents = {}) {
         ids.clear();
         for (const auto &r : rows)
             ids.push_back(static_cast<std::uint32_t>(r.pid));
         rows.push_back({"_Total", 0, 0, 0, 0, 0, 0});
         const std::uint64_t when = perf_test::base_time + source.blocks.size() * 10000000ull;
-        source.blocks.push_back(perf_test::process_block(rows, when, {}, parents));
+        source.blocks.push_back(perf_test::process_block(rows, when, starts, parents));
     }
 };
 
@@ -179,12 +181,13 @@ TEST_F(TasksPage, HiddenWindowOrOtherPageLeavesGridAsItWas) {
     show_tasks();
     form->pages->setCurrentWidget(form->log);
     EXPECT_FALSE(tasks_page_refreshing());
+    fake.add_snapshot({{"other", 4000, 0, 0, 0, 0, 1}});
     form->task_timerTimer(); // the timer still runs on "Logging"
-    EXPECT_EQ(column(1), before);
+    EXPECT_EQ(column(1), QStringList{"only"});
     show_tasks();
     EXPECT_TRUE(tasks_page_refreshing());
     form->task_timerTimer();
-    EXPECT_EQ(column(1), QStringList{"only"});
+    EXPECT_EQ(column(1), QStringList{"other"});
 }
 
 TEST_F(TasksPage, CellTextsOrderAndAlignment) {
@@ -202,14 +205,14 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
     form->task_timerTimer();
     form->task_timerTimer();
 
-    ASSERT_EQ(model()->shown_count(), 3) << "id 6 never gets a row";
-    EXPECT_EQ(column(0), (QStringList{"200", "300", "100"}));
-    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta"}));
-    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5"})) << "the user's decimal separator";
+    ASSERT_EQ(model()->shown_count(), 4) << "id 6 is a process like any other";
+    EXPECT_EQ(column(0), (QStringList{"200", "300", "100", "6"}));
+    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta", "ghost"}));
+    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5", "0,0"})) << "the user's decimal separator";
     EXPECT_EQ(text(2, 3), "1536");
     EXPECT_EQ(text(2, 4), "0");
-    EXPECT_EQ(column(5), (QStringList{"11", "12", "10"}));
-    EXPECT_EQ(column(6), (QStringList{"3", "4", "2"}));
+    EXPECT_EQ(column(5), (QStringList{"11", "12", "10", "0"}));
+    EXPECT_EQ(column(6), (QStringList{"3", "4", "2", "1"}));
 
     for (int c = 0; c < 7; ++c) {
         const Qt::Alignment want = c > 1 ? Qt::AlignRight : Qt::AlignLeft;
@@ -220,6 +223,26 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
         EXPECT_EQ(aligned(model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)), want)
             << "header " << c;
     }
+}
+
+TEST_F(TasksPage, ShowingTheWindowOrThePageRefreshesAtOnceAndARowKeepsItsProcess) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"before", 500, 0, 0, 0, 0, 1}}, {1111});
+    form->task_timerTimer();
+    // Hidden, the table is kept current by a worker: the id now belongs to
+    // a process that started later.
+    form->close();
+    fake.add_snapshot({{"after", 500, 0, 0, 0, 0, 1}}, {2222});
+    refresh_process_table();
+    const auto shown = [] { return process_key(model()->record_at(0)->info); };
+    EXPECT_EQ(shown(), (PROCESS_KEY{500, 1111})) << "the process the row showed";
+    form->N1Click();
+    EXPECT_EQ(column(1), QStringList{"after"}) << "shown up to date, not a tick later";
+    EXPECT_EQ(shown(), (PROCESS_KEY{500, 2222}));
+    form->pages->setCurrentWidget(form->log);
+    fake.add_snapshot({{"later", 500, 0, 0, 0, 0, 1}}, {2222});
+    form->pages->setCurrentWidget(form->sheet2);
+    EXPECT_EQ(column(1), QStringList{"later"});
 }
 
 TEST_F(TasksPage, EmptyTableGivesNoRowAndLoggingListKeepsItsItems) {
@@ -358,7 +381,7 @@ TEST_F(TasksPage, SortFilterAndTreeWorkFromRecordsAndTheSelectionFollowsItsProce
                            {"shell", 10, 0, 0, 0, 0, 1},
                            {"busy", 20, busy, 0, 0, 0, 1},
                            {"sleepy", 30, sleepy, 0, 0, 0, 1}},
-                          parents);
+                          {}, parents);
     };
     snapshot(0, 0, 0);
     snapshot(6000000, 3000000, 0);

@@ -54,7 +54,7 @@ protected:
     void rows(std::initializer_list<std::pair<std::uint32_t, std::string>> list) {
         every_process.clear();
         for (const auto &[pid, name] : list)
-            every_process.push_back({pid, 0, name});
+            every_process.push_back({{pid, 0}, name});
     }
     void click_start() { start_logging_click(processes, logfile, start, stop, nullptr); }
     bool idle() const { return start->isEnabled() && !stop->isEnabled() && processes->isEnabled(); }

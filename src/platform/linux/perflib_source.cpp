@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include <fcntl.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace platform {
@@ -131,10 +132,10 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
 
     // While no swap is in use, statm gives the memory figures exactly and
     // far cheaper than status, which the kernel formats line by line.
-    thread_local PROC_FILE_READER meminfo("/proc/meminfo");
-    char meminfo_text[8192];
-    const bool swap_used = meminfo.read(meminfo_text, sizeof meminfo_text) <= 0 ||
-                           parse_swap_used_kb(meminfo_text) > 0;
+    // sysinfo answers the question (SwapTotal above SwapFree) without the
+    // formatting of /proc/meminfo, which the snapshot needs nothing else of.
+    struct sysinfo memory {};
+    const bool swap_used = sysinfo(&memory) != 0 || memory.totalswap > memory.freeswap;
     const bool listed = processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
         values[0] = proc_ticks_to_100ns(p.stat.utime + p.stat.stime);
         values[1] = p.pid;
