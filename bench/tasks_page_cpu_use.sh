@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Vorkel's CPU use with its window shown on the Tasks page (default 1 s
 # refresh), measured over the same interval as htop's at the same refresh
-# (htop -d 10, in a pseudo-terminal). Beside them, the CPU use of the X
+# (htop -d 10, in a pseudo-terminal) and lxtask's, a GUI task manager on
+# the same display (refresh 1 s, every user's processes, whole command
+# lines shown: what Vorkel's page shows). Beside them, the CPU use of the X
 # server (Xvfb) and the window manager (icewm) over that interval: Vorkel's
 # repaints and tray pictures are work for the X server, so its cost is
 # Vorkel's own plus theirs (htop draws into a pseudo-terminal and costs
@@ -9,7 +11,9 @@
 # session; nothing of the real user's is touched.
 #
 # Usage: bench/tasks_page_cpu_use.sh [vorkel binary] [seconds] [idle processes] [page]
-# page: Tasks (default), Shortcuts, hidden or hidden-item.
+# page: Tasks (default, the designed view), Tasks+ (sorted by CPU, highest
+# first, with the "User" and "Command line" columns shown), Shortcuts,
+# hidden or hidden-item.
 # The third argument starts that many idle processes of the script's own
 # first (sleep), for a process table of a desktop's size: a bare test
 # machine has well under a hundred processes, a desktop session several
@@ -23,15 +27,23 @@
 # a private session bus; the panel (with its plugin) and the bus daemon
 # are measured beside the X server and the window manager, since each new
 # picture is work for them.
-# Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page;
-# scripts/setup.sh installs them.
+# With BENCH_OWN_NAMESPACE=1 everything runs in a PID namespace of its
+# own: the processes in sight are the script's alone (about 10, plus the
+# idle ones asked for), so that the count does not wander with the rest
+# of the machine. With BENCH_ACCESSIBILITY=1 the accessibility bus runs
+# on a session bus and Vorkel's accessibility bridge is on (what assistive
+# technology brings); without it there is no bus (but for hidden-item's).
+# Needs: Xvfb, icewm, htop, script (util-linux), and xdotool for the page
+# (scripts/setup.sh installs them), lxtask (scripts/setup.sh --bench).
+# Vorkel's private memory (RssAnon) is printed at the end; with
+# BENCH_ALL_COLUMNS=1 Tasks+ shows every column ("PID" and "Started" too).
 set -euo pipefail
 
 binary=${1:-"$(dirname "$0")/../build/vorkel"}
 seconds=${2:-60}
 idle=${3:-0}
 page=${4:-Tasks}
-case $page in Tasks | Shortcuts | hidden | hidden-item) ;; *) echo "page: Tasks, Shortcuts, hidden or hidden-item" >&2; exit 2 ;; esac
+case $page in Tasks | Tasks+ | Shortcuts | hidden | hidden-item) ;; *) echo "page: Tasks, Tasks+, Shortcuts, hidden or hidden-item" >&2; exit 2 ;; esac
 hidden=""
 case $page in hidden*) hidden=1 ;; esac
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
@@ -40,9 +52,11 @@ tools=(Xvfb icewm htop script)
 for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
+command -v lxtask >/dev/null || { echo "missing lxtask (scripts/setup.sh --bench)" >&2; exit 2; }
 
 # shellcheck source=bench/session.sh
 . "$(dirname "$0")/session.sh"
+[ -n "${BENCH_OWN_NAMESPACE:-}" ] && bench_in_own_pid_namespace "$0" "$(realpath -m "$binary")" "$seconds" "$idle" "$page"
 bench_scratch tasks_cpu_use "$binary"
 
 for _ in $(seq "$idle"); do
@@ -53,6 +67,36 @@ done
 bench_display
 host_procs=()
 [ "$page" = hidden-item ] && bench_item_host
+
+if [ -n "${BENCH_ACCESSIBILITY:-}" ]; then
+    # The accessibility bus on a session bus (a private one, unless the
+    # tray host brought one), each in a PID namespace of its own; Qt's
+    # bridge on.
+    if [ "$page" != hidden-item ]; then
+        unshare --pid --fork --kill-child --mount-proc \
+            dbus-daemon --session --nofork --address="unix:path=$scratch/bus" >/dev/null 2>&1 &
+        hard_pids+=($!)
+        for _ in $(seq 100); do [ -S "$scratch/bus" ] && break; sleep 0.05; done
+        export DBUS_SESSION_BUS_ADDRESS=unix:path=$scratch/bus
+    fi
+    unshare --pid --fork --kill-child --mount-proc /usr/libexec/at-spi-bus-launcher --launch-immediately \
+        >/dev/null 2>&1 &
+    hard_pids+=($!)
+    sleep 2
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
+# The window's state as Tasks+ wants it, kept where Vorkel keeps it.
+mkdir -p "$XDG_CONFIG_HOME"
+if [ "$page" = Tasks+ ]; then
+    columns=name,cpu,ram,paged,handles,threads,user,command_line
+    [ -n "${BENCH_ALL_COLUMNS:-}" ] && columns=pid,$columns,started
+    printf '[TTM]\nTasksSort=cpu\nTasksSortDescending=true\nTasksColumns="%s"\n' "$columns" \
+        >"$XDG_CONFIG_HOME/vorkel.conf"
+fi
+# lxtask: refresh every second, every user's processes, whole command lines.
+printf '[General]\nshow_user_tasks=1\nshow_root_tasks=1\nshow_other_tasks=1\nshow_full_path=1\nshow_cached_as_free=1\nfull_view=0\nwin_width=600\nwin_height=400\nrefresh_interval=1\n' \
+    >"$XDG_CONFIG_HOME/lxtask.conf"
 
 # User and system clock ticks of a process, as "user sys".
 ticks() { awk '{print $14, $15}' "/proc/$1/stat"; }
@@ -85,6 +129,9 @@ sleep 1
 if [ -z "$hidden" ]; then
     "$scratch/app/vorkel" >/dev/null 2>&1 || true
 fi
+NO_AT_BRIDGE=1 lxtask >/dev/null 2>&1 &
+lxtask=$!
+pids+=($lxtask)
 
 # htop in a pseudo-terminal of 160 x 50, refreshing every 1 s.
 # Its input is a FIFO held open here, so it never sees the end of input.
@@ -142,18 +189,19 @@ if [ "$page" = hidden-item ]; then
     pids+=($!)
     sleep 0.5
 fi
-read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop")
+read -r vu0 vs0 < <(ticks "$vorkel"); read -r hu0 hs0 < <(ticks "$htop"); read -r lu0 ls0 < <(ticks "$lxtask")
 read -r xu0 xs0 < <(ticks "$xserver"); read -r wu0 ws0 < <(ticks "$wm"); g0=$(host_ticks); t0=$(date +%s.%N)
 sleep "$seconds"
-read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop")
+read -r vu1 vs1 < <(ticks "$vorkel"); read -r hu1 hs1 < <(ticks "$htop"); read -r lu1 ls1 < <(ticks "$lxtask")
 read -r xu1 xs1 < <(ticks "$xserver"); read -r wu1 ws1 < <(ticks "$wm"); g1=$(host_ticks); t1=$(date +%s.%N)
 
 awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 - hs0)) \
+    -v lu=$((lu1 - lu0)) -v ls=$((ls1 - ls0)) \
     -v xu=$((xu1 - xu0)) -v xs=$((xs1 - xs0)) -v wu=$((wu1 - wu0)) -v ws=$((ws1 - ws0)) -v g0="$g0" -v g1="$g1" \
     -v hosted=${#host_procs[@]} -v hz="$hz" -v t0="$t0" -v t1="$t1" -v base="$base" -v base_seconds="$base_seconds" 'BEGIN {
     split(base, b, " ")
     wall = t1 - t0
-    v = vu + vs; h = hu + hs; x = xu + xs; w = wu + ws
+    v = vu + vs; h = hu + hs; l = lu + ls; x = xu + xs; w = wu + ws
     line = "%-26s %6.2f s CPU  %5.2f %%  (user %.2f %%, system %.2f %%)\n"
     printf "interval %.1f s\n", wall
     printf line, "vorkel", v / hz, 100 * v / hz / wall, 100 * vu / hz / wall, 100 * vs / hz / wall
@@ -171,7 +219,10 @@ awk -v vu=$((vu1 - vu0)) -v vs=$((vs1 - vs0)) -v hu=$((hu1 - hu0)) -v hs=$((hs1 
     t = 100 * v / hz / wall + added
     printf "%-26s %5.2f %%  (its own and what it adds to the X server, wm%s)\n", "vorkel in all", t, hosted ? " and tray host" : ""
     printf line, "htop", h / hz, 100 * h / hz / wall, 100 * hu / hz / wall, 100 * hs / hz / wall
+    printf line, "lxtask", l / hz, 100 * l / hz / wall, 100 * lu / hz / wall, 100 * ls / hz / wall
     if (h > 0) printf "ratio vorkel/htop %.2f, vorkel in all/htop %.2f\n", v / h, t / (100 * h / hz / wall)
+    if (l > 0) printf "ratio vorkel/lxtask %.2f (own use; lxtask adds to the X server too)\n", v / l
 }'
 [ "$page" = hidden-item ] && echo "pictures handed to the tray host: $(grep -c 'member=NewIcon' "$scratch/signals")"
-echo "processes: $(bench_process_count), page: $page"
+echo "processes: $(bench_process_count), page: $page${BENCH_ACCESSIBILITY:+, accessibility bus on}"
+echo "vorkel $(grep RssAnon "/proc/$vorkel/status" | tr -s ' \t' ' ')"

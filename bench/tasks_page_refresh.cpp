@@ -11,17 +11,24 @@
 // and snapshot (no /proc at all), for 300 and 1000 processes. Each
 // snapshot comes a second after the one before; a third of the processes
 // gain processor time in every one, so their CPU texts change at every
-// refresh as on a loaded machine, and a fifth change their memory.
+// refresh as on a loaded machine, and a fifth change their memory. The
+// second argument: 0 the designed view; 1 the tree with a filter that
+// every process matches (the most a filter can cost: every row still
+// shown); 2 the tree with a filter naming one program (a twelfth of the
+// rows); 3 the tree alone; 4 the filter of 1 alone; 5 sorted by CPU,
+// highest first, with "User" and "Command line" shown. Owners and command
+// lines come from a prepared reader.
 #include "common/flags.h"
 #include "monitor/perf_walk.h"
 #include "monitor/process_table.h"
-#include "monitor/tasks_page_rows.h"
+#include "monitor/task_order.h"
+#include "monitor/tasks_grid.h"
 #include "platform/linux/perflib_block.h"
 #include "platform/linux/proc_files.h"
 #include "platform/perf_data.h"
+#include "platform/process_details.h"
 #include "platform/process_list.h"
 #include "shell/main_form.h"
-#include "toolkit/grid.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,11 +48,17 @@
 
 namespace {
 
-const std::string titles = std::string(
-    "6\0% Processor Time\0" "180\0Working Set\0" "184\0Page File Bytes\0" "230\0Process\0"
-    "680\0Thread Count\0" "784\0ID Process\0" "952\0Handle Count\0",
-    sizeof("6\0% Processor Time\0" "180\0Working Set\0" "184\0Page File Bytes\0" "230\0Process\0"
-           "680\0Thread Count\0" "784\0ID Process\0" "952\0Handle Count\0"));
+#define TITLES                                                                                               \
+    "6\0% Processor Time\0"                                                                                  \
+    "180\0Working Set\0"                                                                                     \
+    "184\0Page File Bytes\0"                                                                                 \
+    "230\0Process\0"                                                                                         \
+    "680\0Thread Count\0"                                                                                    \
+    "784\0ID Process\0"                                                                                      \
+    "952\0Handle Count\0"                                                                                    \
+    "1410\0Creating Process ID\0"
+const std::string titles = std::string(TITLES, sizeof(TITLES));
+#undef TITLES
 
 const platform::PERF_COUNTER_SPEC counters[] = {
     {platform::title_processor_time, platform::perf_layout::type_100nsec_timer, 8},
@@ -54,6 +67,7 @@ const platform::PERF_COUNTER_SPEC counters[] = {
     {platform::title_page_file_bytes, platform::perf_layout::type_large_rawcount, 8},
     {platform::title_handle_count, platform::perf_layout::type_rawcount, 4},
     {platform::title_thread_count, platform::perf_layout::type_rawcount, 4},
+    {platform::title_creating_process_id, platform::perf_layout::type_rawcount, 4},
 };
 
 const char *const names[] = {"bash", "Xorg", "firefox", "kworker/0:1", "systemd", "sshd", "Code",
@@ -69,10 +83,12 @@ public:
         w.begin_object(platform::title_process, counters);
         for (std::uint32_t i = 0; i < processes; ++i) {
             const std::uint64_t ws = 4096ull << (i % 12);
-            const std::uint64_t v[6] = {1000000ull * i, ids[i], ws, ws / 2, 10 + i % 50, 1 + i % 9};
+            // A tree ten wide: process i is the parent of 10i to 10i + 9.
+            const std::uint64_t v[7] = {1000000ull * i,          ids[i], ws, ws / 2, 10 + i % 50, 1 + i % 9,
+                                        i < 10 ? 0 : ids[i / 10]};
             w.add_instance(i == 0 ? std::string("Idle") : names[i % 12] + std::to_string(i % 4), v);
         }
-        const std::uint64_t total[6] = {};
+        const std::uint64_t total[7] = {};
         w.add_instance("_Total", total);
         w.end_object();
         w.finish();
@@ -102,10 +118,17 @@ public:
             std::copy_n(ids.begin(), n, out);
             return true;
         });
+        platform::set_process_details_reader([](std::uint32_t pid, std::uint64_t) {
+            const std::uint32_t i = (pid - 100) / 7;
+            const std::string name = names[i % 12] + std::to_string(i % 4);
+            return platform::PROCESS_DETAILS{name, pid % 3 ? "user" : "root",
+                                             "/usr/bin/" + name + " --option=" + std::to_string(pid)};
+        });
     }
     ~FAKE_MACHINE() override {
         platform::set_perf_data_source(nullptr);
         platform::set_process_enumerator({});
+        platform::set_process_details_reader({});
     }
     std::string_view counter_titles() override { return titles; }
     long query_performance_data(const char *, std::uint8_t *buffer, std::uint32_t *size) override {
@@ -194,13 +217,20 @@ void page_refresh(benchmark::State &state) {
         form->task_timerTimer();
         QApplication::processEvents(); // the repaints the writes caused
     }
-    state.counters["rows"] = form->pgrid->row_count() - 1;
+    state.counters["rows"] = form->pgrid->tasks()->shown_count();
 }
 BENCHMARK(page_refresh)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void page_refresh_fake_source(benchmark::State &state) {
     TTM *form = shown_form();
     FAKE_MACHINE machine(static_cast<std::uint32_t>(state.range(0)));
+    const char *const filters[] = {"", "/usr/bin/", "firefox", "", "/usr/bin/", ""};
+    const bool plus = state.range(1) == 5;
+    form->pgrid->set_tree(state.range(1) > 0 && state.range(1) < 4);
+    form->pfilter->setText(QString::fromLatin1(filters[state.range(1)]));
+    form->pgrid->set_sort({plus ? task_cpu_column : task_name_column, plus});
+    for (const int c : {7, 8}) // "User", "Command line"
+        form->pgrid->set_column_shown(c, plus);
     empty_process_table();
     form->task_timerTimer();
     form->task_timerTimer();
@@ -208,24 +238,33 @@ void page_refresh_fake_source(benchmark::State &state) {
         form->task_timerTimer();
         QApplication::processEvents();
     }
-    state.counters["rows"] = form->pgrid->row_count() - 1;
+    state.counters["rows"] = form->pgrid->tasks()->shown_count();
+    form->pfilter->clear();
+    form->pgrid->set_tree(false);
+    form->pgrid->set_sort({task_name_column, false});
+    for (const int c : {7, 8})
+        form->pgrid->set_column_shown(c, false);
 }
-BENCHMARK(page_refresh_fake_source)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(page_refresh_fake_source)
+    ->ArgsProduct({{300, 1000}, {0, 1, 2, 3, 4, 5}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
-// The portable part alone: texts and sort of a sampled table.
-void rows_only(benchmark::State &state) {
-    PROCESS_MAP table;
-    for (std::int64_t i = 0; i < state.range(0); ++i) {
-        PROCESS_INFO_STRUCT &r = table[static_cast<std::uint32_t>(100 + 7 * i)];
+// The portable part alone: the order of a sampled table by name.
+void order_only(benchmark::State &state) {
+    std::vector<TASK_RECORD> records(static_cast<std::size_t>(state.range(0)));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        PROCESS_INFO_STRUCT &r = records[i].info;
         r.pid = static_cast<std::uint32_t>(100 + 7 * i);
         std::snprintf(r.name, sizeof r.name, "%s%d", names[i % 12], static_cast<int>(i % 4));
-        r.cpu_share = (i % 3 == 0) ? 0.001 * static_cast<double>(i % 97 + 1) : 0.0;
-        r.working_set = 4096ull << (i % 12);
+        records[i].cpu_per_mille = (i % 3 == 0) ? static_cast<std::int64_t>(i % 97 + 1) : 0;
     }
+    std::vector<TASK_LINE> lines;
     for (auto _ : state)
-        benchmark::DoNotOptimize(task_rows(table, "."));
+        order_tasks(
+            records, {}, false, [](std::size_t) { return true; }, lines);
 }
-BENCHMARK(rows_only)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(order_only)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The main window saves its placement and column sizes when it goes; they
 // go to a scratch home, never the user's.

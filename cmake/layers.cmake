@@ -29,9 +29,11 @@ set(vorkel_core_files
     monitor/perf_process_block.cpp monitor/perf_process_block.h
     monitor/perf_walk.cpp monitor/perf_walk.h
     monitor/process_info.h
+    monitor/process_key.h
     monitor/process_table_sync.cpp monitor/process_table_sync.h
     monitor/status_texts.cpp monitor/status_texts.h
-    monitor/tasks_page_rows.cpp monitor/tasks_page_rows.h
+    monitor/task_columns.cpp monitor/task_columns.h
+    monitor/task_order.cpp monitor/task_order.h
     monitor/tray_bitmap.cpp monitor/tray_bitmap.h
     platform/linux/perflib_block.cpp platform/linux/perflib_block.h
     platform/linux/proc_meminfo.cpp platform/linux/proc_meminfo.h
@@ -41,6 +43,7 @@ set(vorkel_core_files
     platform/linux/tray_picture.cpp platform/linux/tray_picture.h
     platform/memory_status.h
     platform/perf_data.h
+    platform/process_details.h
     shell/column_ini.cpp shell/column_ini.h
     shell/docking.cpp shell/docking.h
     shell/settings_record.cpp shell/settings_record.h

@@ -54,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     indexes.handle_count = platform::title_handle_count;
     indexes.page_file_bytes = platform::title_page_file_bytes;
     indexes.processor_time = platform::title_processor_time;
+    // The optional counters too: their values are read like the others.
+    indexes.elapsed_time = platform::title_elapsed_time;
+    indexes.creating_process_id = platform::title_creating_process_id;
     PROCESS_MAP table;
     for (std::uint32_t pid : {0u, 1u, 4u, 100u})
         table[pid].pid = pid;

@@ -15,6 +15,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size == 0)
         return 0;
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
+    // The readers of a process's owner and command line take the first
+    // byte's two top values, so that every other value keeps its parser.
+    if (data[0] == 0xFE) {
+        std::uint32_t uid = 0;
+        platform::parse_status_effective_uid(text, uid);
+        return 0;
+    }
+    if (data[0] == 0xFF) {
+        // Never longer than asked, and every byte printable (control
+        // characters and bytes that are not UTF-8 become '?').
+        const std::size_t limit = size % 64;
+        const std::string shown = platform::command_line_text(text, "name", limit);
+        FUZZ_CHECK(shown.size() <= limit);
+        for (const char c : shown)
+            FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+        return 0;
+    }
     switch (data[0] % 7) {
     case 0: {
         platform::PROC_PID_STAT stat;

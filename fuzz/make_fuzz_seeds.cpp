@@ -97,6 +97,8 @@ void process_seeds() {
     seed("fuzz_perf_block", "processes", of(perf_test::process_block(rows)));
     seed("fuzz_perf_block", "with_starts",
          of(perf_test::process_block(rows, perf_test::base_time, {1, 2, 3})));
+    seed("fuzz_perf_block", "with_parents",
+         of(perf_test::process_block(rows, perf_test::base_time, {1, 2, 3}, {0, 1, 0})));
     seed("fuzz_perf_block", "processors", of(perf_test::processor_block({10, 20, 30}, perf_test::base_time)));
 
     // /proc texts, the first byte choosing the parser.
@@ -123,6 +125,9 @@ void process_seeds() {
          std::string(1, 6) + "libxml-libxml-p\n/usr/bin/perl (deleted)\n/usr/bin/perl" +
              std::string(1, '\0') + "/usr/share/libxml-libxml-perl-test" + std::string(1, '\0'));
     seed("fuzz_proc_texts", "worker", std::string(1, 13) + "kworker/1:2-events\n\n");
+    seed("fuzz_proc_texts", "status_uid",
+         std::string(1, '\xFE') + "Name:\tx\nUid:\t1000\t1000\t1000\t1000\n");
+    seed("fuzz_proc_texts", "cmdline", std::string(1, '\xFF') + std::string("sleep\0a b\0\xC3\xA4\t\0", 14));
 }
 
 void command_seeds() {

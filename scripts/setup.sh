@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing Vorkel
-# needs, and only those that are missing. Safe to run again.
+# needs, and only those that are missing. Safe to run again. --build-only:
+# the build set alone; --bench: also the programs the benchmarks compare
+# Vorkel with.
 set -euo pipefail
 
 build_set=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev
@@ -11,8 +13,12 @@ test_set=(xvfb xauth icewm xdotool x11-utils x11-apps imagemagick dbus trayer xf
           procps util-linux htop desktop-file-utils appstream lintian
           at-spi2-core gir1.2-atspi-2.0 python3-gi)
 
+# Peers the benchmarks compare with; only with --bench.
+bench_set=(lxtask)
+
 want=("${build_set[@]}")
 if [ "${1:-}" != "--build-only" ]; then want+=("${test_set[@]}"); fi
+if [ "${1:-}" = "--bench" ]; then want+=("${bench_set[@]}"); fi
 
 missing=()
 for p in "${want[@]}"; do

@@ -7,7 +7,6 @@
 #include "logging/process_log_line.h"
 #include "platform/message_box.h"
 #include "toolkit/file_name_edit.h"
-#include "toolkit/grid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,38 +38,39 @@ void logging_error(const std::string &text) {
 
 } // namespace
 
-void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *processes, const TGrid *pgrid) {
+void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *processes,
+                            const std::vector<CHOSEN_PROCESS> &every_process) {
     if (logging_active) {
         set_controls(true, start, stop, processes);
         return;
     }
     set_controls(false, start, stop, processes);
-    if (pgrid->cell(0, 1).isEmpty())
+    if (every_process.empty())
         return;
     // Each item starts with the PID, padded with blanks until it is at least
     // 30 pixels wide in the label font, then the name. At least one blank
-    // always follows: the PID is read back up to the first blank, and a long
-    // PID in a wide font is 30 pixels by itself.
+    // always follows, so that the PID stands alone at the start even when a
+    // long PID in a wide font is 30 pixels by itself.
     const QFontMetrics fm(QApplication::font("QLabel"));
-    QStringList items;
-    for (int r = 1; r < pgrid->row_count(); ++r) {
-        QString text = pgrid->cell(0, r);
+    processes->clear();
+    for (const CHOSEN_PROCESS &p : every_process) {
+        QString text = QString::number(p.key.pid);
         do
             text += QLatin1Char(' ');
         while (fm.horizontalAdvance(text) < 30);
-        items << text + pgrid->cell(1, r);
+        processes->addItem(text + QString::fromStdString(p.name), QVariant::fromValue(p.key.pid));
     }
-    processes->clear();
-    processes->addItems(items);
     // The user chooses; a filled list must not name a process by itself.
     processes->setCurrentIndex(-1);
 }
 
 void start_logging_click(QComboBox *processes, TFileNameEdit *logfile, QPushButton *start, QPushButton *stop,
                          QWidget *) {
-    std::uint32_t pid = 0;
-    const QString item = processes->currentIndex() < 0 ? QString() : processes->currentText();
-    if (item.isEmpty() || !logged_pid_of_item(item.toStdString(), pid)) {
+    // The process id the item was made with, never its text read back.
+    const QVariant id = processes->currentIndex() < 0 ? QVariant() : processes->currentData();
+    bool named = false;
+    const std::uint32_t pid = id.toUInt(&named);
+    if (!named) {
         logging_error("No process set to logging.");
         return;
     }

@@ -6,20 +6,24 @@
 // Threads: GUI thread only.
 #pragma once
 
+#include "monitor/process_info.h"
+
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QWidget;
 class TFileNameEdit;
-class TGrid;
 
 // The page became active: the controls follow logging_active; when not
-// logging and the Tasks grid has rows, the list is refilled from it (each
-// item the PID, blanks up to 30 pixels and at least one, then the name)
-// with nothing selected.
-void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *processes, const TGrid *pgrid);
+// logging and there are processes (in the Tasks page's order), the list is
+// refilled with them (each item the PID, blanks up to 30 pixels and at
+// least one, then the name; the process id as the item's data) with
+// nothing selected.
+void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *processes,
+                            const std::vector<CHOSEN_PROCESS> &every_process);
 
 // "Start logging": checks the chosen process and the file name, asks before
 // overwriting, opens the file and starts the logger. A refusal or a file

@@ -60,23 +60,6 @@ std::string process_log_line(const LOG_LOCAL_TIME &time, const PROCESS_INFO_STRU
     return line;
 }
 
-bool logged_pid_of_item(std::string_view item, std::uint32_t &pid) {
-    const auto blank = item.find(' ');
-    const std::string_view digits = item.substr(0, blank);
-    if (digits.empty() || digits.size() > 10)
-        return false;
-    std::uint64_t v = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (v > 0xFFFFFFFFull)
-        return false;
-    pid = static_cast<std::uint32_t>(v);
-    return true;
-}
-
 std::string time_separator_of_format(std::string_view format) {
     std::size_t i = format.find_first_of("hH");
     if (i == std::string_view::npos)

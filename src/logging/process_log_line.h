@@ -34,11 +34,6 @@ std::string process_log_line(const LOG_LOCAL_TIME &time, const PROCESS_INFO_STRU
 // return (no line feed).
 inline constexpr std::string_view process_log_terminator{"\0\r", 2};
 
-// The process id of a list item: the decimal digits from the item's first
-// character up to the first blank. False when that text is empty, holds
-// anything but digits, or does not fit 32 bits.
-bool logged_pid_of_item(std::string_view item, std::uint32_t &pid);
-
 // The time separator of a time format such as "HH:mm:ss" or "h.mm AP": the
 // first character after the hours; ":" when the format has none.
 std::string time_separator_of_format(std::string_view format);

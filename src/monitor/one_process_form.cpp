@@ -1,6 +1,5 @@
 #include "monitor/one_process_form.h"
 
-#include "monitor/process_table.h"
 #include "toolkit/grid.h"
 
 #include <QCloseEvent>
@@ -27,10 +26,11 @@ constexpr int column_widths[7] = {27, 69, 35, 45, 48, 31, 37};
 
 } // namespace
 
-Tone_process_form::Tone_process_form(std::uint32_t pid)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), watched_pid(pid) {
+Tone_process_form::Tone_process_form(const PROCESS_KEY &process)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      watched_pid(process.pid), watched_start_time(process.start_time) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::number(pid));
+    setWindowTitle(QString::number(process.pid));
     // The small 8-point face of the design, for the grid and its header.
     QFont small = font();
     small.setPointSize(8);
@@ -82,18 +82,14 @@ Tone_process_form::Tone_process_form(std::uint32_t pid)
     resize(width, height);
     if (QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - QPoint(width / 2, height / 2));
-
-    PROCESS_INFO_STRUCT record;
-    if (copy_process_info(pid, record))
-        watched_start_time = record.start_time;
 }
 
 Tone_process_form::~Tone_process_form() {
     FormClose(); // a window deleted without closing still stops its refresher
 }
 
-void open_process_window(std::uint32_t pid) {
-    auto *form = new Tone_process_form(pid);
+void open_process_window(const PROCESS_KEY &process) {
+    auto *form = new Tone_process_form(process);
     one_process_form = form;
     open_windows.push_back(form);
     form->refresh_thread = std::thread(one_process_thread, form);

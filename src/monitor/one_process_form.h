@@ -15,6 +15,7 @@
 #pragma once
 
 #include "monitor/one_process_thread.h"
+#include "monitor/process_key.h"
 
 #include <QWidget>
 
@@ -29,13 +30,13 @@ class TGrid;
 class Tone_process_form : public QWidget {
     Q_OBJECT
 public:
-    explicit Tone_process_form(std::uint32_t pid);
+    explicit Tone_process_form(const PROCESS_KEY &process);
     ~Tone_process_form() override;
 
     TGrid *grid = nullptr;
 
     std::uint32_t watched_pid = 0;
-    std::uint64_t watched_start_time = 0; // from the table at opening; 0 unknown
+    std::uint64_t watched_start_time = 0; // as the user chose the process; 0 unknown
     std::atomic<bool> refresh_running{true};
     std::atomic<bool> refresh_finished{false};
     std::thread refresh_thread;
@@ -75,8 +76,9 @@ private:
 // The most recently opened window; null once any window closes.
 extern Tone_process_form *one_process_form;
 
-// Opens a new window for pid and starts its refresher. GUI thread.
-void open_process_window(std::uint32_t pid);
+// Opens a new window for the process and starts its refresher. GUI
+// thread.
+void open_process_window(const PROCESS_KEY &process);
 
 // How many windows are open. GUI thread.
 int one_process_windows_open();

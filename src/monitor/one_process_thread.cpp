@@ -3,7 +3,8 @@
 #include "common/refresher_count.h"
 #include "monitor/one_process_form.h"
 #include "monitor/process_table.h"
-#include "monitor/tasks_page_rows.h"
+#include "monitor/task_columns.h"
+#include "platform/process_control.h"
 
 #include <QLocale>
 #include <QMetaObject>
@@ -20,11 +21,14 @@ std::string one_process_cpu_text(double share, std::string_view decimal_point) {
 }
 
 ONE_PROCESS_ROW one_process_row(const PROCESS_INFO_STRUCT &record, std::string_view decimal_point) {
-    const TASK_ROW t = task_row(record, 1.0, decimal_point);
+    // The Tasks page's texts of the designed seven columns, but for CPU,
+    // which here is the share of one processor.
+    const TASK_RECORD task{record, 0, nullptr};
+    const TASK_TEXT_CONTEXT context{decimal_point, 0};
     ONE_PROCESS_ROW row;
     for (std::size_t i = 0; i < row.size(); ++i)
-        row[i] = t[i];
-    row[2] = one_process_cpu_text(record.cpu_share, decimal_point);
+        task_columns()[i].text(task, context, row[i]);
+    row[task_cpu_column] = one_process_cpu_text(record.cpu_share, decimal_point);
     return row;
 }
 
@@ -48,8 +52,15 @@ void one_process_thread(Tone_process_form *form) {
         // Tasks grid mirrors) in one consistent look under the lock.
         PROCESS_INFO_STRUCT record;
         const bool found = copy_process_info(form->watched_pid, record);
-        const bool same = found && (form->watched_start_time == 0 || record.start_time == 0 ||
-                                    record.start_time == form->watched_start_time);
+        // A zombie has ended, though the system lists its id until its
+        // parent reaps it. It has no memory left: only a record without
+        // memory (a zombie, a kernel thread, the Idle pseudo-process, a
+        // record not sampled yet) costs a look at the process itself.
+        const bool zombie = found && record.working_set == 0 && form->watched_pid != 0 &&
+                            !platform::same_process_running(form->watched_pid, form->watched_start_time);
+        const bool same = found && !zombie &&
+                          (form->watched_start_time == 0 || record.start_time == 0 ||
+                           record.start_time == form->watched_start_time);
         if (!same) {
             form->refresh_running = false;
             QMetaObject::invokeMethod(

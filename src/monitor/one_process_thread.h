@@ -30,8 +30,8 @@ ONE_PROCESS_ROW one_process_row(const PROCESS_INFO_STRUCT &record, std::string_v
 // While form->refresh_running: keeps process_table current when this
 // refresher holds the refresher role (refresher_count) and the Tasks page
 // does not; reads the watched process's record; when the process has
-// ended (no record, or its start time differs from the one seen at
-// opening) clears refresh_running and has the window closed on its
+// ended (no record, its start time differs from the one seen when it was
+// chosen, or it is a zombie) clears refresh_running and has the window closed on its
 // thread; otherwise hands the row's texts to the window. Waits
 // one_process_period_ms between cycles, or less when the window wakes it
 // to close. Ends by giving the role back and setting refresh_finished.

@@ -42,18 +42,19 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
         return false;
 
     PERF_COUNTER_VIEW thread_count, handle_count, working_set, id_process, processor_time, page_file_bytes,
-        start_time;
+        start_time, parent;
     perf_for_each_counter(block, object, [&](const PERF_COUNTER_VIEW &c) {
         // First match in this order wins, as several indexes may coincide.
-        PERF_COUNTER_VIEW *slot = c.title_index == indexes.thread_count      ? &thread_count
-                                  : c.title_index == indexes.handle_count    ? &handle_count
-                                  : c.title_index == indexes.working_set     ? &working_set
-                                  : c.title_index == indexes.id_process      ? &id_process
-                                  : c.title_index == indexes.processor_time  ? &processor_time
-                                  : c.title_index == indexes.page_file_bytes ? &page_file_bytes
-                                  : indexes.elapsed_time != 0 && c.title_index == indexes.elapsed_time
-                                      ? &start_time
-                                      : nullptr;
+        PERF_COUNTER_VIEW *slot =
+            c.title_index == indexes.thread_count                                ? &thread_count
+            : c.title_index == indexes.handle_count                              ? &handle_count
+            : c.title_index == indexes.working_set                               ? &working_set
+            : c.title_index == indexes.id_process                                ? &id_process
+            : c.title_index == indexes.processor_time                            ? &processor_time
+            : c.title_index == indexes.page_file_bytes                           ? &page_file_bytes
+            : indexes.elapsed_time != 0 && c.title_index == indexes.elapsed_time ? &start_time
+            : indexes.creating_process_id != 0 && c.title_index == indexes.creating_process_id ? &parent
+                                                                                               : nullptr;
         if (slot)
             *slot = c;
     });
@@ -90,9 +91,11 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
             !perf_counter_value(block, instance, handle_count, handles) ||
             !perf_counter_value(block, instance, thread_count, threads))
             continue;
-        std::uint64_t start = 0;
+        std::uint64_t start = 0, parent_pid = 0;
         if (start_time.found && !perf_counter_value(block, instance, start_time, start))
             start = 0;
+        if (parent.found && !perf_counter_value(block, instance, parent, parent_pid))
+            parent_pid = 0;
         PROCESS_INFO_STRUCT &rec = entry->second;
         // A 64-bit processor-time counter is signed in the layout.
         const double time = processor_time.size == 8 ? static_cast<double>(static_cast<std::int64_t>(raw))
@@ -106,6 +109,7 @@ bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexe
         rec.cpu_share = no_interval || new_process ? 0.0 : (time - rec.last_cpu_time) / elapsed;
         rec.last_cpu_time = time;
         rec.start_time = start;
+        rec.parent_pid = static_cast<std::uint32_t>(parent_pid);
         rec.working_set = ws;
         rec.page_file_bytes = pf;
         rec.handle_count = static_cast<std::uint32_t>(handles);

@@ -27,6 +27,7 @@ struct PROCESS_COUNTER_INDEXES {
     std::uint32_t page_file_bytes = 0;
     std::uint32_t processor_time = 0;
     std::uint32_t elapsed_time = 0; // "Elapsed Time" (process start); 0: the source has none
+    std::uint32_t creating_process_id = 0; // "Creating Process ID" (parent); 0: likewise
 };
 
 // Applies one Process block to table and clock: shifts the clock to the
@@ -38,10 +39,11 @@ struct PROCESS_COUNTER_INDEXES {
 //
 // Shares: the counter difference over the time difference; 0 on a
 // table's first snapshot and when both snapshots carry the same time.
-// start_time comes from the optional "Elapsed Time" counter (0 without
-// it). An entry whose start time changed, or whose counter went
-// backwards, belongs to a new process that reuses the id: its share for
-// this snapshot is 0 and its counter becomes the new baseline.
-// updated, when given, receives the number of entries updated.
+// start_time comes from the optional "Elapsed Time" counter, parent_pid
+// from the optional "Creating Process ID" (0 without them). An entry
+// whose start time changed, or whose counter went backwards, belongs to a
+// new process that reuses the id: its share for this snapshot is 0 and
+// its counter becomes the new baseline. updated, when given, receives the
+// number of entries updated.
 bool apply_process_block(PERF_BYTES block, const PROCESS_COUNTER_INDEXES &indexes, PROCESS_MAP &table,
                          SAMPLE_CLOCK &clock, std::size_t *updated = nullptr);

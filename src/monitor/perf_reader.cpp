@@ -45,6 +45,7 @@ bool sample_processes(PROCESS_MAP &table, SAMPLE_CLOCK &clock, std::size_t *upda
     idx.page_file_bytes = title_index_number(find_counter_index("Page File Bytes"));
     idx.processor_time = title_index_number(find_counter_index("% Processor Time"));
     idx.elapsed_time = title_index_number(find_counter_index("Elapsed Time")); // optional
+    idx.creating_process_id = title_index_number(find_counter_index("Creating Process ID")); // optional
     if (object.empty() || !idx.id_process || !idx.thread_count || !idx.working_set ||
         !idx.handle_count || !idx.page_file_bytes || !idx.processor_time)
         return false;

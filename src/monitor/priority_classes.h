@@ -41,3 +41,8 @@ PRIORITY_CLASS class_of_nice(int nice);
 
 // The class's position in priority_class_table (menu order).
 int class_menu_index(PRIORITY_CLASS priority_class);
+
+// Told wherever Vorkel asks before lowering a priority it could not raise
+// again: what gives it that right.
+inline constexpr const char *raise_right_hint =
+    "Starting Vorkel with the CAP_SYS_NICE capability avoids this.";

@@ -1,77 +1,69 @@
 #include "monitor/process_commands.h"
 
 #include "monitor/debugger_command.h"
+#include "monitor/one_process_form.h"
 #include "monitor/priority_classes.h"
-#include "monitor/process_table.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/process_control.h"
 #include "platform/registry.h"
-#include "toolkit/grid.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QPointer>
 #include <QTimer>
 
 #include <cerrno>
 
 namespace {
 
-// The process of the grid's current row.
-struct SELECTED_PROCESS {
-    std::string id_text; // the cell's text; empty when there is no row
-    std::string name;
-    std::uint32_t pid = 0; // 0: no process
-    std::uint64_t start_time = 0;
-};
+void tell_ended(QWidget *owner) {
+    platform::message_box(owner, "The process has ended.", "Task warning",
+                          platform::MB_OK | platform::MB_ICONINFORMATION);
+}
 
-SELECTED_PROCESS selected_process(const TGrid *grid) {
-    SELECTED_PROCESS p;
-    const int row = grid->current_row();
-    if (row < 1 || row >= grid->row_count())
-        return p;
-    p.id_text = grid->cell(0, row).toStdString();
-    p.name = grid->cell(1, row).toLocal8Bit().toStdString();
-    p.pid = process_id_of_text(p.id_text);
-    if (p.pid != 0) {
-        PROCESS_INFO_STRUCT record;
-        if (copy_process_info(p.pid, record))
-            p.start_time = record.start_time;
-    }
-    return p;
+// False, after telling the user, when the chosen process has ended since
+// it was chosen (or was never seen by a snapshot: then nothing says which
+// process the row meant).
+bool still_running(const CHOSEN_PROCESS &p, QWidget *owner) {
+    if (p.key.start_time != 0 && platform::same_process_running(p.key.pid, p.key.start_time))
+        return true;
+    tell_ended(owner);
+    return false;
+}
+
+// Tells what a command's attempt came to: 0 says nothing.
+void tell_failure(int error, QWidget *owner, const char *denied_caption) {
+    if (error == ESRCH)
+        tell_ended(owner);
+    else if (error == EPERM || error == EACCES)
+        platform::message_box(owner, "Access denied.", denied_caption,
+                              platform::MB_OK | platform::MB_ICONERROR);
 }
 
 } // namespace
 
-void end_process_command(TGrid *grid, QWidget *owner, const std::function<void()> &exit_command) {
-    const SELECTED_PROCESS p = selected_process(grid);
-    if (p.id_text.empty() || p.pid == 0)
+void end_process_command(const CHOSEN_PROCESS &p, QWidget *owner, const std::function<void()> &exit_command) {
+    if (p.key.pid == 0 || !still_running(p, owner))
         return;
     if (platform::message_box(owner, "Terminate process " + p.name + "?", "Task warning",
                               platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
         return;
-    if (p.pid == platform::own_process_id()) {
+    if (p.key.pid == platform::own_process_id()) {
         if (exit_command)
             exit_command();
         return;
     }
-    const int error = platform::signal_process(p.pid, p.start_time, platform::END_SIGNAL::terminate);
-    if (error == EPERM) {
-        platform::message_box(owner, "Access denied.", "Termination error",
-                              platform::MB_OK | platform::MB_ICONERROR);
-        return;
-    }
+    const int error = platform::signal_process(p.key.pid, p.key.start_time, platform::END_SIGNAL::terminate);
+    tell_failure(error, owner, "Termination error");
     if (error != 0)
         return;
     // A process that does not end when asked is killed after the grace
-    // period; the GUI thread goes on meanwhile. The start time read now
-    // makes sure the kill reaches no process that took over the id.
-    const std::uint64_t start = p.start_time ? p.start_time : platform::process_start_time(p.pid);
-    const std::uint32_t pid = p.pid;
-    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, grid, [pid, start] {
-        if (start != 0 && platform::same_process_running(pid, start))
-            platform::signal_process(pid, start, platform::END_SIGNAL::kill);
+    // period; the GUI thread goes on meanwhile. The start time makes sure
+    // the kill reaches no process that took over the id.
+    const PROCESS_KEY key = p.key;
+    QTimer::singleShot(end_process_grace_ms, Qt::PreciseTimer, [key] {
+        if (platform::same_process_running(key.pid, key.start_time))
+            platform::signal_process(key.pid, key.start_time, platform::END_SIGNAL::kill);
     });
 }
 
@@ -80,14 +72,11 @@ void prepare_priority_menu(QMenu *menu) {
         a->setCheckable(true);
 }
 
-void priority_menu_opening(TGrid *grid, QMenu *menu) {
-    const SELECTED_PROCESS p = selected_process(grid);
-    if (p.pid == 0)
-        return;
-    if (p.start_time != 0 && !platform::same_process_running(p.pid, p.start_time))
-        return;
+void priority_menu_opening(const CHOSEN_PROCESS &p, QMenu *menu) {
     int nice = 0;
-    if (platform::get_process_nice(p.pid, nice) != 0)
+    if (p.key.pid == 0 || p.key.start_time == 0 ||
+        !platform::same_process_running(p.key.pid, p.key.start_time) ||
+        platform::get_process_nice(p.key.pid, nice) != 0)
         return;
     const int index = class_menu_index(class_of_nice(nice));
     const QList<QAction *> items = menu->actions();
@@ -95,24 +84,40 @@ void priority_menu_opening(TGrid *grid, QMenu *menu) {
         items[i]->setChecked(i == index);
 }
 
-void priority_item_chosen(TGrid *grid, QMenu *menu, QAction *item, QWidget *owner) {
+void priority_item_chosen(const CHOSEN_PROCESS &p, QMenu *menu, QAction *item, QWidget *owner) {
     const QList<QAction *> items = menu->actions();
     // Qt toggles a checkable item before it reports the click: the marks
-    // are put back until the answer is known.
+    // are put back until the change is made.
     const int index = static_cast<int>(items.indexOf(item));
     if (index < 0 || index >= static_cast<int>(priority_class_table.size()))
         return;
     item->setChecked(!item->isChecked());
-    if (platform::message_box(owner, "Change process priority?", "Task warning",
-                              platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
+    if (p.key.pid == 0 || !still_running(p, owner))
+        return;
+    const PRIORITY_CLASS_ENTRY &wanted = priority_class_table[static_cast<std::size_t>(index)];
+    std::string question = "Change process priority of " + p.name + " to " + wanted.caption + "?";
+    // A lower class than now is for good when Vorkel may not set the
+    // present value again: the user is told, and No is the default.
+    int now = 0;
+    const bool for_good = platform::get_process_nice(p.key.pid, now) == 0 && wanted.nice > now &&
+                          now < platform::lowest_settable_nice() && platform::may_renice(p.key.pid);
+    if (for_good) {
+        question += " Vorkel cannot raise it again: " + p.name + " will stay at " + wanted.caption +
+                    " until it ends. " + raise_right_hint;
+        if (platform::message_box(owner, question, "Task warning",
+                                  platform::MB_YESNO | platform::MB_DEFBUTTON2 | platform::MB_ICONWARNING) !=
+            platform::IDYES)
+            return;
+    } else if (platform::message_box(owner, question, "Task warning",
+                                     platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK) {
+        return;
+    }
+    const int error = platform::set_process_nice(p.key.pid, p.key.start_time, wanted.nice);
+    tell_failure(error, owner, "Priority error");
+    if (error != 0)
         return;
     for (int i = 0; i < items.size(); ++i)
         items[i]->setChecked(i == index);
-    const SELECTED_PROCESS p = selected_process(grid);
-    if (p.pid == 0)
-        return;
-    platform::set_process_nice(p.pid, p.start_time,
-                               priority_class_table[static_cast<std::size_t>(index)].nice);
 }
 
 namespace {
@@ -150,14 +155,18 @@ std::string registered_debugger() {
     return default_debugger_command(terminal, gdb);
 }
 
-void debug_process_command(TGrid *grid, const std::function<int(const std::string &)> &launch) {
-    const SELECTED_PROCESS p = selected_process(grid);
-    if (p.pid == 0)
+void debug_process_command(const CHOSEN_PROCESS &p, QWidget *owner,
+                           const std::function<int(const std::string &)> &launch) {
+    if (p.key.pid == 0 || !still_running(p, owner))
         return;
     const std::string registered = registered_debugger();
     if (registered.empty())
         return;
-    // The id as a clean decimal number: junk after the digits of the cell
-    // never reaches the command line.
-    launch(build_debugger_command(registered, std::to_string(p.pid)));
+    launch(build_debugger_command(registered, std::to_string(p.key.pid)));
+}
+
+void watch_process_command(const CHOSEN_PROCESS &p, QWidget *owner) {
+    if (p.key.pid != 0 && !still_running(p, owner))
+        return;
+    open_process_window(p.key);
 }

@@ -5,6 +5,8 @@
 // owner, who also guards the table (process_table: "task_time_mutex").
 #pragma once
 
+#include "monitor/process_key.h"
+
 #include <cstdint>
 #include <map>
 
@@ -19,7 +21,11 @@ struct PROCESS_INFO_STRUCT {
     char name[260] = {};                 // NUL-terminated, at most 259 bytes (UTF-8)
     double last_cpu_time = 0.0;          // processor time at the latest snapshot, 100-ns
     std::uint64_t start_time = 0;        // process start, 100-ns units since boot; 0 unknown
+    std::uint32_t parent_pid = 0;        // the process that created it; 0 none or unknown
 };
+
+// The record's process as the snapshot that filled it saw it.
+inline PROCESS_KEY process_key(const PROCESS_INFO_STRUCT &record) { return {record.pid, record.start_time}; }
 
 // Ascending by process id.
 using PROCESS_MAP = std::map<std::uint32_t, PROCESS_INFO_STRUCT>;

@@ -31,8 +31,8 @@ SFXMutex &task_time_mutex();
 // Takes the lock and empties the table and its clock.
 void empty_process_table();
 
-// Makes the table's keys equal to the running processes (ids 5, 6 and 7
-// never get a record; new records have zero figures and an empty name).
+// Makes the table's keys equal to the running processes, every id the
+// system lists (new records have zero figures and an empty name).
 // The caller holds task_time_mutex(). False, with the table untouched,
 // when the system could not list its processes.
 bool sync_process_table();

@@ -35,10 +35,7 @@ void sync_process_map(PROCESS_MAP &table, std::span<const std::uint32_t> ids) {
     // check; the vector is kept per thread, so a steady list allocates
     // nothing.
     thread_local std::vector<std::uint32_t> listed;
-    listed.clear();
-    for (std::uint32_t id : ids)
-        if (!never_listed_id(id))
-            listed.push_back(id);
+    listed.assign(ids.begin(), ids.end());
     if (!std::is_sorted(listed.begin(), listed.end()))
         std::sort(listed.begin(), listed.end());
     listed.erase(std::unique(listed.begin(), listed.end()), listed.end());

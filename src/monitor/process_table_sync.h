@@ -15,9 +15,6 @@
 using ID_ENUMERATOR =
     std::function<bool(std::uint32_t *ids, std::size_t capacity, std::size_t &count)>;
 
-// Ids that never get a record, even when the system lists them.
-constexpr bool never_listed_id(std::uint32_t id) { return id >= 5 && id <= 7; }
-
 // The complete id list: enumerates into ids, starting with room for
 // capacity ids (at least 1), and while the answer fills the whole array
 // enlarges it and asks again. On return capacity is the size that
@@ -26,8 +23,9 @@ constexpr bool never_listed_id(std::uint32_t id) { return id >= 5 && id <= 7; }
 bool collect_process_ids(const ID_ENUMERATOR &enumerate, std::vector<std::uint32_t> &ids,
                          std::size_t &capacity);
 
-// Makes table's keys equal to ids, leaving out never_listed_id ones: a
-// listed id without a record gets a new one (pid set, all else zero);
+// Makes table's keys equal to ids, every listed id included (on Linux ids
+// 5, 6 and 7 are processes like any other): a listed id without a record
+// gets a new one (pid set, all else zero);
 // existing records keep their figures; records of ids not listed are
 // removed. Ids may come in any order and repeat.
 void sync_process_map(PROCESS_MAP &table, std::span<const std::uint32_t> ids);

@@ -6,23 +6,36 @@
 // harm: the X server and the window manager keep their priority (lowered,
 // they would freeze the very desktop the user is rescuing), and so do the
 // kernel's own threads. Each process's nice values (per thread) are
-// recorded before the first rescue changes them; the restore, run when the
-// main window closes, puts each back to what it had (0, Normal, for most),
-// and a process started during the rescue that inherited Low goes to
-// Normal. An unprivileged user cannot lower a nice value again (RLIMIT_NICE,
-// CAP_SYS_NICE): the restore counts the processes it could not put back.
+// recorded before the first rescue changes them; a later press while the
+// rescue is in force keeps those records. The restore, run when the main
+// window closes, puts each back to what it had (0, Normal, for most); a
+// process started during the rescue that inherited Low from a lowered
+// process goes back to that process's recorded value (Normal when there is
+// none). Programs Vorkel starts meanwhile begin at the priority Vorkel had
+// before the rescue, not at the one it took.
+//
+// An unprivileged user cannot lower a nice value again (RLIMIT_NICE,
+// CAP_SYS_NICE): when Vorkel could not give the processes their priority
+// back, the rescue asks first, and nothing is lowered unless the user
+// agrees. The restore counts the processes it could not put back.
 //
 // Threads: GUI thread only (the X server and window manager are found over
 // Vorkel's display connection). Both walk process_table under
-// "task_time_mutex" after sync_process_table.
+// "task_time_mutex" after sync_process_table; no box is open while they
+// hold it.
 #pragma once
 
 #include <string>
 
+class QWidget;
+
 // Sets rescue_mode; Vorkel to its most favourable nice; every other
-// process of process_table to Low. Again when already rescued: the same
-// end state, the values recorded before the first rescue are kept.
-void rescue_processes();
+// process of process_table to Low. When the rescue is not in force yet and
+// a process it would lower could not be given its value back, first asks
+// (a Yes/No box owned by owner, No the default); on No nothing changes and
+// false is returned. Again when already rescued: the same end state, the
+// values recorded before the first rescue are kept.
+bool rescue_processes(QWidget *owner);
 
 // Puts back what the rescue changed and clears rescue_mode. Returns how
 // many processes could not be put back (not allowed); processes that have

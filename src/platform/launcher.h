@@ -24,6 +24,13 @@ namespace platform {
 // executable), ENOTDIR/ENOENT (working folder unusable), or a fork error.
 int start_detached(const std::vector<std::string> &argv, const std::string &working_directory);
 
+// The nice value every program started from now on begins with, set in
+// it before its image is loaded; while none is set (at first, and after
+// clear_started_program_nice) a program inherits the starting thread's.
+// Any thread.
+void set_started_program_nice(int nice);
+void clear_started_program_nice();
+
 // Keeps a copy of the environment as it is now, before Vorkel sets
 // anything for itself (QT_XCB_NO_MITSHM...): every program started later
 // gets that copy, less DESKTOP_STARTUP_ID (the start-up notice of Vorkel's

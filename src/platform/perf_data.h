@@ -36,6 +36,7 @@ inline constexpr std::uint32_t title_elapsed_time = 684; // "Elapsed Time"
 
 inline constexpr std::uint32_t title_id_process = 784;
 inline constexpr std::uint32_t title_handle_count = 952;
+inline constexpr std::uint32_t title_creating_process_id = 1410; // the parent's id
 
 namespace perf_layout {
 // PERF_DATA_BLOCK

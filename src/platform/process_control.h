@@ -50,8 +50,10 @@ int signal_process(std::int64_t pid, std::uint64_t start_time, END_SIGNAL signal
 int get_process_nice(std::int64_t pid, int &nice);
 
 // Sets nice (clamped to -20..19) on every thread of the process. 0 when
-// every thread took it, else the first errno met (EPERM or EACCES: not
-// allowed; ESRCH: gone or reused); threads that could be set stay set.
+// every thread took it, else the first errno met (ESRCH: gone or reused;
+// EPERM: not allowed). Not allowed is found before anything is written:
+// a value below lowest_settable_nice() for a thread now above it, or
+// another user's process without the right, changes nothing.
 int set_process_nice(std::int64_t pid, std::uint64_t start_time, int nice);
 
 // One thread's nice value.
@@ -67,10 +69,24 @@ int get_thread_nices(std::int64_t pid, std::vector<THREAD_NICE> &threads);
 // an errno value.
 int set_thread_nice(std::int64_t pid, std::uint32_t tid, int nice);
 
+// The lowest nice value this process may set (on itself, or on a process
+// it may change at all): -20 with CAP_SYS_NICE, else 20 - RLIMIT_NICE's
+// soft limit; 20 when it may lower none. Raising a nice value is always
+// allowed.
+int lowest_settable_nice();
+
 // The most favourable (lowest) nice value this process may give itself:
-// -20 with CAP_SYS_NICE, else 20 - RLIMIT_NICE's soft limit, but never
-// above its present nice value (keeping it is always allowed).
+// lowest_settable_nice(), but never above its present nice value (keeping
+// it is always allowed).
 int most_favourable_nice();
+
+// True when this process may change the process's priority at all: it has
+// CAP_SYS_NICE, or the process's real or effective user is this process's
+// effective user.
+bool may_renice(std::int64_t pid);
+
+// The id of the process's parent; 0 when it is gone or unreadable.
+std::uint32_t parent_process_id(std::int64_t pid);
 
 // The processes that draw the desktop: the X server of $DISPLAY (the owner
 // of the display's socket) and the window manager (the owner of the

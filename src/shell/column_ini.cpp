@@ -88,8 +88,9 @@ bool parse_width(std::string_view v, int &out) {
 
 std::string key_line(int i, int width) { return "x" + std::to_string(i + 1) + "=" + std::to_string(width); }
 
-// The column of a key "x1".."x10" (either case of the x); -1 for any other key.
-int key_index(std::string_view key) {
+} // namespace
+
+int ini_column_of_key(std::string_view key) {
     if (key.size() < 2 || key.size() > 3 || (key[0] != 'x' && key[0] != 'X') || key[1] == '0')
         return -1;
     int n = 0;
@@ -100,6 +101,8 @@ int key_index(std::string_view key) {
     }
     return n >= 1 && n <= column_count ? n - 1 : -1;
 }
+
+namespace {
 
 // Calls each(key, value) for every key line of every section named
 // section (any ASCII case), in the text's order, until each returns false.
@@ -137,7 +140,7 @@ std::array<int, column_count> widths_from_ini(const std::string &text) {
     w.fill(10);
     bool found[column_count] = {};
     for_each_key(text, "SETTINGS", [&](std::string_view k, std::string_view v) {
-        const int i = key_index(k);
+        const int i = ini_column_of_key(k);
         if (i >= 0 && !found[i]) {
             found[i] = true;
             int width;
@@ -179,7 +182,7 @@ std::string ini_with_widths(const std::string &old_text, const std::array<int, c
             return;
         }
         if (in_section && key_value(line, k, v)) {
-            const int idx = key_index(k);
+            const int idx = ini_column_of_key(k);
             if (idx >= 0) {
                 if (!written[idx])
                     put(key_line(idx, widths[static_cast<std::size_t>(idx)]));

@@ -7,12 +7,18 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 constexpr int column_count = 10;
 
-// Design widths, used when vorkel.ini does not exist.
-constexpr std::array<int, column_count> design_column_widths = {260, 60, 2, 37, 81,
-                                                                43, 53, 55, 51, 5};
+// Design widths of the Shortcuts grid's three columns, used when
+// vorkel.ini does not exist (the Tasks grid's are in its column table,
+// monitor/task_columns.h, with the keys of their widths).
+constexpr std::array<int, 3> shortcut_design_widths = {260, 60, 2};
+
+// The index among the ten widths of a key "x1".."x10" (either case of the
+// x); -1 for any other key.
+int ini_column_of_key(std::string_view key);
 
 // Reads key from section of an INI text. A missing key, or a value that
 // is not a plain decimal integer from 0 to 32767, gives fallback.

@@ -4,9 +4,11 @@
 #include "common/flags.h"
 #include "common/options.h"
 #include "logging/logging_page.h"
+#include "monitor/tasks_grid.h"
 #include "monitor/tasks_page.h"
 #include "platform/hotkeys.h"
 #include "platform/messages.h"
+#include "platform/registry.h"
 #include "platform/system_info.h"
 #include "shell/about_form.h"
 #include "shell/column_ini.h"
@@ -84,9 +86,10 @@ TTM::TTM(QWidget *owner)
     // The catalogue, its grid, and the programs that start with Vorkel.
     hooks::load_catalogue(catalogue_path);
     hooks::fill_shortcut_grid(this);
-    // The column widths; the PID column stays hidden.
+    // The column widths (the PID column is hidden until the user shows
+    // it), then the Tasks grid's own state.
     load_column_widths();
-    pgrid->set_column_hidden(0, true);
+    load_tasks_state();
     // The stored settings.
     SETTINGS_STRUCT s{};
     read_settings(s);
@@ -164,27 +167,18 @@ void TTM::build_components() {
     l1->setContentsMargins(0, 0, 0, 0);
     l1->addWidget(grid);
 
-    pgrid = new TGrid({QStringLiteral("PID"), QStringLiteral("Name"), QStringLiteral("CPU"),
-                       QStringLiteral("RAM Kb"), QStringLiteral("Paged Kb"), QStringLiteral("Handles"),
-                       QStringLiteral("Threads")},
-                      15, sheet2);
-    pgrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pgrid->setAccessibleName(pages->tabText(1));
-    pgrid->set_alignment_provider([this](int col, int row) { return pgridGetAlignment(col, row); });
-    connect(pgrid, &TGrid::mouse_down_right, this, &TTM::pgridMouseDown);
-    auto *l2 = new QVBoxLayout(sheet2);
-    l2->setContentsMargins(0, 0, 0, 0);
-    l2->addWidget(pgrid);
+    // The Tasks grid sizes its own columns from its column table.
+    pgrid = new TTasks_grid(15, sheet2);
+    pfilter = new QLineEdit(sheet2);
+    pcount = new QLabel(sheet2);
+    build_tasks_page(pages, sheet2, pgrid, pfilter, pcount);
+    connect(pgrid, &TTasks_grid::mouse_down_right, this, &TTM::pgridMouseDown);
     // The design widths, widened where the desktop's font needs more room
     // for a heading (stored widths from vorkel.ini replace these).
-    auto fit = [](TGrid *g, int col, int design) {
-        QFontMetrics hfm(g->horizontalHeader()->font());
-        g->set_col_width(col, std::max(design, hfm.horizontalAdvance(g->cell(col, 0)) + 14));
-    };
+    QFontMetrics hfm(grid->horizontalHeader()->font());
     for (int c = 0; c < 3; ++c)
-        fit(grid, c, design_column_widths[static_cast<size_t>(c)]);
-    for (int c = 0; c < 7; ++c)
-        fit(pgrid, c, design_column_widths[static_cast<size_t>(c + 3)]);
+        grid->set_col_width(c, std::max(shortcut_design_widths[static_cast<size_t>(c)],
+                                        hfm.horizontalAdvance(grid->cell(c, 0)) + 14));
 
     build_logging_page();
 
@@ -198,10 +192,11 @@ void TTM::build_components() {
         sb_panel[i] = new TStatusPanel(design_width[i], QLatin1String(sample[i]), sb);
         sb->addWidget(sb_panel[i]);
     }
-    // The window starts wide enough for the whole status bar (the desktop
-    // font may need more than the design width); the design size stays
-    // its minimum.
-    resize(std::max(width(), sb->sizeHint().width()), height());
+    // The window starts wide enough for the whole status bar and the Tasks
+    // grid's columns (the desktop font may need more than the design
+    // width, whole names more than the design's Name column); the design
+    // size stays its minimum.
+    resize(std::max({width(), sb->sizeHint().width(), sizeHint().width()}), height());
 
     update_list_timer = new QTimer(this);
     update_list_timer->setInterval(10000);
@@ -338,8 +333,10 @@ void TTM::FormDestroy() {
     destroyed_ = true;
     platform::unregister_hotkey(rescue_hotkey_id);
     hooks::stop_program_hotkeys();
-    if (shown_once_)
+    if (shown_once_) {
         FormPlacement1.save(this);
+        save_tasks_state();
+    }
     grid->save_col_sizes(QStringLiteral("Software\\Orvane\\Vorkel"), QStringLiteral("TTA"));
 }
 
@@ -355,8 +352,14 @@ void TTM::N1Click() {
             }
         }
     }
+    const bool was_shown = list_visible;
+    list_visible = true;
+    // The Tasks page stood still while the window was hidden: it is brought
+    // up to date before it shows, so no row older than one refresh is seen.
+    if (!was_shown)
+        task_timerTimer();
     show();
-    if (!list_visible) {
+    if (!was_shown) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         showNormal();
     }
@@ -364,7 +367,6 @@ void TTM::N1Click() {
         raise();
         activateWindow();
     }
-    list_visible = true;
     run_timers_while_shown();
 }
 
@@ -391,8 +393,10 @@ void TTM::closeEvent(QCloseEvent *event) {
     // Priorities lifted by the rescue hotkey go back to normal.
     if (rescue_mode)
         hooks::restore_priorities(farewell_);
-    if (shown_once_)
+    if (shown_once_) {
         FormPlacement1.save(this);
+        save_tasks_state();
+    }
     if (!exit_requested) {
         // An ordinary close only hides the window; the program goes on in
         // the tray with its timers, threads and logging. Without a tray
@@ -430,8 +434,8 @@ void TTM::N3Click() {
     // No catalogue edit may be cut short.
     hooks::wait_grid_idle();
     hooks::destroy_tray_images();
-    // vorkel.ini gets the PID column's real width.
-    pgrid->set_column_hidden(0, false);
+    // vorkel.ini gets the PID column's real width (the grid keeps the
+    // widths of hidden columns).
     save_column_widths();
     // The close that follows ends the program.
     exit_requested = true;
@@ -582,7 +586,10 @@ bool TTM::eventFilter(QObject *watched, QEvent *event) {
 
 void TTM::FormKeyDown(int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Escape) {
-        close();
+        // Esc in the filter box empties it; only an empty one lets Esc
+        // close the window.
+        if (!tasks_filter_escape(pfilter))
+            close();
     } else if (key == Qt::Key_F5) {
         hooks::scan_windows_now(this);
     }
@@ -595,8 +602,10 @@ void TTM::pagesChange() {
         hooks::scan_windows_on_page(this);
     } else if (page == sheet2) {
         task_timer->start();
+        task_timerTimer(); // its rows are current at once, not a tick later
     } else if (page == log) {
-        logging_page_activated(Button1, Button2, log_processes, pgrid);
+        // Every process, whatever the Tasks page's filter shows.
+        logging_page_activated(Button1, Button2, log_processes, pgrid->tasks()->every_process());
     }
 }
 
@@ -634,9 +643,10 @@ void TTM::cpu_timerTimer() {
 
 void TTM::task_timerTimer() { hooks::task_timer_tick(this); }
 
-void TTM::pgridMouseDown(int col, int row) { pgrid->set_current_cell(col, row); }
-
-Qt::Alignment TTM::pgridGetAlignment(int col, int row) const { return tasks_page_alignment(col, row); }
+void TTM::pgridMouseDown(int col, int row) {
+    if (row >= 0 && col >= 0)
+        pgrid->setCurrentIndex(pgrid->model()->index(row, col));
+}
 
 void TTM::set_stay_on_top(bool on) {
     if (on == stay_on_top_)
@@ -663,17 +673,34 @@ void TTM::load_column_widths() {
     auto widths = widths_from_ini(text ? *text : std::string());
     for (int c = 0; c < 3; ++c)
         grid->set_col_width(c, widths[static_cast<size_t>(c)]);
-    for (int c = 0; c < 7; ++c)
-        pgrid->set_col_width(c, widths[static_cast<size_t>(c + 3)]);
+    for (std::size_t c = 0; c < task_column_count; ++c)
+        if (const char *key = task_columns()[c].ini_key)
+            pgrid->set_column_width(static_cast<int>(c), widths[static_cast<size_t>(ini_column_of_key(key))]);
 }
 
 void TTM::save_column_widths() {
     std::array<int, column_count> widths{};
     for (int c = 0; c < 3; ++c)
         widths[static_cast<size_t>(c)] = grid->col_width(c);
-    for (int c = 0; c < 7; ++c)
-        widths[static_cast<size_t>(c + 3)] = pgrid->col_width(c);
+    for (std::size_t c = 0; c < task_column_count; ++c)
+        if (const char *key = task_columns()[c].ini_key)
+            widths[static_cast<size_t>(ini_column_of_key(key))] = pgrid->column_width(static_cast<int>(c));
     std::string path = columns_file_path();
     auto old = read_whole_file(path, 1u << 20);
     write_file_atomically(path, ini_with_widths(old ? *old : std::string(), widths));
+}
+
+void TTM::load_tasks_state() {
+    auto store = platform::open_user_key(FormPlacement1.key());
+    store->beginGroup(FormPlacement1.section());
+    ::load_tasks_state(pgrid, *store);
+    store->endGroup();
+}
+
+void TTM::save_tasks_state() {
+    auto store = platform::open_user_key(FormPlacement1.key());
+    store->beginGroup(FormPlacement1.section());
+    ::save_tasks_state(pgrid, *store);
+    store->endGroup();
+    store->sync();
 }

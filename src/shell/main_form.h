@@ -39,6 +39,7 @@
 #include <vector>
 
 class TGrid;
+class TTasks_grid;
 class TStatusPanel;
 class TFileNameEdit;
 struct SETTINGS_TARGETS;
@@ -71,7 +72,9 @@ public:
     QTabWidget *pages = nullptr;
     QWidget *sheet1 = nullptr, *sheet2 = nullptr, *log = nullptr;
     TGrid *grid = nullptr;
-    TGrid *pgrid = nullptr;
+    TTasks_grid *pgrid = nullptr;
+    QLineEdit *pfilter = nullptr; // the Tasks page's filter box
+    QLabel *pcount = nullptr;     // "n of m processes" beside it
     TFormPlacement FormPlacement1;
     QGroupBox *GroupBox1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -103,14 +106,13 @@ public:
     void update_list_timerTimer();
     void cpu_timerTimer();
     void task_timerTimer();
-    void pgridMouseDown(int col, int row); // right button on pgrid
+    void pgridMouseDown(int col, int row); // right button on pgrid (row 0 is the first process)
     // Tasks page popup menu (shell/main_form_process_commands.cpp).
     void N16Click();              // "End process"
     void s1Click();               // "Debug"
     void N18Click();              // "Set priority" opens
     void N19Click(QAction *item); // one of the six priority classes
     void N29Click();              // "Show in separate window"
-    Qt::Alignment pgridGetAlignment(int col, int row) const;
     // Shortcuts page (forwarders in main_form_shortcuts.cpp).
     Qt::Alignment gridGetAlignment(int col, int row) const;
     void gridMouseDown(int col, int row); // right button on grid
@@ -138,6 +140,10 @@ public:
 
     void load_column_widths();
     void save_column_widths();
+    // The Tasks grid's own state (sort, columns, tree), kept with the
+    // window's placement.
+    void load_tasks_state();
+    void save_tasks_state();
 
     // Sets the window's stay-on-top style.
     void set_stay_on_top(bool on);

@@ -122,7 +122,7 @@ void restore_priorities(bool may_ask) {
                               platform::MB_OK | platform::MB_ICONWARNING);
 }
 void rescue_hotkey(TTM *form, int) {
-    rescue_processes();
+    rescue_processes(form); // declined: only the window comes up
     form->N1Click();
 }
 bool single_process_window_open() { return one_process_windows_open() > 0; }

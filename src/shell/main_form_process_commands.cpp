@@ -1,19 +1,37 @@
 // TTM's Tasks page commands: each forwards to the monitor function that
-// does the work.
+// does the work, with the process the user chose.
 #include "shell/main_form_process_commands.h"
 
 #include "catalogue/launcher.h"
-#include "monitor/debugger_command.h"
-#include "monitor/one_process_form.h"
 #include "monitor/process_commands.h"
+#include "monitor/tasks_grid.h"
 #include "shell/main_form.h"
-#include "toolkit/grid.h"
+
+namespace {
+
+// The process the commands act on: the row under the pointer when the
+// popup menu opened (a right click makes it the current row first), or the
+// current row when Del was pressed. Captured then, because the grid goes
+// on refreshing under the open menu and under the commands' questions.
+CHOSEN_PROCESS chosen;
+
+} // namespace
 
 void connect_process_commands(TTM *form) {
     prepare_priority_menu(form->N18);
-    // Del works on the grid without opening the menu.
-    form->N16->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    form->pgrid->addAction(form->N16);
+    QObject::connect(form->PopupMenu3, &QMenu::aboutToShow, form,
+                     [form] { chosen = form->pgrid->current_process(); });
+    // Del ends the current row's process without the menu. The menu's
+    // item only shows the key: a press reaches this action of the grid,
+    // which captures the row before the command runs.
+    auto *del = new QAction(form->pgrid);
+    del->setShortcut(form->N16->shortcut());
+    del->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    form->pgrid->addAction(del);
+    QObject::connect(del, &QAction::triggered, form, [form] {
+        chosen = form->pgrid->current_process();
+        form->N16Click();
+    });
     QObject::connect(form->N16, &QAction::triggered, form, &TTM::N16Click);
     QObject::connect(form->s1, &QAction::triggered, form, &TTM::s1Click);
     QObject::connect(form->N18, &QMenu::aboutToShow, form, &TTM::N18Click);
@@ -22,13 +40,11 @@ void connect_process_commands(TTM *form) {
 }
 
 void TTM::N16Click() {
-    end_process_command(pgrid, this, [this] { N3Click(); });
+    end_process_command(chosen, this, [this] { N3Click(); });
 }
 void TTM::s1Click() {
-    debug_process_command(pgrid, [](const std::string &line) { return launch_program(line, ""); });
+    debug_process_command(chosen, this, [](const std::string &line) { return launch_program(line, ""); });
 }
-void TTM::N18Click() { priority_menu_opening(pgrid, N18); }
-void TTM::N19Click(QAction *item) { priority_item_chosen(pgrid, N18, item, this); }
-void TTM::N29Click() {
-    open_process_window(process_id_of_text(pgrid->cell(0, pgrid->current_row()).toStdString()));
-}
+void TTM::N18Click() { priority_menu_opening(chosen, N18); }
+void TTM::N19Click(QAction *item) { priority_item_chosen(chosen, N18, item, this); }
+void TTM::N29Click() { watch_process_command(chosen, this); }

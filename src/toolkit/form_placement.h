@@ -19,6 +19,10 @@ public:
     bool restore(QWidget *w) const;
     void save(const QWidget *w) const;
 
+    // Where the placement is stored: the window's other state goes there too.
+    const QString &key() const { return key_; }
+    const QString &section() const { return section_; }
+
 private:
     QString key_;
     QString section_;

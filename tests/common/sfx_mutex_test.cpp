@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -121,9 +122,12 @@ bool break_lock_file(const std::string &lock_name) {
         if (n <= 0)
             continue;
         target[n] = '\0';
+        // The file's name starts with the display when there is one
+        // (":0 name.lock"), else it is the bare name.
         const std::string t = target;
-        const std::string tail = "/" + lock_name + ".lock";
-        if (t.size() > tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0) {
+        const std::string tail = lock_name + ".lock";
+        const std::size_t at = t.size() - std::min(t.size(), tail.size());
+        if (at > 0 && t.compare(at, tail.size(), tail) == 0 && (t[at - 1] == '/' || t[at - 1] == ' ')) {
             close(atoi(e->d_name));
             done = true;
         }

@@ -3,10 +3,11 @@
 // own, where the only processes are the test's.
 #include "common/flags.h"
 #include "integration/vorkel_app.h"
+#include "monitor/tasks_grid.h"
 #include "platform/message_box.h"
+#include "platform/process_control.h"
 #include "shell/main_form.h"
 #include "support/test_env.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -31,14 +33,27 @@ std::string named_sleeper(const std::string &folder) {
     return path;
 }
 
-int row_of(const TGrid *grid, pid_t pid) {
-    for (int r = 1; r < grid->row_count(); ++r)
-        if (grid->cell(0, r) == QString::number(pid))
+int row_of(const TTasks_grid *grid, pid_t pid) {
+    for (int r = 0; r < grid->tasks()->shown_count(); ++r)
+        if (grid->tasks()->record_at(r)->info.pid == static_cast<std::uint32_t>(pid))
             return r;
-    return 0;
+    return -1;
 }
 
 bool running_anywhere(const std::string &comm) { return test_env::run_capture("pgrep -x " + comm) != ""; }
+
+// The id (as this test sees it) of the process running the program at
+// path, 0 when none runs.
+pid_t pid_of(const std::string &path) {
+    return static_cast<pid_t>(std::atol(test_env::run_capture("pgrep -f '^" + path + " '").c_str()));
+}
+
+// A shell line that starts the program at path once a line is written to
+// the FIFO go: the process starts when the test says so.
+std::string started_on_signal(const std::string &path, const std::string &go) {
+    mkfifo(go.c_str(), 0600);
+    return "sh -c \"read x < '" + go + "'; exec '" + path + "' 600\"";
+}
 
 } // namespace
 
@@ -59,23 +74,25 @@ TEST(EndProcess, InTheMainWindowEndsTheChildAndItsRowGoes) {
     form->pages->setCurrentWidget(form->sheet2);
     ASSERT_TRUE(wait_until([&] {
         form->task_timerTimer();
-        return row_of(form->pgrid, target.pid()) > 0;
+        return row_of(form->pgrid, target.pid()) >= 0;
     }));
     const int row = row_of(form->pgrid, target.pid());
-    EXPECT_EQ(form->pgrid->cell(1, row), "aaa_target");
-    form->pgrid->set_current_row(row);
+    EXPECT_EQ(form->pgrid->tasks()->text_at(row, 1), "aaa_target");
+    form->pgrid->setCurrentIndex(form->pgrid->model()->index(row, 1));
 
     std::vector<std::string> boxes;
     platform::set_message_box_handler([&](const std::string &t, const std::string &c, unsigned) {
         boxes.push_back(c + ": " + t);
         return platform::IDOK;
     });
-    form->N16Click();
+    for (QAction *a : form->pgrid->actions()) // Del
+        if (a->shortcut() == QKeySequence(Qt::Key_Delete))
+            a->trigger();
     platform::set_message_box_handler(nullptr);
     EXPECT_EQ(boxes, std::vector<std::string>{"Task warning: Terminate process aaa_target?"});
     EXPECT_EQ(target.wait(5s), 128 + SIGTERM);
     form->task_timerTimer();
-    EXPECT_EQ(row_of(form->pgrid, target.pid()), 0) << "the row goes at the next refresh";
+    EXPECT_EQ(row_of(form->pgrid, target.pid()), -1) << "the row goes at the next refresh";
     list_visible = false;
     form.reset();
 }
@@ -87,7 +104,7 @@ protected:
         ASSERT_FALSE(app.exe().empty());
     }
     // Shows the window with its Tasks page and puts the keyboard focus in
-    // the grid.
+    // the grid, on its first row.
     void show_tasks_grid() {
         auto second = app.start(); // a second start shows the first's window
         ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 20s));
@@ -95,8 +112,9 @@ protected:
         auto w = app.main_window();
         ASSERT_TRUE(w);
         xdotool("windowactivate --sync " + std::to_string(w->id));
-        // The first data row of the grid: below the tab bar and the header.
-        xdotool("mousemove --window " + std::to_string(w->id) + " 80 62 click 1");
+        // Into the grid: below the tab bar, the filter box and the header.
+        xdotool("mousemove --window " + std::to_string(w->id) + " 80 110 click 1");
+        xdotool("key ctrl+Home");
     }
     test_env::x_session x;
     vorkel_app app;
@@ -108,7 +126,7 @@ TEST_F(EndProcessApp, DelEndsTheSelectedProcessAfterTheQuestion) {
     ASSERT_TRUE(wait_until([&] { return app.tray_icon_shown(); }, 20s));
     ASSERT_TRUE(running_anywhere("aaa_target"));
     show_tasks_grid();
-    // aaa_target sorts first: the click selected it.
+    // aaa_target sorts first.
     xdotool("key Delete");
     ASSERT_TRUE(wait_until(
         [] {
@@ -133,4 +151,56 @@ TEST_F(EndProcessApp, EndingVorkelItselfRunsExit) {
     // The exit sequence runs (farewell window) and the program ends with 0.
     EXPECT_EQ(p.wait(30s), 0);
     EXPECT_TRUE(test_env::file_exists(app.data_dir() + "/vorkel.ini")) << "exit saved the column widths";
+}
+
+// The grid refreshes under the open popup menu and under the question, and
+// each time a process has started above the chosen one, so the rows shift:
+// only the process under the pointer when the menu opened changes.
+TEST_F(EndProcessApp, CommandsActOnTheProcessChosenWhenTheMenuOpened) {
+    // The question is a Yes/No box when a lower priority could not be
+    // raised again ("y" answers it), else OK/Cancel.
+    const std::string yes = platform::lowest_settable_nice() > 0 ? "y" : "Return";
+    struct CASE {
+        std::string keys; // in the open menu, up to the question
+        bool ends;        // "End process", else "Set priority" / "Low"
+    };
+    for (const CASE &c :
+         {CASE{"Down Return", true}, CASE{"Down Down Down Right Down Down Down Down Down Return", false}}) {
+        const std::string bin = test_env::make_temp_dir("bin");
+        for (const char *name : {"bbb_target", "aaa_one", "aaa_two"})
+            ASSERT_EQ(std::system(("cp /bin/sleep '" + bin + "/" + name + "'").c_str()), 0);
+        auto p = app.start_in_own_pid_namespace({"'" + bin + "/bbb_target' 600",
+                                                 started_on_signal(bin + "/aaa_one", bin + "/go_one"),
+                                                 started_on_signal(bin + "/aaa_two", bin + "/go_two")});
+        ASSERT_TRUE(
+            wait_until([&] { return app.tray_icon_shown() && pid_of(bin + "/bbb_target") > 0; }, 20s));
+        const pid_t target = pid_of(bin + "/bbb_target");
+        show_tasks_grid(); // bbb_target sorts first
+        auto w = app.main_window();
+        ASSERT_TRUE(w);
+        xdotool("mousemove --window " + std::to_string(w->id) + " 80 62 click 3");
+        // A process starts above the chosen one; the page's timer (1 s)
+        // refreshes the grid under the menu, then under the question.
+        for (const char *other : {"one", "two"}) {
+            test_env::write_file(bin + "/go_" + std::string(other), "\n");
+            ASSERT_TRUE(wait_until([&] { return pid_of(bin + "/aaa_" + other) > 0; }));
+            std::this_thread::sleep_for(2500ms);
+            if (other == std::string("one"))
+                xdotool("key " + c.keys);
+            ASSERT_TRUE(wait_until([] { return xdotool("search --name '^Task warning$'") != ""; }))
+                << "the question did not come";
+        }
+        xdotool("key " + (c.ends ? std::string("Return") : yes));
+        auto nice_of = [](pid_t pid) {
+            int nice = -1;
+            return pid > 0 && platform::get_process_nice(pid, nice) == 0 ? nice : -1;
+        };
+        EXPECT_TRUE(wait_until([&] {
+            return c.ends ? pid_of(bin + "/bbb_target") == 0 : nice_of(target) == 19;
+        })) << "the chosen process ends or gets Low";
+        for (const char *other : {"aaa_one", "aaa_two"})
+            EXPECT_EQ(nice_of(pid_of(bin + "/" + other)), 0) << other << " untouched";
+        p.kill_hard();
+        ASSERT_TRUE(wait_until([&] { return !app.tray_icon_shown(); }));
+    }
 }

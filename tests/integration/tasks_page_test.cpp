@@ -4,16 +4,20 @@
 #include "common/sfx_mutex.h"
 #include "monitor/perf_test_blocks.h"
 #include "monitor/process_table.h"
+#include "monitor/tasks_grid.h"
+#include "platform/process_details.h"
 #include "platform/process_list.h"
 #include "shell/main_form.h"
 #include "support/test_env.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -21,6 +25,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include <unistd.h>
@@ -50,14 +55,16 @@ struct FAKE_SYSTEM {
         platform::set_perf_data_source(nullptr);
         empty_process_table();
     }
-    // One snapshot per call, a second apart; ids follow the rows.
-    void add_snapshot(std::vector<perf_test::PROC_ROW> rows) {
+    // One snapshot per call, a second apart; ids follow the rows, starts
+    // (when given) are their start times, parents their parents' ids.
+    void add_snapshot(std::vector<perf_test::PROC_ROW> rows, const std::vector<std::uint64_t> &starts = {},
+                      const std::vector<std::uint64_t> &parents = {}) {
         ids.clear();
         for (const auto &r : rows)
             ids.push_back(static_cast<std::uint32_t>(r.pid));
         rows.push_back({"_Total", 0, 0, 0, 0, 0, 0});
         const std::uint64_t when = perf_test::base_time + source.blocks.size() * 10000000ull;
-        source.blocks.push_back(perf_test::process_block(rows, when));
+        source.blocks.push_back(perf_test::process_block(rows, when, starts, parents));
     }
 };
 
@@ -89,19 +96,21 @@ protected:
         // refresh from whatever source is current.
         form->task_timer->stop();
     }
-    static TGrid *grid() { return form->pgrid; }
-    // The data row whose hidden PID cell holds pid, 0 when there is none.
+    static TTasks_grid *grid() { return form->pgrid; }
+    static TTasks_model *model() { return form->pgrid->tasks(); }
+    // The row of the process pid, -1 when it is not shown.
     static int row_of(long pid) {
-        const QString text = QString::number(pid);
-        for (int r = 1; r < grid()->row_count(); ++r)
-            if (grid()->cell(0, r) == text)
+        for (int r = 0; r < model()->shown_count(); ++r)
+            if (model()->record_at(r)->info.pid == static_cast<std::uint32_t>(pid))
                 return r;
-        return 0;
+        return -1;
     }
+    static QString text(int row, int col) { return QString::fromStdString(model()->text_at(row, col)); }
     static QStringList column(int col) {
         QStringList texts;
-        for (int r = 1; r < grid()->row_count(); ++r)
-            texts << grid()->cell(col, r);
+        for (int r = 0; r < model()->shown_count(); ++r)
+            texts << (col == 0 ? QString::number(model()->record_at(r)->info.pid)
+                               : model()->index(r, col).data().toString());
         return texts;
     }
 
@@ -121,11 +130,11 @@ std::string proc_comm(pid_t pid) {
 TEST_F(TasksPage, FilledWhileTheWindowWasBuiltWithThePidColumnHidden) {
     // Before any tick of this test: the refresh of the construction.
     EXPECT_TRUE(grid()->isColumnHidden(0));
-    EXPECT_GT(grid()->row_count(), 2);
+    EXPECT_GT(model()->shown_count(), 1);
     const int own = row_of(getpid());
-    ASSERT_GT(own, 0) << "this process has a row; its PID cell holds the id";
-    EXPECT_FALSE(grid()->cell(1, own).isEmpty());
-    EXPECT_GT(row_of(0), 0) << "the idle pseudo-process";
+    ASSERT_GE(own, 0) << "this process has a row";
+    EXPECT_FALSE(text(own, 1).isEmpty());
+    EXPECT_GE(row_of(0), 0) << "the idle pseudo-process";
     ASSERT_NE(form->PopupMenu3, nullptr);
     EXPECT_FALSE(form->PopupMenu3->actions().isEmpty());
 }
@@ -140,19 +149,19 @@ TEST_F(TasksPage, ChildAppearsWithinTwoRefreshesAndGoesWhenItEnds) {
     ASSERT_TRUE(wait_until([&] { return proc_comm(child.pid()) == "vkl_task_probe_"; }));
 
     int refreshes = 0;
-    while (row_of(child.pid()) == 0 && refreshes < 2) {
+    while (row_of(child.pid()) < 0 && refreshes < 2) {
         form->task_timerTimer();
         ++refreshes;
     }
     const int row = row_of(child.pid());
-    ASSERT_GT(row, 0) << "not listed after " << refreshes << " refreshes";
-    EXPECT_EQ(grid()->cell(1, row), "vkl_task_probe_whole");
-    EXPECT_EQ(grid()->cell(6, row), "1");
-    EXPECT_GT(grid()->cell(3, row).toLongLong(), 0) << "RAM Kb";
+    ASSERT_GE(row, 0) << "not listed after " << refreshes << " refreshes";
+    EXPECT_EQ(text(row, 1), "vkl_task_probe_whole");
+    EXPECT_EQ(text(row, 6), "1");
+    EXPECT_GT(text(row, 3).toLongLong(), 0) << "RAM Kb";
 
     child.kill_hard(); // ends and reaps it
     form->task_timerTimer();
-    EXPECT_EQ(row_of(child.pid()), 0);
+    EXPECT_EQ(row_of(child.pid()), -1);
 }
 
 TEST_F(TasksPage, HiddenWindowOrOtherPageLeavesGridAsItWas) {
@@ -172,12 +181,13 @@ TEST_F(TasksPage, HiddenWindowOrOtherPageLeavesGridAsItWas) {
     show_tasks();
     form->pages->setCurrentWidget(form->log);
     EXPECT_FALSE(tasks_page_refreshing());
+    fake.add_snapshot({{"other", 4000, 0, 0, 0, 0, 1}});
     form->task_timerTimer(); // the timer still runs on "Logging"
-    EXPECT_EQ(column(1), before);
+    EXPECT_EQ(column(1), QStringList{"only"});
     show_tasks();
     EXPECT_TRUE(tasks_page_refreshing());
     form->task_timerTimer();
-    EXPECT_EQ(column(1), QStringList{"only"});
+    EXPECT_EQ(column(1), QStringList{"other"});
 }
 
 TEST_F(TasksPage, CellTextsOrderAndAlignment) {
@@ -195,25 +205,47 @@ TEST_F(TasksPage, CellTextsOrderAndAlignment) {
     form->task_timerTimer();
     form->task_timerTimer();
 
-    ASSERT_EQ(grid()->row_count(), 4) << "id 6 never gets a row";
-    EXPECT_EQ(column(0), (QStringList{"200", "300", "100"}));
-    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta"}));
-    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5"})) << "the user's decimal separator";
-    EXPECT_EQ(grid()->cell(3, 3), "1536");
-    EXPECT_EQ(grid()->cell(4, 3), "0");
-    EXPECT_EQ(column(5), (QStringList{"11", "12", "10"}));
-    EXPECT_EQ(column(6), (QStringList{"3", "4", "2"}));
+    ASSERT_EQ(model()->shown_count(), 4) << "id 6 is a process like any other";
+    EXPECT_EQ(column(0), (QStringList{"200", "300", "100", "6"}));
+    EXPECT_EQ(column(1), (QStringList{"Alpha", "alpha2", "beta", "ghost"}));
+    EXPECT_EQ(column(2), (QStringList{"25,0", "62,5", "12,5", "0,0"})) << "the user's decimal separator";
+    EXPECT_EQ(text(2, 3), "1536");
+    EXPECT_EQ(text(2, 4), "0");
+    EXPECT_EQ(column(5), (QStringList{"11", "12", "10", "0"}));
+    EXPECT_EQ(column(6), (QStringList{"3", "4", "2", "1"}));
 
     for (int c = 0; c < 7; ++c) {
         const Qt::Alignment want = c > 1 ? Qt::AlignRight : Qt::AlignLeft;
-        EXPECT_EQ(Qt::Alignment(grid()->item(0, c)->textAlignment()) & Qt::AlignHorizontal_Mask, want) << c;
-        EXPECT_EQ(Qt::Alignment(grid()->horizontalHeaderItem(c)->textAlignment()) & Qt::AlignHorizontal_Mask,
-                  want)
+        const auto aligned = [](const QVariant &v) {
+            return Qt::Alignment(v.toInt()) & Qt::AlignHorizontal_Mask;
+        };
+        EXPECT_EQ(aligned(model()->index(0, c).data(Qt::TextAlignmentRole)), want) << c;
+        EXPECT_EQ(aligned(model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)), want)
             << "header " << c;
     }
 }
 
-TEST_F(TasksPage, EmptyTableGivesOneEmptyRowAndLoggingListKeepsItsItems) {
+TEST_F(TasksPage, ShowingTheWindowOrThePageRefreshesAtOnceAndARowKeepsItsProcess) {
+    FAKE_SYSTEM fake;
+    fake.add_snapshot({{"before", 500, 0, 0, 0, 0, 1}}, {1111});
+    form->task_timerTimer();
+    // Hidden, the table is kept current by a worker: the id now belongs to
+    // a process that started later.
+    form->close();
+    fake.add_snapshot({{"after", 500, 0, 0, 0, 0, 1}}, {2222});
+    refresh_process_table();
+    const auto shown = [] { return process_key(model()->record_at(0)->info); };
+    EXPECT_EQ(shown(), (PROCESS_KEY{500, 1111})) << "the process the row showed";
+    form->N1Click();
+    EXPECT_EQ(column(1), QStringList{"after"}) << "shown up to date, not a tick later";
+    EXPECT_EQ(shown(), (PROCESS_KEY{500, 2222}));
+    form->pages->setCurrentWidget(form->log);
+    fake.add_snapshot({{"later", 500, 0, 0, 0, 0, 1}}, {2222});
+    form->pages->setCurrentWidget(form->sheet2);
+    EXPECT_EQ(column(1), QStringList{"later"});
+}
+
+TEST_F(TasksPage, EmptyTableGivesNoRowAndLoggingListKeepsItsItems) {
     {
         FAKE_SYSTEM fake;
         fake.add_snapshot({{"keep", 700, 0, 0, 0, 0, 1}});
@@ -226,9 +258,7 @@ TEST_F(TasksPage, EmptyTableGivesOneEmptyRowAndLoggingListKeepsItsItems) {
     FAKE_SYSTEM empty;
     empty.add_snapshot({});
     form->task_timerTimer();
-    ASSERT_EQ(grid()->row_count(), 2);
-    for (int c = 0; c < 7; ++c)
-        EXPECT_TRUE(grid()->cell(c, 1).isEmpty()) << c;
+    EXPECT_EQ(model()->shown_count(), 0);
     form->pages->setCurrentWidget(form->log);
     ASSERT_EQ(form->log_processes->count(), 1);
     EXPECT_EQ(form->log_processes->itemText(0), kept);
@@ -265,17 +295,21 @@ TEST_F(TasksPage, RefreshKeepsScrollWidthsAndCurrentRowAndRewritesOnlyChanges) {
         rows.push_back({"proc" + std::to_string(1000 + i), 1000 + i, 0, 4096ull * i, 0, 1, 1});
     fake.add_snapshot(rows);
     form->task_timerTimer();
-    ASSERT_EQ(grid()->row_count(), 201);
+    ASSERT_EQ(model()->shown_count(), 200);
     QApplication::processEvents(); // lays out the new rows
 
-    grid()->set_col_width(2, 77);
-    grid()->set_current_row(40);
+    grid()->set_column_width(2, 77);
+    grid()->setCurrentIndex(model()->index(40, 1));
     QScrollBar *bar = grid()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 50);
     bar->setValue(50);
 
+    // Cells the model reports changed.
     int written = 0;
-    QObject::connect(grid(), &QTableWidget::itemChanged, form, [&written] { ++written; });
+    QObject::connect(model(), &QAbstractItemModel::dataChanged, form,
+                     [&written](const QModelIndex &a, const QModelIndex &b) {
+                         written += (b.row() - a.row() + 1) * (b.column() - a.column() + 1);
+                     });
     form->task_timerTimer(); // the same figures a second later
     EXPECT_EQ(written, 0) << "unchanged cells are not rewritten";
 
@@ -284,28 +318,28 @@ TEST_F(TasksPage, RefreshKeepsScrollWidthsAndCurrentRowAndRewritesOnlyChanges) {
     fake.add_snapshot(rows);
     form->task_timerTimer();
     form->task_timerTimer();
-    QObject::disconnect(grid(), &QTableWidget::itemChanged, form, nullptr);
-    EXPECT_EQ(grid()->row_count(), 200);
+    QObject::disconnect(model(), &QAbstractItemModel::dataChanged, form, nullptr);
+    EXPECT_EQ(model()->shown_count(), 199);
     EXPECT_GT(written, 0);
     EXPECT_LT(written, 7 * 60) << "rows above the ended process are left alone";
-    EXPECT_EQ(grid()->col_width(2), 77);
+    EXPECT_EQ(grid()->column_width(2), 77);
     EXPECT_EQ(bar->value(), 50);
-    EXPECT_EQ(grid()->current_row(), 40);
+    EXPECT_EQ(grid()->currentIndex().row(), 40);
 }
 
 TEST_F(TasksPage, RightButtonMakesTheRowUnderThePointerCurrent) {
     FAKE_SYSTEM fake;
     fake.add_snapshot({{"a", 100, 0, 0, 0, 0, 1}, {"b", 200, 0, 0, 0, 0, 1}, {"c", 300, 0, 0, 0, 0, 1}});
     form->task_timerTimer();
-    grid()->set_current_row(1);
-    const QRect cell = grid()->visualRect(grid()->model()->index(2, 3)); // data row 3
+    grid()->setCurrentIndex(model()->index(0, 1));
+    const QRect cell = grid()->visualRect(model()->index(2, 3)); // the third row
     ASSERT_TRUE(cell.isValid());
     const QPointF at = cell.center();
     QMouseEvent press(QEvent::MouseButtonPress, at, grid()->viewport()->mapToGlobal(at), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(grid()->viewport(), &press);
-    EXPECT_EQ(grid()->current_row(), 3);
-    EXPECT_EQ(grid()->current_col(), 3);
+    EXPECT_EQ(grid()->currentIndex().row(), 2);
+    EXPECT_EQ(grid()->currentIndex().column(), 3);
     form->PopupMenu3->close();
 }
 
@@ -328,5 +362,92 @@ TEST_F(TasksPage, WorkerRefreshDuringPageRefreshesNeverDeadlocks) {
     }
     stop = true;
     worker.join();
-    EXPECT_GT(row_of(getpid()), 0);
+    EXPECT_GE(row_of(getpid()), 0);
+}
+
+TEST_F(TasksPage, SortFilterAndTreeWorkFromRecordsAndTheSelectionFollowsItsProcess) {
+    const std::map<std::uint32_t, std::string> names = {
+        {1, "init"}, {10, "shell"}, {20, "busy"}, {30, "sleepy"}};
+    platform::set_process_details_reader([&](std::uint32_t pid, std::uint64_t) {
+        const std::string name = names.count(pid) ? names.at(pid) : "";
+        return platform::PROCESS_DETAILS{name, pid == 30 ? "anna" : "root", "/bin/" + name + " --x"};
+    });
+    FAKE_SYSTEM fake;
+    // init > shell > (busy, sleepy); Idle and init have no parent.
+    const std::vector<std::uint64_t> parents = {0, 0, 1, 10, 10};
+    auto snapshot = [&](std::uint64_t idle, std::uint64_t busy, std::uint64_t sleepy) {
+        fake.add_snapshot({{"Idle", 0, idle, 0, 0, 0, 1},
+                           {"init", 1, 0, 0, 0, 0, 1},
+                           {"shell", 10, 0, 0, 0, 0, 1},
+                           {"busy", 20, busy, 0, 0, 0, 1},
+                           {"sleepy", 30, sleepy, 0, 0, 0, 1}},
+                          {}, parents);
+    };
+    snapshot(0, 0, 0);
+    snapshot(6000000, 3000000, 0);
+    snapshot(12000000, 6000000, 2000000); // sleepy now uses more than busy did
+    form->task_timerTimer();
+    form->task_timerTimer();
+    EXPECT_EQ(column(1), (QStringList{"busy", "Idle", "init", "shell", "sleepy"})) << "the designed order";
+    ASSERT_TRUE(grid()->set_current_process(30, 0));
+
+    // A header click sorts by CPU, highest first: Idle, then the busy one.
+    emit grid()->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(column(1), (QStringList{"Idle", "busy", "init", "shell", "sleepy"}));
+    EXPECT_EQ(grid()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(grid()->current_process().name, "sleepy") << "the selection follows its process";
+    form->task_timerTimer(); // shares change the order; ties stay in name order
+    EXPECT_EQ(column(1), (QStringList{"Idle", "busy", "sleepy", "init", "shell"}));
+    EXPECT_EQ(grid()->current_process().name, "sleepy");
+    emit grid()->horizontalHeader()->sectionClicked(2); // again: the other way
+    EXPECT_EQ(column(1), (QStringList{"init", "shell", "sleepy", "busy", "Idle"}));
+
+    // The filter: name, id, owner or command line, case ignored.
+    const struct {
+        const char *text;
+        QStringList rows;
+    } filters[] = {{"BUSY", {"busy"}},
+                   {" 30 ", {"sleepy"}},
+                   {"anna", {"sleepy"}},
+                   {"/bin/sh", {"shell"}},
+                   {"nothing", {}}};
+    for (const auto &f : filters) {
+        form->pfilter->setText(QString::fromLatin1(f.text));
+        EXPECT_EQ(column(1), f.rows) << f.text;
+        EXPECT_EQ(form->pcount->text(), QStringLiteral("%1 of 5 processes").arg(f.rows.size())) << f.text;
+    }
+    // The Logging page lists every process whatever the filter.
+    form->pages->setCurrentWidget(form->log);
+    EXPECT_EQ(form->log_processes->count(), 5);
+    show_tasks();
+    form->pfilter->setFocus();
+    form->FormKeyDown(Qt::Key_Escape, Qt::NoModifier); // Esc empties the box, the window stays
+    EXPECT_TRUE(form->pfilter->text().isEmpty());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_TRUE(grid()->set_current_process(30, 0));
+
+    // The tree, by name within each level: children under their parents.
+    grid()->set_sort({task_name_column, false});
+    grid()->tree_action()->trigger();
+    EXPECT_EQ(column(1), (QStringList{"Idle", "init", "   shell", "      busy", "      sleepy"}));
+    EXPECT_EQ(grid()->current_process().name, "sleepy");
+
+    // The state goes with the window's and comes back.
+    form->save_tasks_state();
+    grid()->tree_action()->trigger();
+    grid()->set_sort({task_cpu_column, true});
+    form->load_tasks_state();
+    EXPECT_TRUE(model()->tree());
+    EXPECT_EQ(model()->sort().column, task_name_column);
+    grid()->tree_action()->trigger();
+    form->save_tasks_state();
+    platform::set_process_details_reader({});
+
+    // A name longer than the Name column widens it while the window has room.
+    const QString long_name(40, QLatin1Char('w'));
+    form->resize(1400, form->height());
+    QApplication::processEvents();
+    fake.add_snapshot({{long_name.toStdString(), 40, 0, 0, 0, 0, 1}});
+    form->task_timerTimer();
+    EXPECT_GE(grid()->column_width(task_name_column), grid()->fontMetrics().horizontalAdvance(long_name));
 }

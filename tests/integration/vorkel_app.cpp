@@ -106,4 +106,55 @@ GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows) {
 
 int pixels_near_grey(unsigned long window, int grey) { return grey_pixels(window, grey).count; }
 
+int first_selected_row_top(unsigned long window, int x) {
+    int top = -1;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return top;
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, window, &a) && x < a.width) {
+        if (XImage *img = XGetImage(d, window, x, 0, 1, a.height, AllPlanes, ZPixmap)) {
+            for (int y = 40; y < a.height && top < 0; ++y) {
+                const unsigned long p = XGetPixel(img, 0, y);
+                const int r = (p >> 16) & 0xff, b = p & 0xff;
+                if (b > 150 && b - r > 80)
+                    top = y;
+            }
+            XDestroyImage(img);
+        }
+    }
+    XCloseDisplay(d);
+    return top;
+}
+
+std::string clipboard_text() {
+    std::string text;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return text;
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    const Atom property = XInternAtom(d, "VORKEL_TEST_CLIPBOARD", False);
+    XConvertSelection(d, XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "UTF8_STRING", False), property,
+                      w, CurrentTime);
+    XFlush(d);
+    XEvent e{};
+    const bool answered = test_env::wait_until(
+        [&] { return XCheckTypedWindowEvent(d, w, SelectionNotify, &e); }, std::chrono::seconds(3));
+    if (answered && e.xselection.property != 0) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char *data = nullptr;
+        if (XGetWindowProperty(d, w, property, 0, 1 << 20, True, AnyPropertyType, &type, &format, &count,
+                               &after, &data) == Success &&
+            data) {
+            text.assign(reinterpret_cast<char *>(data), count);
+            XFree(data);
+        }
+    }
+    XDestroyWindow(d, w);
+    XCloseDisplay(d);
+    return text;
+}
+
 std::string xdotool(const std::string &args) { return test_env::run_capture("xdotool " + args + " 2>/dev/null"); }

@@ -65,5 +65,14 @@ struct GREY_PIXELS {
 GREY_PIXELS grey_pixels(unsigned long window, int grey, int bottom_rows = 0);
 int pixels_near_grey(unsigned long window, int grey);
 
+// The top of the first row, from y = 40 down, whose pixel in column x is
+// drawn in a selection's blue: where a grid's selected row starts. -1 when
+// there is none or the window cannot be read.
+int first_selected_row_top(unsigned long window, int x);
+
+// The text of the CLIPBOARD selection on $DISPLAY as UTF-8; empty when
+// nobody owns it or the owner does not answer within 3 s.
+std::string clipboard_text();
+
 // Runs xdotool with args on $DISPLAY; its output.
 std::string xdotool(const std::string &args);

@@ -71,24 +71,6 @@ TEST(ProcessLogLine, TerminatorIsZeroThenCarriageReturn) {
     EXPECT_NE(line.find(" RAM 6291456 Paged 5242880 "), std::string::npos);
 }
 
-TEST(ProcessLogLine, PidOfListItem) {
-    std::uint32_t pid = 0;
-    EXPECT_TRUE(logged_pid_of_item("1412   worker", pid));
-    EXPECT_EQ(pid, 1412u);
-    EXPECT_TRUE(logged_pid_of_item("0 Idle", pid));
-    EXPECT_EQ(pid, 0u);
-    EXPECT_TRUE(logged_pid_of_item("4294967295 x", pid));
-    EXPECT_EQ(pid, 4294967295u);
-    pid = 77;
-    EXPECT_FALSE(logged_pid_of_item("", pid));
-    EXPECT_FALSE(logged_pid_of_item(" 12 x", pid));
-    EXPECT_FALSE(logged_pid_of_item("12x worker", pid));
-    EXPECT_FALSE(logged_pid_of_item("4294967296 x", pid));
-    EXPECT_FALSE(logged_pid_of_item("123456789012345 x", pid));
-    EXPECT_FALSE(logged_pid_of_item("-5 x", pid));
-    EXPECT_EQ(pid, 77u) << "a refused item leaves the id alone";
-}
-
 TEST(ProcessLogLine, TimeSeparatorOfFormat) {
     EXPECT_EQ(time_separator_of_format("HH:mm:ss"), ":");
     EXPECT_EQ(time_separator_of_format("h:mm AP"), ":");

@@ -7,7 +7,6 @@
 #include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/file_name_edit.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +39,6 @@ protected:
                 boxes.push_back({text, caption, f});
                 return answer;
             });
-        pgrid = new TGrid({"PID", "Name"}, 15);
         processes = new QComboBox;
         logfile = new TFileNameEdit;
         start = new QPushButton;
@@ -50,33 +48,30 @@ protected:
     void TearDown() override {
         stop_process_log();
         platform::set_message_box_handler(nullptr);
-        for (QWidget *w : std::initializer_list<QWidget *>{pgrid, processes, logfile, start, stop})
+        for (QWidget *w : std::initializer_list<QWidget *>{processes, logfile, start, stop})
             delete w;
     }
-    void rows(std::initializer_list<std::pair<QString, QString>> list) {
-        pgrid->set_row_count(static_cast<int>(list.size()) + 1);
-        int r = 1;
-        for (const auto &[pid, name] : list) {
-            pgrid->set_cell(0, r, pid);
-            pgrid->set_cell(1, r++, name);
-        }
+    void rows(std::initializer_list<std::pair<std::uint32_t, std::string>> list) {
+        every_process.clear();
+        for (const auto &[pid, name] : list)
+            every_process.push_back({{pid, 0}, name});
     }
     void click_start() { start_logging_click(processes, logfile, start, stop, nullptr); }
     bool idle() const { return start->isEnabled() && !stop->isEnabled() && processes->isEnabled(); }
 
     std::vector<BOX> boxes;
     int answer = platform::IDOK;
-    TGrid *pgrid = nullptr;
+    std::vector<CHOSEN_PROCESS> every_process; // as the Tasks page lists them
     QComboBox *processes = nullptr;
     TFileNameEdit *logfile = nullptr;
     QPushButton *start = nullptr, *stop = nullptr;
 };
 
 TEST_F(LoggingPage, ListIsFilledWithNothingSelectedAndChecksComeInOrder) {
-    logging_page_activated(start, stop, processes, pgrid);
-    EXPECT_EQ(processes->count(), 0) << "an unfilled Tasks grid leaves the list as it is";
-    rows({{"1", "init"}, {"4242424242", "long"}, {"77", ""}});
-    logging_page_activated(start, stop, processes, pgrid);
+    logging_page_activated(start, stop, processes, every_process);
+    EXPECT_EQ(processes->count(), 0) << "an unfilled Tasks page leaves the list as it is";
+    rows({{1, "init"}, {4242424242u, "long"}, {77, ""}});
+    logging_page_activated(start, stop, processes, every_process);
     ASSERT_EQ(processes->count(), 3);
     EXPECT_EQ(processes->currentIndex(), -1);
     EXPECT_TRUE(processes->currentText().isEmpty());
@@ -95,7 +90,7 @@ TEST_F(LoggingPage, ListIsFilledWithNothingSelectedAndChecksComeInOrder) {
     EXPECT_EQ(boxes[1].text, "No file set to logging.");
     EXPECT_EQ(boxes[1].caption, "Logging error");
 
-    // An item whose text before the first blank is not a number.
+    // An item that names no process.
     processes->addItem("abc worker");
     processes->setCurrentIndex(3);
     logfile->set_file_name(QString::fromStdString(make_temp_dir() + "/x.log"));
@@ -123,8 +118,8 @@ TEST_F(LoggingPage, ListIsFilledWithNothingSelectedAndChecksComeInOrder) {
 TEST_F(LoggingPage, FilesThatCannotBeLoggedToAreToldAndThePageStaysIdle) {
     const std::string dir = make_temp_dir();
     ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
-    rows({{"1", "init"}});
-    logging_page_activated(start, stop, processes, pgrid);
+    rows({{1, "init"}});
+    logging_page_activated(start, stop, processes, every_process);
     processes->setCurrentIndex(0);
     for (const std::string &path : {dir + "/no/such/folder/x.log", dir + "/fifo", dir}) {
         boxes.clear();
@@ -148,8 +143,8 @@ TEST_F(LoggingPage, LogsAChildOnceASecondUntilStopped) {
     test_env::child_process child({"sleep", "60"});
     const std::string path = make_temp_dir() + "/child.log";
     test_env::write_file(path, std::string(5000, 'x')); // an existing file, overwritten with OK
-    rows({{"1", "init"}, {QString::number(child.pid()), "sleep"}});
-    logging_page_activated(start, stop, processes, pgrid);
+    rows({{1, "init"}, {static_cast<std::uint32_t>(child.pid()), "sleep"}});
+    logging_page_activated(start, stop, processes, every_process);
     processes->setCurrentIndex(1);
     logfile->set_file_name(QString::fromStdString(path));
     // A German user: the decimal comma, the colon between hours and minutes.
@@ -164,8 +159,8 @@ TEST_F(LoggingPage, LogsAChildOnceASecondUntilStopped) {
     EXPECT_EQ(logged_pid, static_cast<std::uint32_t>(child.pid()));
 
     // Activating the page while logging changes nothing.
-    rows({{"2", "other"}});
-    logging_page_activated(start, stop, processes, pgrid);
+    rows({{2, "other"}});
+    logging_page_activated(start, stop, processes, every_process);
     EXPECT_FALSE(start->isEnabled());
     EXPECT_EQ(processes->count(), 2);
 

@@ -38,10 +38,12 @@ inline constexpr std::uint32_t title_elapsed_time = 684; // "Elapsed Time"
 
 // A block holding one Process object with rows as its instances (the
 // last row plays "_Total"). With starts (one per row), the object also
-// carries the "Elapsed Time" counter with those process start times.
+// carries the "Elapsed Time" counter with those process start times; with
+// parents, "Creating Process ID" with those parent ids.
 inline std::vector<std::uint8_t> process_block(const std::vector<PROC_ROW> &rows,
                                                std::uint64_t file_time = base_time,
-                                               const std::vector<std::uint64_t> &starts = {}) {
+                                               const std::vector<std::uint64_t> &starts = {},
+                                               const std::vector<std::uint64_t> &parents = {}) {
     std::vector<std::uint8_t> out;
     platform::PERF_BLOCK_WRITER w(out);
     w.begin_block(file_time, 0, 1);
@@ -49,16 +51,16 @@ inline std::vector<std::uint8_t> process_block(const std::vector<PROC_ROW> &rows
                                                       std::end(process_counters));
     if (!starts.empty())
         counters.push_back({title_elapsed_time, 0x30240500, 8});
+    if (!parents.empty())
+        counters.push_back({platform::title_creating_process_id, platform::perf_layout::type_rawcount, 4});
     w.begin_object(platform::title_process, counters);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const PROC_ROW &r = rows[i];
-        const std::uint64_t v[7] = {r.cpu_time,
-                                    r.pid,
-                                    r.working_set,
-                                    r.page_file,
-                                    r.handles,
-                                    r.threads,
-                                    i < starts.size() ? starts[i] : 0};
+        std::vector<std::uint64_t> v = {r.cpu_time, r.pid, r.working_set, r.page_file, r.handles, r.threads};
+        if (!starts.empty())
+            v.push_back(i < starts.size() ? starts[i] : 0);
+        if (!parents.empty())
+            v.push_back(i < parents.size() ? parents[i] : 0);
         w.add_instance(r.name, v);
     }
     w.end_object();
@@ -136,10 +138,17 @@ struct SOURCE_SCOPE {
     ~SOURCE_SCOPE() { platform::set_perf_data_source(nullptr); }
 };
 
-inline const std::string standard_titles = std::string(
-    "1\0" "1847\0" "6\0" "% Processor Time\0" "180\0" "Working Set\0" "184\0" "Page File Bytes\0"
-    "230\0" "Process\0" "680\0" "Thread Count\0" "784\0" "ID Process\0" "952\0" "Handle Count\0",
-    sizeof("1\0" "1847\0" "6\0" "% Processor Time\0" "180\0" "Working Set\0" "184\0" "Page File Bytes\0"
-           "230\0" "Process\0" "680\0" "Thread Count\0" "784\0" "ID Process\0" "952\0" "Handle Count\0"));
+// The title table: index and title, each ending in a zero, and a closing
+// zero.
+inline const std::string standard_titles = [] {
+    std::string t;
+    for (const char *text : {"1", "1847", "6", "% Processor Time", "180", "Working Set", "184",
+                             "Page File Bytes", "230", "Process", "680", "Thread Count", "684",
+                             "Elapsed Time", "784", "ID Process", "952", "Handle Count", "1410",
+                             "Creating Process ID"})
+        t.append(text).push_back('\0');
+    t.push_back('\0');
+    return t;
+}();
 
 } // namespace perf_test

@@ -2,15 +2,13 @@
 // tests run as root on a shared machine: only the test's own children are
 // ever signalled or reniced.
 #include "catalogue/launcher.h"
-#include "common/sfx_mutex.h"
+#include "monitor/one_process_form.h"
 #include "monitor/process_commands.h"
-#include "monitor/process_table.h"
 #include "platform/message_box.h"
 #include "platform/process_control.h"
 #include "platform/registry.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
-#include "toolkit/grid.h"
 
 #include <gtest/gtest.h>
 
@@ -66,13 +64,15 @@ struct BOXES {
     ~BOXES() { platform::set_message_box_handler(nullptr); }
 };
 
+// The process as its row would show it: its id and its start time now.
+CHOSEN_PROCESS chosen(pid_t pid, const std::string &name) {
+    return {{static_cast<std::uint32_t>(pid), platform::process_start_time(pid)}, name};
+}
+
 class ProcessCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         ensure_qt_application(true);
-        empty_process_table();
-        grid = std::make_unique<TGrid>(
-            QStringList{"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
         menu = std::make_unique<QMenu>();
         for (const char *c : {"Realtime", "High", "Above normal", "Normal", "Below normal", "Low"})
             menu->addAction(QString::fromLatin1(c));
@@ -80,21 +80,9 @@ protected:
         // As the main window joins them: Qt toggles a checkable item before
         // it reports the click.
         QObject::connect(menu.get(), &QMenu::triggered,
-                         [this](QAction *a) { priority_item_chosen(grid.get(), menu.get(), a, nullptr); });
+                         [this](QAction *a) { priority_item_chosen(current, menu.get(), a, nullptr); });
     }
-    void TearDown() override { empty_process_table(); }
 
-    void select(const std::string &id, const std::string &name) {
-        grid->set_cell(0, 1, QString::fromStdString(id));
-        grid->set_cell(1, 1, QString::fromStdString(name));
-        grid->set_current_row(1);
-    }
-    // A prepared record of the table for pid, with this start time.
-    static void put_record(std::uint32_t pid, std::uint64_t start_time) {
-        SFXLock lock(task_time_mutex());
-        process_table[pid].pid = pid;
-        process_table[pid].start_time = start_time;
-    }
     int checked_item() const {
         int found = -1;
         for (int i = 0; i < 6; ++i)
@@ -111,7 +99,7 @@ protected:
             deadline);
     }
 
-    std::unique_ptr<TGrid> grid;
+    CHOSEN_PROCESS current; // the process the priority items act on
     std::unique_ptr<QMenu> menu;
 };
 
@@ -120,10 +108,8 @@ protected:
 TEST_F(ProcessCommands, EndProcessAsksThenEndsTheChild) {
     BOXES boxes;
     child_process child({"sleep", "60"});
-    put_record(static_cast<std::uint32_t>(child.pid()), platform::process_start_time(child.pid()));
-    select(std::to_string(child.pid()), "sleepy");
     bool exited = false;
-    end_process_command(grid.get(), nullptr, [&] { exited = true; });
+    end_process_command(chosen(child.pid(), "sleepy"), nullptr, [&] { exited = true; });
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process sleepy?");
     EXPECT_EQ(boxes.shown[0].caption, "Task warning");
@@ -138,10 +124,9 @@ TEST_F(ProcessCommands, AChildThatIgnoresTermIsKilledAfterTheGraceWithoutBlockin
     child_process child({"sh", "-c", "trap '' TERM; exec sleep 60"});
     ASSERT_TRUE(wait_until(
         [&] { return test_env::read_file("/proc/" + std::to_string(child.pid()) + "/comm") == "sleep\n"; }));
-    select(std::to_string(child.pid()), "stubborn");
     QElapsedTimer clock;
     clock.start();
-    end_process_command(grid.get(), nullptr, {});
+    end_process_command(chosen(child.pid(), "stubborn"), nullptr, {});
     EXPECT_LT(clock.elapsed(), 500); // the window's thread goes on at once
     // Still there a second later, the event loop running meanwhile.
     pump_until([] { return false; }, 1000ms);
@@ -151,38 +136,54 @@ TEST_F(ProcessCommands, AChildThatIgnoresTermIsKilledAfterTheGraceWithoutBlockin
     EXPECT_EQ(child.wait(2s), 128 + SIGKILL);
 }
 
-TEST_F(ProcessCommands, CancelIdZeroEmptyAndAReusedIdDoNothing) {
+TEST_F(ProcessCommands, CancelAndTheIdleRowDoNothing) {
     BOXES boxes;
     child_process child({"sleep", "60"});
-    const std::uint64_t start = platform::process_start_time(child.pid());
-
     boxes.answers = {platform::IDCANCEL};
-    select(std::to_string(child.pid()), "explorer");
-    end_process_command(grid.get(), nullptr, {});
+    end_process_command(chosen(child.pid(), "explorer"), nullptr, {});
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process explorer?");
-
-    // The Idle row, an empty row and junk ask nothing and send nothing.
-    for (const char *id : {"0", "", "abc", "-1"}) {
-        select(id, "Idle");
-        end_process_command(grid.get(), nullptr, {});
-    }
+    // The Idle row (and an empty one) asks nothing and sends nothing.
+    end_process_command({{0, 0}, "Idle"}, nullptr, {});
     EXPECT_EQ(boxes.shown.size(), 1u);
-
-    // The snapshot saw another process under this id: it is left alone.
-    put_record(static_cast<std::uint32_t>(child.pid()), start + 10000000);
-    select(std::to_string(child.pid()), "sleep");
-    end_process_command(grid.get(), nullptr, {});
-    EXPECT_EQ(boxes.shown.size(), 2u);
     std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(child.running());
+}
+
+// The id now belongs to a process that started later than the one the row
+// showed (as after the chosen one ended): every command says so and
+// touches nothing.
+TEST_F(ProcessCommands, EveryCommandOnAProcessThatHasEndedSaysSoAndDoesNothing) {
+    child_process child({"sleep", "60"});
+    CHOSEN_PROCESS ended = chosen(child.pid(), "sleep");
+    ended.key.start_time += 10000000;
+    current = ended;
+    int launched = 0;
+    const std::function<void()> commands[] = {
+        [&] { end_process_command(ended, nullptr, {}); },
+        [&] { menu->actions()[5]->trigger(); }, // Low
+        [&] { debug_process_command(ended, nullptr, [&](const std::string &) { return ++launched; }); },
+        [&] { watch_process_command(ended, nullptr); },
+    };
+    for (const auto &command : commands) {
+        BOXES boxes;
+        command();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, "The process has ended.");
+    }
+    EXPECT_EQ(launched, 0);
+    EXPECT_EQ(one_process_windows_open(), 0);
+    EXPECT_EQ(checked_item(), -1);
+    int nice = 99;
+    platform::get_process_nice(child.pid(), nice);
+    EXPECT_EQ(nice, 0);
     EXPECT_TRUE(child.running());
 }
 
 TEST_F(ProcessCommands, EndOnVorkelsOwnIdRunsExit) {
     BOXES boxes;
-    select(std::to_string(getpid()), "vorkel");
     int exits = 0;
-    end_process_command(grid.get(), nullptr, [&] { ++exits; });
+    end_process_command(chosen(getpid(), "vorkel"), nullptr, [&] { ++exits; });
     EXPECT_EQ(exits, 1);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Terminate process vorkel?");
@@ -206,13 +207,13 @@ TEST_F(ProcessCommands, PriorityIsSetOnEveryThreadAndMarkedOnReopening) {
         return t;
     };
     ASSERT_TRUE(wait_until([&] { return threads().size() == 4; }));
-    select(std::to_string(child.pid()), "threads");
-    priority_menu_opening(grid.get(), menu.get());
+    current = chosen(child.pid(), "threads");
+    priority_menu_opening(current, menu.get());
     EXPECT_EQ(checked_item(), 3); // Normal
 
     menu->actions()[4]->trigger(); // Below normal, OK
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Change process priority?");
+    EXPECT_EQ(boxes.shown[0].text, "Change process priority of threads to Below normal?");
     EXPECT_EQ(boxes.shown[0].caption, "Task warning");
     EXPECT_EQ(checked_item(), 4);
     for (const auto &t : threads())
@@ -227,11 +228,48 @@ TEST_F(ProcessCommands, PriorityIsSetOnEveryThreadAndMarkedOnReopening) {
 
     // Reading back: 13 is Low.
     platform::set_process_nice(child.pid(), 0, 13);
-    priority_menu_opening(grid.get(), menu.get());
+    priority_menu_opening(current, menu.get());
     EXPECT_EQ(checked_item(), 5);
-    // An empty or "0" id leaves the marks as they are.
-    select("0", "Idle");
-    priority_menu_opening(grid.get(), menu.get());
+    // The Idle row leaves the marks as they are.
+    priority_menu_opening({{0, 0}, "Idle"}, menu.get());
+    EXPECT_EQ(checked_item(), 5);
+}
+
+TEST_F(ProcessCommands, WithoutTheRightToRaisePriorities) {
+    child_process h({self_exe(), "--gtest_filter=ProcessCommands.HelperWithoutTheRightToRaise"},
+                    {"VORKEL_TEST_NO_RAISE=1"});
+    EXPECT_EQ(h.wait(30s), 0);
+}
+
+// Run by the test above in a copy of this program without the right to
+// raise priorities: a higher class is refused and changes nothing; a lower
+// one is asked as for good, No the default.
+TEST_F(ProcessCommands, HelperWithoutTheRightToRaise) {
+    if (!getenv("VORKEL_TEST_NO_RAISE"))
+        GTEST_SKIP() << "helper";
+    ASSERT_TRUE(test_env::drop_right_to_raise_priorities());
+    child_process kid({"sleep", "60"});
+    current = chosen(kid.pid(), "kid");
+    auto nice = [&] {
+        int n = 99;
+        platform::get_process_nice(kid.pid(), n);
+        return n;
+    };
+    BOXES boxes;
+    boxes.answers = {platform::IDOK, platform::IDOK, platform::IDNO, platform::IDYES};
+    menu->actions()[1]->trigger(); // High
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "Access denied.");
+    EXPECT_EQ(boxes.shown[1].caption, "Priority error");
+    EXPECT_EQ(nice(), 0);
+    EXPECT_EQ(checked_item(), -1) << "the marks stay as they were";
+    menu->actions()[5]->trigger(); // Low, No
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_NE(boxes.shown[2].text.find("kid will stay at Low until it ends"), std::string::npos);
+    EXPECT_EQ(boxes.shown[2].flags, platform::MB_YESNO | platform::MB_DEFBUTTON2 | platform::MB_ICONWARNING);
+    EXPECT_EQ(nice(), 0);
+    menu->actions()[5]->trigger(); // Low, Yes
+    EXPECT_EQ(nice(), 19);
     EXPECT_EQ(checked_item(), 5);
 }
 
@@ -248,17 +286,15 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     key->sync();
     auto launch = [](const std::string &line) { return launch_program(line, ""); };
 
-    select("1234junk", "victim"); // never started: the debugger is a script
-    debug_process_command(grid.get(), launch);
+    child_process victim({"sleep", "60"}); // never attached to: the debugger is a script
+    const std::string id = std::to_string(victim.pid());
+    debug_process_command(chosen(victim.pid(), "victim"), nullptr, launch);
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
-    EXPECT_EQ(test_env::read_file(report), "<-p><1234>");
+    EXPECT_EQ(test_env::read_file(report), "<-p><" + id + ">");
 
-    // No id, nothing started.
+    // The Idle row: nothing started.
     std::remove(report.c_str());
-    select("", "");
-    debug_process_command(grid.get(), launch);
-    select("0", "Idle");
-    debug_process_command(grid.get(), launch);
+    debug_process_command({{0, 0}, "Idle"}, nullptr, launch);
     std::this_thread::sleep_for(200ms);
     EXPECT_FALSE(test_env::file_exists(report));
 
@@ -273,10 +309,9 @@ TEST_F(ProcessCommands, DebugStartsTheRegisteredDebuggerWithTheId) {
     const std::string old_path = getenv("PATH");
     setenv("PATH", bin.c_str(), 1);
     EXPECT_EQ(registered_debugger(), bin + "/x-terminal-emulator -e " + bin + "/gdb -p ");
-    select("77", "x");
-    debug_process_command(grid.get(), launch);
+    debug_process_command(chosen(victim.pid(), "x"), nullptr, launch);
     ASSERT_TRUE(wait_until([&] { return test_env::file_exists(report); }));
-    EXPECT_EQ(test_env::read_file(report), "<-e><" + bin + "/gdb><-p><77>");
+    EXPECT_EQ(test_env::read_file(report), "<-e><" + bin + "/gdb><-p><" + id + ">");
     std::remove((bin + "/gdb").c_str());
     EXPECT_EQ(registered_debugger(), ""); // no gdb: no debugger
     setenv("PATH", old_path.c_str(), 1);
@@ -331,11 +366,7 @@ TEST(ProcessCommandsHelper, EndAsNobody) {
     ASSERT_EQ(setuid(65534), 0);
     ensure_qt_application(true);
     BOXES boxes;
-    TGrid grid({"PID", "Name", "CPU", "RAM Kb", "Paged Kb", "Handles", "Threads"}, 15);
-    grid.set_cell(0, 1, QString::fromLatin1(target));
-    grid.set_cell(1, 1, QStringLiteral("rootly"));
-    grid.set_current_row(1);
-    end_process_command(&grid, nullptr, {});
+    end_process_command(chosen(std::atoi(target), "rootly"), nullptr, {});
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "Access denied.");
     EXPECT_EQ(boxes.shown[1].caption, "Termination error");

@@ -6,6 +6,8 @@
 #include "common/sfx_mutex.h"
 #include "monitor/process_table.h"
 #include "monitor/rescue.h"
+#include "platform/launcher.h"
+#include "platform/message_box.h"
 #include "platform/process_control.h"
 #include "platform/process_list.h"
 #include "support/test_env.h"
@@ -18,7 +20,7 @@
 #include <cstdlib>
 
 #include <dirent.h>
-#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using test_env::child_process;
@@ -78,7 +80,10 @@ TEST(Rescue, LowersListedProcessesLiftsVorkelAndRestoresEachValue) {
 
     child_process threaded({self_exe(), "--gtest_filter=ProcessCommandsHelper.Threads"},
                            {"VORKEL_TEST_THREADS=4"});
-    child_process at_three({"sleep", "60"});
+    // Lowered by the first press, it starts a child before the second.
+    const std::string fifo = test_env::make_temp_dir("fifo") + "/go";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    child_process at_three({"sh", "-c", "read x < '" + fifo + "'; sleep 60 & wait"});
     child_process reused({"sleep", "60"});
     const std::uint32_t a = static_cast<std::uint32_t>(threaded.pid()),
                         b = static_cast<std::uint32_t>(at_three.pid()),
@@ -110,9 +115,15 @@ TEST(Rescue, LowersListedProcessesLiftsVorkelAndRestoresEachValue) {
         process_table[d].start_time = platform::process_start_time(d) + 10000000;
     }
 
-    rescue_processes();
-    rescue_processes(); // twice: the same end state, the first values kept
+    EXPECT_TRUE(rescue_processes(nullptr));
+    test_env::write_file(fifo, "\n");
+    const std::string children = "/proc/" + std::to_string(b) + "/task/" + std::to_string(b) + "/children";
+    ASSERT_TRUE(wait_until([&] { return std::atol(test_env::read_file(children).c_str()) > 0; }));
+    const auto inherited = static_cast<std::uint32_t>(std::atol(test_env::read_file(children).c_str()));
+    ids.push_back(inherited);
+    EXPECT_TRUE(rescue_processes(nullptr)); // twice: the same end state, the first values kept
     EXPECT_TRUE(rescue_mode);
+    EXPECT_EQ(nice_of(inherited), 19);
     EXPECT_EQ(thread_nices(a), (std::vector<int>{19, 19, 19, 19}));
     EXPECT_EQ(nice_of(b), 19);
     EXPECT_EQ(nice_of(d), 0);    // reused id: left alone
@@ -120,6 +131,13 @@ TEST(Rescue, LowersListedProcessesLiftsVorkelAndRestoresEachValue) {
     EXPECT_EQ(nice_of(wm), 1);
     for (int n : thread_nices(own))
         EXPECT_EQ(n, favourable);
+    // A program Vorkel starts meanwhile begins where Vorkel was before.
+    const std::string said = test_env::make_temp_dir("nice") + "/said";
+    ASSERT_EQ(platform::start_detached(
+                  {"sh", "-c", "nice > '" + said + ".part' && mv '" + said + ".part' '" + said + "'"}, ""),
+              0);
+    ASSERT_TRUE(wait_until([&] { return test_env::file_exists(said); }));
+    EXPECT_EQ(std::atoi(test_env::read_file(said).c_str()), own_before);
 
     // Started during the rescue by a lowered parent: it inherited Low.
     child_process started_later({"sleep", "60"});
@@ -131,6 +149,7 @@ TEST(Rescue, LowersListedProcessesLiftsVorkelAndRestoresEachValue) {
     EXPECT_FALSE(rescue_mode);
     EXPECT_EQ(thread_nices(a), (std::vector<int>{0, 0, 0, 7}));
     EXPECT_EQ(nice_of(b), 3);
+    EXPECT_EQ(nice_of(inherited), 3) << "the value of the lowered process it came from";
     EXPECT_EQ(nice_of(c), 0);
     EXPECT_EQ(nice_of(d), 0);
     EXPECT_EQ(nice_of(xvfb), 2);
@@ -151,26 +170,19 @@ TEST(Rescue, FailureTextSaysHowManyAndWhatIsNeeded) {
     EXPECT_NE(many.find("CAP_SYS_NICE"), std::string::npos);
 }
 
-TEST(Rescue, AnUnprivilegedRestoreCountsWhatItCouldNotPutBack) {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to start a helper as another user";
-    child_process helper({self_exe(), "--gtest_filter=RescueHelper.AsNobody"},
-                         {"VORKEL_TEST_RESCUE_AS_NOBODY=1"});
+TEST(Rescue, WithoutTheRightToRaiseItAsksFirstAndCountsWhatItCouldNotPutBack) {
+    child_process helper({self_exe(), "--gtest_filter=RescueHelper.WithoutTheRightToRaise"},
+                         {"VORKEL_TEST_NO_RAISE=1"});
     EXPECT_EQ(helper.wait(std::chrono::seconds(30)), 0);
 }
 
-// Run by the test above in a copy of this program, which drops to the user
-// "nobody" (whose nice limit, RLIMIT_NICE, is 0) and rescues its own child.
-TEST(RescueHelper, AsNobody) {
-    if (!getenv("VORKEL_TEST_RESCUE_AS_NOBODY"))
+// Run by the test above in a copy of this program, which gives up the
+// right to raise priorities (as an ordinary user has none) and rescues its
+// own child.
+TEST(RescueHelper, WithoutTheRightToRaise) {
+    if (!getenv("VORKEL_TEST_NO_RAISE"))
         GTEST_SKIP() << "helper";
-    // The scratch tree (and the runtime folder with the lock files) becomes
-    // the helper's own before it drops its rights.
-    ASSERT_EQ(system(("chown -R 65534:65534 '" + test_env::scratch_root() + "'").c_str()), 0);
-    rlimit none{0, 0};
-    ASSERT_EQ(setrlimit(RLIMIT_NICE, &none), 0);
-    ASSERT_EQ(setgid(65534), 0);
-    ASSERT_EQ(setuid(65534), 0);
+    ASSERT_TRUE(test_env::drop_right_to_raise_priorities());
     child_process kid({"sleep", "60"});
     const std::uint32_t k = static_cast<std::uint32_t>(kid.pid());
     std::vector<std::uint32_t> ids = {platform::own_process_id(), k};
@@ -179,11 +191,27 @@ TEST(RescueHelper, AsNobody) {
         std::copy_n(ids.begin(), n, out);
         return true;
     });
-    rescue_processes();
+    std::vector<std::string> asked;
+    int answer = platform::IDNO;
+    platform::set_message_box_handler([&](const std::string &text, const std::string &, unsigned flags) {
+        asked.push_back(text);
+        EXPECT_EQ(flags, platform::MB_YESNO | platform::MB_DEFBUTTON2 | platform::MB_ICONWARNING);
+        return answer;
+    });
+    EXPECT_FALSE(rescue_processes(nullptr));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("will stay at Low until they end"), std::string::npos) << asked[0];
+    EXPECT_EQ(nice_of(k), 0) << "No changes nothing";
+    EXPECT_FALSE(rescue_mode);
+    answer = platform::IDYES;
+    EXPECT_TRUE(rescue_processes(nullptr));
+    EXPECT_TRUE(rescue_processes(nullptr)); // agreed once for the whole rescue
+    EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(nice_of(k), 19);
     EXPECT_EQ(nice_of(platform::own_process_id()), 0); // the most it may have
     EXPECT_EQ(restore_priorities(), 1);                // 19 cannot go back to 0
     EXPECT_EQ(nice_of(k), 19);
     EXPECT_FALSE(rescue_mode);
+    platform::set_message_box_handler(nullptr);
     platform::set_process_enumerator({});
 }

@@ -172,6 +172,7 @@ TEST(ProcParse, PidStatWithAwkwardNamesAndTruncation) {
     EXPECT_EQ(s.num_threads, 7u);
     EXPECT_EQ(s.flags, 4194560u);
     EXPECT_EQ(s.start_time, 99u);
+    EXPECT_EQ(s.ppid, 1u);
     EXPECT_FALSE(s.kernel_thread());
     PROC_PID_STAT k;
     ASSERT_TRUE(parse_pid_stat("2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 3 0 0 20 0 1 0 5 0 0", k));
@@ -191,6 +192,31 @@ TEST(ProcParse, PidStatusMemoryLines) {
     parse_pid_status("Name:\tkthreadd\nThreads:\t1\nVmRSS:", s); // kernel thread, cut line
     EXPECT_EQ(s.vm_rss_kb, 0u);
     EXPECT_EQ(s.rss_anon_kb, 0u);
+}
+
+TEST(ProcParse, EffectiveUserAndCommandLineAsPsShowsThem) {
+    std::uint32_t uid = 7;
+    EXPECT_TRUE(parse_status_effective_uid("Name:\tx\nUid:\t1000\t0\t0\t0\nGid:\t5\n", uid));
+    EXPECT_EQ(uid, 0u) << "the effective id, the second";
+    for (const char *bad : {"Name:\tx\n", "Uid:\t1000\n", "Uid:\t1\t99999999999\n"})
+        EXPECT_FALSE(parse_status_effective_uid(bad, uid)) << bad;
+    const struct {
+        std::string_view cmdline;
+        std::size_t limit;
+        const char *shown;
+    } cases[] = {
+        {{"sleep\0a b\0\xC3\xA4\0", 13}, 100, "sleep a b \xC3\xA4"}, // blanks and UTF-8 kept
+        {{"x\0", 2}, 100, "x"},
+        {"", 100, "[kworker/0:1]"}, // a kernel thread
+        {{"\0\0", 2}, 100, "[kworker/0:1]"},
+        {"tab\there\x7f\xC2\x85\xFF.", 100, "tab?here???."}, // controls, C1, not UTF-8
+        {"ab\xC3\xA4"
+         "cd",
+         3, "ab"}, // cut before a character
+        {"abcd", 3, "abc"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(command_line_text(c.cmdline, "kworker/0:1", c.limit), c.shown) << c.shown;
 }
 
 TEST(ProcParse, PidStatmAndSwapInUse) {
@@ -402,17 +428,19 @@ TEST(PerflibSource, SnapshotTimesComeFromAClockThatNeverSteps) {
     }
 }
 
-TEST(PerflibSource, ProcessStartTimesSinceBoot) {
+TEST(PerflibSource, ProcessStartTimesSinceBootAndParents) {
     LINUX_PERF_SOURCE src;
     EXPECT_EQ(find_title_index(linux_counter_titles(), "Elapsed Time"), "684");
+    EXPECT_EQ(find_title_index(linux_counter_titles(), "Creating Process ID"), "1410");
     const auto block = query(src, "230");
     PERF_OBJECT_VIEW object;
     ASSERT_TRUE(perf_first_object(block, object));
     std::vector<std::uint32_t> titles;
     perf_for_each_counter(block, object,
                           [&](const PERF_COUNTER_VIEW &c) { titles.push_back(c.title_index); });
-    ASSERT_EQ(titles.size(), 7u);
+    ASSERT_EQ(titles.size(), 8u);
     ASSERT_EQ(titles[6], 684u);
+    ASSERT_EQ(titles[7], 1410u);
 
     char stat[1024];
     ASSERT_GT(read_proc_file(AT_FDCWD, "/proc/self/stat", stat, sizeof stat), 0);
@@ -425,9 +453,11 @@ TEST(PerflibSource, ProcessStartTimesSinceBoot) {
         if (row.values[1] == static_cast<std::uint64_t>(getpid())) {
             self = true;
             EXPECT_EQ(row.values[6], expected);
+            EXPECT_EQ(row.values[7], static_cast<std::uint64_t>(getppid()));
         }
         if (row.name == "Idle" || row.name == "_Total") {
             EXPECT_EQ(row.values[6], 0u) << row.name;
+            EXPECT_EQ(row.values[7], 0u) << row.name;
         }
     }
     EXPECT_TRUE(self);

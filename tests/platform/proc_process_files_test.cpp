@@ -175,3 +175,14 @@ TEST(ProcProcessFiles, KernelThreadsHoldOnlyTheirStatFile) {
     // And it is still read on the next snapshot through that descriptor.
     EXPECT_TRUE(sample(files).count(kthread));
 }
+
+TEST(ProcProcessFiles, ASnapshotReadsTheListingItsRefreshJustMadeOnce) {
+    PROC_PROCESS_FILES files;
+    const std::vector<std::uint32_t> only_this = {static_cast<std::uint32_t>(getpid())};
+    keep_listing_for_snapshot(only_this);
+    EXPECT_EQ(sample(files).size(), 1u) << "the kept listing, not a new one";
+    EXPECT_GT(sample(files).size(), 1u) << "handed over once";
+    keep_listing_for_snapshot(only_this);
+    usleep((listing_reuse_ms + 20) * 1000);
+    EXPECT_GT(sample(files).size(), 1u) << "too old: listed afresh";
+}

@@ -3,6 +3,7 @@
 // exit sequence.
 #include "common/flags.h"
 #include "common/options.h"
+#include "monitor/tasks_grid.h"
 #include "platform/registry.h"
 #include "shell/column_ini.h"
 #include "shell/data_paths.h"
@@ -76,7 +77,7 @@ TEST_F(MainForm, IsBuiltHiddenWithItsPagesMenusAndTimers) {
 
     EXPECT_EQ(form->grid->cell(0, 0), "Path");
     EXPECT_EQ(form->grid->cell(2, 0), "StartUp");
-    EXPECT_EQ(form->pgrid->cell(6, 0), "Threads");
+    EXPECT_EQ(form->pgrid->model()->headerData(6, Qt::Horizontal).toString(), "Threads");
     EXPECT_TRUE(form->pgrid->isColumnHidden(0)) << "the PID column is hidden";
     EXPECT_EQ(form->grid->row_count(), 2) << "an empty catalogue shows one empty row";
 
@@ -130,7 +131,7 @@ TEST_F(MainForm, StoredSettingsAndColumnWidthsApplyAtStart) {
     EXPECT_EQ(form->grid->col_width(0), 300);
     EXPECT_EQ(form->grid->col_width(1), 10);
     for (int c = 1; c < 6; ++c)
-        EXPECT_EQ(form->pgrid->col_width(c), 10) << "pgrid column " << c;
+        EXPECT_EQ(form->pgrid->column_width(c), 10) << "pgrid column " << c;
 }
 
 TEST_F(MainForm, ShowListThenEscHidesAndStatusBarFillsOnlyWhileShown) {
@@ -183,7 +184,7 @@ TEST_F(MainForm, LoggingPageButtonsFollowTheLogger) {
 
 TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
     build();
-    form->pgrid->set_col_width(0, 44);
+    form->pgrid->set_column_width(0, 44);
     form->N3Click();
     EXPECT_TRUE(exit_requested);
     EXPECT_TRUE(sampler_finished);
@@ -201,7 +202,7 @@ TEST_F(MainForm, ExitStopsWorkersAndWritesTheRealPidColumnWidth) {
 // request to quit: the exit runs, from the event loop.
 TEST_F(MainForm, QuitRequestRunsTheExit) {
     build();
-    form->pgrid->set_col_width(0, 44);
+    form->pgrid->set_column_width(0, 44);
     QEvent quit(QEvent::Quit);
     QCoreApplication::sendEvent(qApp, &quit);
     EXPECT_FALSE(exit_requested);

@@ -13,7 +13,11 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -300,6 +304,24 @@ std::string run_capture(const std::string &command, int *exit_code) {
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
         out.pop_back();
     return out;
+}
+
+bool drop_right_to_raise_priorities() {
+    // Out of the bounding set as well, so that programs it starts as root
+    // do not get the capability back (without the right to use it this
+    // fails, and is not needed).
+    prctl(PR_CAPBSET_DROP, CAP_SYS_NICE, 0, 0, 0);
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    if (syscall(SYS_capget, &head, caps) != 0)
+        return false;
+    const unsigned bit = 1u << (CAP_SYS_NICE % 32);
+    auto &c = caps[CAP_SYS_NICE / 32];
+    c.effective &= ~bit;
+    c.permitted &= ~bit;
+    c.inheritable &= ~bit;
+    rlimit none{0, 0};
+    return syscall(SYS_capset, &head, caps) == 0 && setrlimit(RLIMIT_NICE, &none) == 0;
 }
 
 x_session::x_session(bool with_window_manager) {

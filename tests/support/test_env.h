@@ -30,6 +30,12 @@ bool file_exists(const std::string &path);
 bool wait_until(const std::function<bool()> &pred,
                 std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
+// Makes this process one without the right to raise priorities again, as
+// an ordinary user's is, whoever runs the tests: drops CAP_SYS_NICE (for
+// the programs it starts too) and sets the nice limit (RLIMIT_NICE) to 0.
+// For helper processes only.
+bool drop_right_to_raise_priorities();
+
 // A child process the test starts and owns. The destructor kills it
 // (SIGKILL) and reaps it if it still runs.
 class child_process {

@@ -1,7 +1,10 @@
 #include "platform/launcher.h"
 #include "platform/linux/descriptor_limit.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +25,9 @@ namespace {
 // built completely before any program is started.
 std::vector<std::string> g_received_store;
 std::vector<char *> g_received;
+
+// INT_MIN: programs inherit the starting thread's nice value.
+std::atomic<int> g_started_nice{INT_MIN};
 
 bool executable_file(const std::string &path) {
     struct stat st {};
@@ -71,8 +77,8 @@ void write_errno(int fd, int code) {
 }
 
 // Runs in the forked grandchild: async-signal-safe calls only.
-[[noreturn]] void exec_child(const char *file, char *const argv[], const char *dir,
-                             int report_fd, int max_fd) {
+[[noreturn]] void exec_child(const char *file, char *const argv[], const char *dir, int report_fd, int max_fd,
+                             int nice) {
     // Signal state is inherited across exec: give the program the defaults.
     sigset_t none;
     sigemptyset(&none);
@@ -107,12 +113,21 @@ void write_errno(int fd, int code) {
             close(fd);
 
     restore_descriptor_limit_in_child();
+    // The thread that forked may run at a priority Vorkel took for itself
+    // (the rescue); the program gets the one Vorkel had before, a higher
+    // nice value, which any process may give itself.
+    if (nice != INT_MIN)
+        setpriority(PRIO_PROCESS, 0, nice);
     execve(file, argv, g_received.empty() ? environ : g_received.data());
     write_errno(report_fd, errno);
     _exit(127);
 }
 
 } // namespace
+
+void set_started_program_nice(int nice) { g_started_nice = std::clamp(nice, -20, 19); }
+
+void clear_started_program_nice() { g_started_nice = INT_MIN; }
 
 void keep_received_environment() {
     g_received.clear();
@@ -138,6 +153,7 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
     const char *dir = working_directory.empty() ? nullptr : working_directory.c_str();
+    const int nice = g_started_nice;
     struct rlimit lim {};
     int max_fd = getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY &&
                          lim.rlim_cur < 65536
@@ -166,7 +182,7 @@ int start_detached(const std::vector<std::string> &argv, const std::string &work
             _exit(127);
         }
         if (child == 0)
-            exec_child(file.c_str(), args.data(), dir, report[1], max_fd);
+            exec_child(file.c_str(), args.data(), dir, report[1], max_fd, nice);
         _exit(0);
     }
 

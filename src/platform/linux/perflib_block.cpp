@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::size_t align8(std::size_t n) { return (n + 7) & ~std::size_t{7}; }
 
-// Decodes one UTF-8 sequence at text[i]; a byte that does not start a
-// valid sequence stands for itself (Latin-1), so no name is ever lost.
+} // namespace
+
 std::uint32_t next_code_point(std::string_view text, std::size_t &i) {
     const auto b0 = static_cast<unsigned char>(text[i]);
     auto cont = [&](std::size_t k) {
@@ -43,8 +43,6 @@ std::uint32_t next_code_point(std::string_view text, std::size_t &i) {
     ++i;
     return b0;
 }
-
-} // namespace
 
 PERF_BLOCK_WRITER::PERF_BLOCK_WRITER(std::vector<std::uint8_t> &out) : out_(out) { out_.clear(); }
 

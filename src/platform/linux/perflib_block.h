@@ -15,6 +15,12 @@
 
 namespace platform {
 
+// Decodes one UTF-8 sequence at text[i] (i < text.size()) and steps i past
+// it. A byte that does not start a valid sequence stands for itself
+// (Latin-1) and i moves one byte: a code point of 0x80 or more after a
+// one-byte step marks a byte that is not UTF-8.
+std::uint32_t next_code_point(std::string_view text, std::size_t &i);
+
 struct PERF_COUNTER_SPEC {
     std::uint32_t title_index;
     std::uint32_t counter_type;

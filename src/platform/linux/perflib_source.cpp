@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include <fcntl.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace platform {
@@ -49,6 +50,8 @@ constexpr char titles[] = "1\0"
                           "ID Process\0"
                           "952\0"
                           "Handle Count\0"
+                          "1410\0"
+                          "Creating Process ID\0"
                           "1746\0"
                           "% Idle Time\0"; // plus the literal's own NUL: the extra one
 
@@ -56,7 +59,7 @@ constexpr PERF_COUNTER_SPEC process_counters[] = {
     {title_processor_time, type_100nsec_timer, 8}, {title_id_process, type_rawcount, 4},
     {title_working_set, type_large_rawcount, 8},   {title_page_file_bytes, type_large_rawcount, 8},
     {title_handle_count, type_rawcount, 4},        {title_thread_count, type_rawcount, 4},
-    {title_elapsed_time, type_elapsed_time, 8},
+    {title_elapsed_time, type_elapsed_time, 8},    {title_creating_process_id, type_rawcount, 4},
 };
 constexpr std::size_t process_counter_count = std::size(process_counters);
 
@@ -92,10 +95,6 @@ SNAPSHOT_TIMES now() {
 // its "Elapsed Time" counter is therefore that clock, in 100-ns units.
 std::uint64_t boot_time_100ns() { return clock_ns(CLOCK_BOOTTIME) / 100; }
 
-std::uint64_t ticks_to_100ns(std::uint64_t ticks) {
-    return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
-}
-
 bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
     // Read ten times a second by the sampler; one reader per thread, so
     // no caller ever shares a descriptor.
@@ -126,27 +125,28 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
     PERF_BLOCK_WRITER w(out);
     w.begin_block(t.snapshot_time, t.perf_time, 1000000000ULL);
     w.begin_object(title_process, process_counters, boot_time_100ns(), 10000000ULL);
-    // Idle and _Total have no start time: 0.
-    std::uint64_t values[process_counter_count] = {ticks_to_100ns(idle), 0, 0, 0, 0, cpus, 0};
+    // Idle and _Total have no start time and no parent: 0.
+    std::uint64_t values[process_counter_count] = {proc_ticks_to_100ns(idle), 0, 0, 0, 0, cpus, 0, 0};
     w.add_instance("Idle", values);
-    std::uint64_t total[process_counter_count] = {values[0], 0, 0, 0, 0, cpus, 0};
+    std::uint64_t total[process_counter_count] = {values[0], 0, 0, 0, 0, cpus, 0, 0};
 
     // While no swap is in use, statm gives the memory figures exactly and
     // far cheaper than status, which the kernel formats line by line.
-    thread_local PROC_FILE_READER meminfo("/proc/meminfo");
-    char meminfo_text[8192];
-    const bool swap_used = meminfo.read(meminfo_text, sizeof meminfo_text) <= 0 ||
-                           parse_swap_used_kb(meminfo_text) > 0;
+    // sysinfo answers the question (SwapTotal above SwapFree) without the
+    // formatting of /proc/meminfo, which the snapshot needs nothing else of.
+    struct sysinfo memory {};
+    const bool swap_used = sysinfo(&memory) != 0 || memory.totalswap > memory.freeswap;
     const bool listed = processes_.sample_all(swap_used, [&](const PROC_PROCESS_SAMPLE &p) {
-        values[0] = ticks_to_100ns(p.stat.utime + p.stat.stime);
+        values[0] = proc_ticks_to_100ns(p.stat.utime + p.stat.stime);
         values[1] = p.pid;
         values[2] = p.memory.vm_rss_kb * 1024;
         values[3] = (p.memory.rss_anon_kb + p.memory.vm_swap_kb) * 1024;
         values[4] = p.open_fds;
         values[5] = p.stat.num_threads;
-        values[6] = ticks_to_100ns(p.stat.start_time);
+        values[6] = proc_ticks_to_100ns(p.stat.start_time);
+        values[7] = p.stat.ppid;
         w.add_instance(details_.details_of(p).name, values);
-        for (int k = 0; k < 6; ++k) // no sum of ids or of start times
+        for (int k = 0; k < 6; ++k) // no sum of ids, start times or parents
             total[k] += k == 1 ? 0 : values[k];
     });
     if (listed)
@@ -170,7 +170,7 @@ void LINUX_PERF_SOURCE::build_processor_block(std::vector<std::uint8_t> &out) {
         char name[24];
         std::uint64_t sum = 0;
         for (std::size_t i = 0; i < cpus; ++i) {
-            const std::uint64_t v = ticks_to_100ns(per_cpu[i]);
+            const std::uint64_t v = proc_ticks_to_100ns(per_cpu[i]);
             sum += v;
             // Ten times a second: to_chars, without printf's machinery.
             const char *end = std::to_chars(name, name + sizeof name, i).ptr;
@@ -219,13 +219,41 @@ public:
 
 std::atomic<PERF_DATA_SOURCE *> current_perf_source{nullptr};
 
+LINUX_PERF_SOURCE &system_perf_source() {
+    static LINUX_PERF_SOURCE source;
+    return source;
+}
+
+std::mutex details_reader_guard;
+PROCESS_DETAILS_READER details_reader;
+
 } // namespace
+
+std::shared_ptr<const PROCESS_DETAILS> LINUX_PERF_SOURCE::details_of(std::uint32_t pid,
+                                                                     std::uint64_t start_time) {
+    std::lock_guard<std::mutex> hold(guard_);
+    // The cache keeps start times in clock ticks, as /proc gives them.
+    return details_.find(pid, start_time / proc_ticks_to_100ns(1));
+}
 
 PERF_DATA_SOURCE &perf_data_source() {
     if (PERF_DATA_SOURCE *s = current_perf_source.load())
         return *s;
-    static LINUX_PERF_SOURCE system_source;
-    return system_source;
+    return system_perf_source();
+}
+
+std::shared_ptr<const PROCESS_DETAILS> process_details(std::uint32_t pid, std::uint64_t start_time) {
+    {
+        std::lock_guard<std::mutex> hold(details_reader_guard);
+        if (details_reader)
+            return std::make_shared<const PROCESS_DETAILS>(details_reader(pid, start_time));
+    }
+    return system_perf_source().details_of(pid, start_time);
+}
+
+void set_process_details_reader(PROCESS_DETAILS_READER reader) {
+    std::lock_guard<std::mutex> hold(details_reader_guard);
+    details_reader = std::move(reader);
 }
 
 void set_perf_data_source(PERF_DATA_SOURCE *source) { current_perf_source.store(source); }

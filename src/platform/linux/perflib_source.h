@@ -10,7 +10,8 @@
 // "Handle Count" (open fds, 0 where unreadable), "Thread Count",
 // "Elapsed Time" (the process's start, 100-ns since boot on
 // CLOCK_BOOTTIME; 0 for Idle and _Total; the object's PerfTime is now on
-// that clock, its PerfFreq 10^7).
+// that clock, its PerfFreq 10^7), "Creating Process ID" (the parent's id,
+// 0 for the first process, the kernel's own, Idle and _Total).
 // Processor object: one instance per online CPU ("0", "1", ...) whose
 // "% Processor Time" holds its idle time (100-ns, 64-bit), then "_Total"
 // with the mean idle time, so that every instance reads as one CPU.
@@ -45,6 +46,10 @@ public:
     // 230 or 238 into out.
     void build_process_block(std::vector<std::uint8_t> &out);
     void build_processor_block(std::vector<std::uint8_t> &out);
+
+    // The kept details of a process of the latest snapshot
+    // (platform/process_details.h process_details); takes the source's lock.
+    std::shared_ptr<const PROCESS_DETAILS> details_of(std::uint32_t pid, std::uint64_t start_time);
 
 private:
     std::mutex guard_;

@@ -1,6 +1,7 @@
 #include "platform/linux/proc_files.h"
 
 #include <cerrno>
+#include <chrono>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -86,6 +87,33 @@ bool list_proc_pids(std::vector<std::uint32_t> &pids) {
     return proc.fd >= 0 && list_proc_pids(proc.fd, pids);
 }
 
+namespace {
+
+struct KEPT_LISTING {
+    std::vector<std::uint32_t> pids;
+    std::chrono::steady_clock::time_point when;
+    bool kept = false;
+};
+thread_local KEPT_LISTING kept_listing;
+
+} // namespace
+
+void keep_listing_for_snapshot(const std::vector<std::uint32_t> &pids) {
+    kept_listing.pids = pids; // the capacity stays: a steady list allocates nothing
+    kept_listing.when = std::chrono::steady_clock::now();
+    kept_listing.kept = true;
+}
+
+bool take_listing_for_snapshot(std::vector<std::uint32_t> &pids) {
+    if (!kept_listing.kept)
+        return false;
+    kept_listing.kept = false;
+    if (std::chrono::steady_clock::now() - kept_listing.when > std::chrono::milliseconds(listing_reuse_ms))
+        return false;
+    pids.swap(kept_listing.pids);
+    return true;
+}
+
 int open_proc_pid(std::uint32_t pid) {
     char path[32] = "/proc/";
     char digits[12];
@@ -127,6 +155,10 @@ long proc_clock_ticks() {
         return t > 0 ? t : 100;
     }();
     return ticks;
+}
+
+std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks) {
+    return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
 }
 
 PROC_FILE_READER::~PROC_FILE_READER() {

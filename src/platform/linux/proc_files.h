@@ -49,6 +49,18 @@ private:
 // be listed. Keeps one open descriptor of /proc per calling thread.
 bool list_proc_pids(std::vector<std::uint32_t> &pids);
 
+// One listing of /proc per refresh: a refresh lists the processes to make
+// its table's keys, then snapshots the same processes. The listing kept
+// here is handed (once) to the snapshot that follows on the same thread
+// within listing_reuse_ms; later, it lists afresh. A process that ended in
+// between is read as gone, and one started in between has no record in
+// the table yet either way.
+constexpr int listing_reuse_ms = 50;
+void keep_listing_for_snapshot(const std::vector<std::uint32_t> &pids);
+// True, with pids replaced, when this thread kept a listing that is still
+// fresh; false leaves pids as they are.
+bool take_listing_for_snapshot(std::vector<std::uint32_t> &pids);
+
 // Opens /proc/PID as a directory handle for the reads of one process, so
 // that all of them see the same process even if the id is reused. -1 when
 // the process has gone.
@@ -67,5 +79,8 @@ std::string read_executable_link(const std::string &proc_dir);
 
 // Clock ticks per second of the times in /proc.
 long proc_clock_ticks();
+
+// A time in those ticks in 100-ns units.
+std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks);
 
 } // namespace platform

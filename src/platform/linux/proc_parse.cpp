@@ -1,5 +1,9 @@
 #include "platform/linux/proc_parse.h"
 
+#include "platform/linux/perflib_block.h"
+
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -57,9 +61,13 @@ bool parse_pid_stat(std::string_view text, PROC_PID_STAT &out) {
         return false;
     out.comm = text.substr(open + 1, close - open - 1);
     std::size_t pos = close + 1;
-    // Fields after the name start at field 3 (state); flags is field 9,
-    // utime 14, stime 15, num_threads 20, starttime 22.
-    for (int field = 3; field < 9; ++field)
+    // Fields after the name start at field 3 (state); ppid is field 4,
+    // flags 9, utime 14, stime 15, num_threads 20, starttime 22.
+    std::uint64_t ppid = 0;
+    if (!skip_field(text, pos) || !next_number(text, pos, ppid) || ppid > UINT32_MAX)
+        return false;
+    out.ppid = static_cast<std::uint32_t>(ppid);
+    for (int field = 5; field < 9; ++field)
         if (!skip_field(text, pos))
             return false;
     if (!next_number(text, pos, out.flags))
@@ -114,6 +122,53 @@ bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STAT
     out.vm_rss_kb = resident * page_kb;
     out.rss_anon_kb = (resident > shared ? resident - shared : 0) * page_kb;
     return true;
+}
+
+bool parse_status_effective_uid(std::string_view text, std::uint32_t &uid) {
+    std::size_t pos = 0;
+    std::string_view l;
+    while (next_line(text, pos, l)) {
+        if (!l.starts_with("Uid:"))
+            continue;
+        std::size_t at = 4;
+        std::uint64_t real = 0, effective = 0;
+        if (!next_number(l, at, real) || !next_number(l, at, effective) || effective > UINT32_MAX)
+            return false;
+        uid = static_cast<std::uint32_t>(effective);
+        return true;
+    }
+    return false;
+}
+
+std::string command_line_text(std::string_view cmdline, std::string_view name, std::size_t max_bytes) {
+    while (!cmdline.empty() && cmdline.back() == '\0')
+        cmdline.remove_suffix(1);
+    std::string bracketed;
+    if (cmdline.empty()) {
+        bracketed.reserve(name.size() + 2);
+        bracketed += '[';
+        bracketed += name;
+        bracketed += ']';
+        cmdline = bracketed;
+    }
+    std::string text;
+    text.reserve(std::min(cmdline.size(), max_bytes));
+    std::size_t i = 0;
+    while (i < cmdline.size()) {
+        const std::size_t from = i;
+        const std::uint32_t cp = next_code_point(cmdline, i);
+        const bool not_utf8 = cp >= 0x80 && i == from + 1;
+        const std::size_t n = i - from;
+        if (text.size() + n > max_bytes)
+            break;
+        if (cp == 0)
+            text += ' '; // between two arguments
+        else if (not_utf8 || cp < 0x20 || (cp >= 0x7F && cp < 0xA0))
+            text += '?';
+        else
+            text.append(cmdline.substr(from, n));
+    }
+    return text;
 }
 
 std::uint64_t parse_swap_used_kb(std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -13,6 +14,7 @@ namespace platform {
 // /proc/PID/stat. Times in clock ticks (sysconf(_SC_CLK_TCK)).
 struct PROC_PID_STAT {
     std::string_view comm; // between the first '(' and the last ')'; points into the text
+    std::uint32_t ppid = 0; // the parent's id; 0 for the first process and the kernel's own
     std::uint64_t utime = 0;
     std::uint64_t stime = 0;
     std::uint64_t num_threads = 0;
@@ -37,6 +39,18 @@ void parse_pid_status(std::string_view text, PROC_PID_STATUS &out);
 // while no swap is in use. It costs a fraction of reading status. False
 // when the text is malformed.
 bool parse_pid_statm(std::string_view text, std::uint64_t page_kb, PROC_PID_STATUS &out);
+
+// The effective user id from the "Uid:" line of /proc/PID/status (real,
+// effective, saved and file-system ids follow it). False when the line is
+// missing or malformed.
+bool parse_status_effective_uid(std::string_view text, std::uint32_t &uid);
+
+// The command line as ps shows it, from /proc/PID/cmdline: the arguments
+// (NUL-separated, trailing NULs dropped) joined by blanks, with control
+// characters and bytes that are not UTF-8 shown as '?'. An empty cmdline
+// (a kernel thread, a process that is exiting) gives name in brackets. At
+// most max_bytes bytes, cut at a character boundary.
+std::string command_line_text(std::string_view cmdline, std::string_view name, std::size_t max_bytes);
 
 // Swap in use by the whole machine, from /proc/meminfo (SwapTotal -
 // SwapFree, KB); 0 when the lines are missing.

@@ -83,7 +83,7 @@ bool PROC_PROCESS_FILES::read_rest(const HELD &h, PROC_PROCESS_SAMPLE &sample) {
 
 bool PROC_PROCESS_FILES::sample_all(bool swap_used,
                                     const std::function<void(const PROC_PROCESS_SAMPLE &)> &each) {
-    if (!list_proc_pids(pids_))
+    if (!take_listing_for_snapshot(pids_) && !list_proc_pids(pids_))
         return false;
     // The kernel lists ids in ascending order; the merge below relies on it.
     if (!std::is_sorted(pids_.begin(), pids_.end()))

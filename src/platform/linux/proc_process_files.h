@@ -42,8 +42,9 @@ public:
     PROC_PROCESS_FILES(const PROC_PROCESS_FILES &) = delete;
     PROC_PROCESS_FILES &operator=(const PROC_PROCESS_FILES &) = delete;
 
-    // Lists /proc and calls each(sample) for every process that can be
-    // read, in ascending id order. swap_used picks the memory file: statm
+    // Lists /proc (or takes the listing this thread's refresh just made,
+    // take_listing_for_snapshot) and calls each(sample) for every process
+    // that can be read, in ascending id order. swap_used picks the memory file: statm
     // says nothing of swap, so status is read while swap is in use.
     // Processes that ended since the last call lose their descriptors.
     // False, without calls, when /proc cannot be listed.

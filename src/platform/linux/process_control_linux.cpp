@@ -68,6 +68,7 @@ std::uint64_t number(std::string_view s) {
 
 struct STAT_FACTS {
     char state = 0;
+    std::uint64_t parent = 0;
     std::uint64_t flags = 0;
     std::uint64_t start_ticks = 0;
 };
@@ -82,6 +83,7 @@ bool read_stat_facts(std::int64_t pid, STAT_FACTS &out) {
     if (!stat_fields(text, f) || f[0].empty())
         return false;
     out.state = f[0][0];
+    out.parent = number(f[4 - 3]);
     out.flags = number(f[9 - 3]);
     out.start_ticks = number(f[22 - 3]);
     return true;
@@ -131,15 +133,26 @@ int write_nice(std::uint32_t tid, int nice) {
     return 0;
 }
 
-bool has_cap_sys_nice() {
-    std::string text;
-    if (!read_small_file("/proc/self/status", text))
-        return false;
-    const std::size_t at = text.find("\nCapEff:");
+// The text after "\n<key>" in a status file's text; empty when there is
+// none.
+std::string status_field(const std::string &status, const char *key) {
+    const std::size_t at = status.find(std::string("\n") + key);
     if (at == std::string::npos)
+        return {};
+    const std::size_t from = at + 1 + std::strlen(key);
+    return status.substr(from, status.find('\n', from) - from);
+}
+
+std::uint64_t permitted_capabilities(const std::string &status) {
+    return std::strtoull(status_field(status, "CapPrm:").c_str(), nullptr, 16);
+}
+
+bool has_cap_sys_nice() {
+    std::string status;
+    if (!read_small_file("/proc/self/status", status))
         return false;
-    const unsigned long long caps = std::strtoull(text.c_str() + at + 8, nullptr, 16);
-    return (caps >> 23) & 1; // CAP_SYS_NICE
+    const std::string caps = status_field(status, "CapEff:");
+    return !caps.empty() && (std::strtoull(caps.c_str(), nullptr, 16) >> 23) & 1; // CAP_SYS_NICE
 }
 
 } // namespace
@@ -199,6 +212,18 @@ int set_process_nice(std::int64_t pid, std::uint64_t start_time, int nice) {
         return EINVAL;
     if (!start_time_matches(pid, start_time))
         return ESRCH;
+    nice = std::clamp(nice, -20, 19);
+    if (!may_renice(pid))
+        return EPERM;
+    if (nice < lowest_settable_nice()) {
+        // Only threads above the value would need the right: one of them
+        // means the change cannot be made whole, so none is made.
+        std::vector<THREAD_NICE> now;
+        get_thread_nices(pid, now);
+        for (const THREAD_NICE &t : now)
+            if (t.nice > nice)
+                return EPERM;
+    }
     int first_error = 0;
     std::vector<std::uint32_t> done;
     // Threads started while the list is walked get the value on a later
@@ -244,19 +269,49 @@ int set_thread_nice(std::int64_t pid, std::uint32_t tid, int nice) {
     return write_nice(tid, nice);
 }
 
-int most_favourable_nice() {
+int lowest_settable_nice() {
     if (has_cap_sys_nice())
         return -20;
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NICE, &lim) != 0)
+        return 20;
+    if (lim.rlim_cur == RLIM_INFINITY)
+        return -20;
+    return 20 - static_cast<int>(std::min<rlim_t>(lim.rlim_cur, 40));
+}
+
+int most_favourable_nice() {
     int present = 0;
     if (read_nice(own_process_id(), present) != 0)
         present = 19;
-    rlimit lim{};
-    int allowed = 19;
-    if (getrlimit(RLIMIT_NICE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
-        allowed = 20 - static_cast<int>(std::min<rlim_t>(lim.rlim_cur, 40));
-    else if (lim.rlim_cur == RLIM_INFINITY)
-        allowed = -20;
-    return std::clamp(std::min(allowed, present), -20, 19);
+    return std::clamp(std::min(lowest_settable_nice(), present), -20, 19);
+}
+
+bool may_renice(std::int64_t pid) {
+    if (!valid_id(pid))
+        return false;
+    if (has_cap_sys_nice())
+        return true;
+    std::string theirs, ours;
+    if (!read_small_file("/proc/" + std::to_string(pid) + "/status", theirs) ||
+        !read_small_file("/proc/self/status", ours))
+        return false;
+    // "Uid:" gives the real, effective, saved and file system user. The
+    // kernel also refuses a process that holds a capability this one
+    // lacks.
+    const std::string uids = status_field(theirs, "Uid:");
+    char *end = nullptr;
+    const unsigned long real = std::strtoul(uids.c_str(), &end, 10);
+    const unsigned long effective = std::strtoul(end, nullptr, 10);
+    return !uids.empty() && (real == geteuid() || effective == geteuid()) &&
+           (permitted_capabilities(theirs) & ~permitted_capabilities(ours)) == 0;
+}
+
+std::uint32_t parent_process_id(std::int64_t pid) {
+    STAT_FACTS f;
+    if (!read_stat_facts(pid, f) || f.parent > INT_MAX)
+        return 0;
+    return static_cast<std::uint32_t>(f.parent);
 }
 
 } // namespace platform

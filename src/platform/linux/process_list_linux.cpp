@@ -18,6 +18,7 @@ bool enum_proc(std::uint32_t *ids, std::size_t capacity, std::size_t &count) {
     count = 0;
     if (!list_proc_pids(listed))
         return false;
+    keep_listing_for_snapshot(listed);
     if (capacity > 0)
         ids[count++] = 0;
     const std::size_t take = std::min(listed.size(), capacity - count);

@@ -4,6 +4,7 @@
 #include "platform/linux/proc_files.h"
 
 #include <climits>
+#include <ctime>
 #include <vector>
 
 #include <pthread.h>
@@ -19,8 +20,9 @@ std::string executable_folder() {
     return folder.empty() ? "./" : folder;
 }
 
-std::string user_name() {
-    uid_t uid = geteuid();
+std::string user_name() { return user_name_of(geteuid()); }
+
+std::string user_name_of(std::uint32_t uid) {
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buf(size > 0 ? static_cast<size_t>(size) : 16384);
     struct passwd pw {};
@@ -34,6 +36,18 @@ std::string user_name() {
 void name_this_thread(const std::string &name) {
     // The kernel keeps 15 bytes and refuses a longer name outright.
     pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
+}
+
+std::uint64_t boot_file_time() {
+    timespec real{}, boot{};
+    clock_gettime(CLOCK_REALTIME, &real);
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const auto to_100ns = [](const timespec &t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 10000000 + t.tv_nsec / 100;
+    };
+    constexpr std::int64_t unix_epoch = 116444736000000000; // 1970-01-01 as a FILETIME
+    const std::int64_t at = unix_epoch + to_100ns(real) - to_100ns(boot);
+    return at > 0 ? static_cast<std::uint64_t>(at) : 0;
 }
 
 } // namespace platform

@@ -23,7 +23,7 @@ int message_box(QWidget *owner, const std::string &text, const std::string &capt
     if (g_handler)
         return g_handler(text, caption, flags);
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return IDCANCEL; // no GUI: nothing to ask, act as if declined
+        return (flags & 0xF) == MB_YESNO ? IDNO : IDCANCEL; // no GUI: act as if declined
     QMessageBox box(owner);
     box.setWindowTitle(QString::fromLocal8Bit(caption.c_str()));
     box.setText(QString::fromLocal8Bit(text.c_str()));
@@ -34,18 +34,24 @@ int message_box(QWidget *owner, const std::string &text, const std::string &capt
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
-    if ((flags & 0xF) == MB_OKCANCEL) {
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Cancel);
+    const bool yes_no = (flags & 0xF) == MB_YESNO;
+    const QMessageBox::StandardButton first = yes_no ? QMessageBox::Yes : QMessageBox::Ok;
+    const QMessageBox::StandardButton second = yes_no ? QMessageBox::No : QMessageBox::Cancel;
+    if (yes_no || (flags & 0xF) == MB_OKCANCEL) {
+        box.setStandardButtons(first | second);
+        box.setDefaultButton((flags & MB_DEFBUTTON2) ? second : first);
+        box.setEscapeButton(second);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
-    // Only a click on OK (or Enter on it) is an OK: the box also ends when
-    // the program quits while it is open.
-    return box.clickedButton() && box.clickedButton() == box.button(QMessageBox::Ok) ? IDOK : IDCANCEL;
+    // Only a click on OK or Yes (or Enter on it) counts: the box also ends
+    // when the program quits while it is open.
+    const bool chosen = box.clickedButton() && box.clickedButton() == box.button(first);
+    if (yes_no)
+        return chosen ? IDYES : IDNO;
+    return chosen ? IDOK : IDCANCEL;
 }
 
 } // namespace platform
