@@ -4,7 +4,8 @@
 // no grid lines, whole-row selection, user-sized columns with the last one
 // stretched, the PID column hidden until the user shows it. A right click
 // makes the row under the pointer current and opens the popup menu; the
-// Menu key and Shift+F10 open it by the current row; Ctrl+C copies the current row's texts (tab between columns).
+// Menu key and Shift+F10 open it by the current row; Ctrl+C copies the
+// current row's texts (tab between columns).
 //
 // The header: a click sorts by its column (again: the other way), with
 // the arrow; its context menu shows and hides columns and switches the

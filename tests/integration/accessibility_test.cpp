@@ -90,8 +90,9 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
          [] {},
          "Shortcuts\nTasks\nLogging\n",
          {"CONTROL table 'Shortcuts'", "CONTROL table cell 'Show: " + program + "'",
-          "CONTROL table cell 'StartUp: " + program + "'", "CONTROL table 'Tasks'",
-          "CONTROL combo box 'Process to logging'", "CONTROL text 'Log file'", "CONTROL push button 'Browse'"}},
+          "CONTROL table cell 'StartUp: " + program + "'", "CONTROL table 'Processes'",
+          "CONTROL text 'Filter processes'", "CONTROL combo box 'Process to logging'",
+          "CONTROL text 'Log file'", "CONTROL push button 'Browse'"}},
         {"Process statistic (average)",
          [&] {
              // " Show stat" on the Logging page, where the last walk left it.
@@ -109,7 +110,8 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
          "Update time\nColors\nOthers\n",
          {"CONTROL slider 'CPU usage update time'", "CONTROL slider 'Check new applications time'",
           "CONTROL slider 'Update tasks info time'", "CONTROL slider 'Tray icon color'",
-          "CONTROL slider 'CPU usage color'", "CONTROL push button 'Icons' 'Load default icons in popup menu'",
+          "CONTROL slider 'CPU usage color'",
+          "CONTROL push button 'Icons' 'Load default icons in popup menu'",
           "CONTROL push button 'Shortcuts' 'Delete shortcuts list'",
           "CONTROL push button 'Settings' 'Restore default settings'"}},
         {"Startup options",
