@@ -74,7 +74,7 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     const auto shortcuts_menu = [&](const std::string &keys) {
         // The second program's row, then its menu from the keyboard.
         const std::string id = std::to_string(app.main_window()->id);
-        xdotool("mousemove --window " + id + " 25 12 click 1"); // "Shortcuts"
+        xdotool("mousemove --window " + id + " 25 12 click 1");  // "Shortcuts"
         xdotool("mousemove --window " + id + " 80 250 click 1"); // into the grid, below the rows
         xdotool("key ctrl+Home Down Menu");
         xdotool("key " + keys + " Return");
@@ -127,9 +127,10 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     for (const EXPECTED &e : expected) {
         SCOPED_TRACE(e.window);
         e.open();
-        const std::string w = test_env::run_capture(
-            "DBUS_SESSION_BUS_ADDRESS=" + bus.address() + " /usr/bin/python3 '" VORKEL_SOURCE_DIR
-            "/tests/integration/accessibility_walk.py' " + app.class_name() + " '" + e.window + "' 2>&1");
+        const std::string w = test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() +
+                                                    " /usr/bin/python3 '" VORKEL_SOURCE_DIR
+                                                    "/tests/integration/accessibility_walk.py' " +
+                                                    app.class_name() + " '" + e.window + "' 2>&1");
         EXPECT_EQ(lines_of(w, "PAGE"), e.pages) << w;
         EXPECT_EQ(lines_of(w, "UNNAMED"), "");
         for (const auto &line : e.lines)

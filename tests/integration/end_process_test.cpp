@@ -175,7 +175,7 @@ TEST_F(EndProcessApp, CommandsActOnTheProcessChosenWhenTheMenuOpened) {
         ASSERT_TRUE(
             wait_until([&] { return app.tray_icon_shown() && pid_of(bin + "/bbb_target") > 0; }, 20s));
         const pid_t target = pid_of(bin + "/bbb_target");
-        show_tasks_grid(); // bbb_target sorts first
+        show_tasks_grid();        // bbb_target sorts first
         xdotool("key shift+F10"); // the menu by the first row, bbb_target
         // A process starts above the chosen one; the page's timer (1 s)
         // refreshes the grid under the menu, then under the question.

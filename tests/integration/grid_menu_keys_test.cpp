@@ -25,7 +25,8 @@ QRect area_of(unsigned long window) {
     std::istringstream in(xdotool("getwindowgeometry --shell " + std::to_string(window)));
     int x = 0, y = 0, width = 0, height = 0;
     for (std::string line; std::getline(in, line);)
-        for (auto [key, value] : {std::pair{"X=%d", &x}, {"Y=%d", &y}, {"WIDTH=%d", &width}, {"HEIGHT=%d", &height}})
+        for (auto [key, value] :
+             {std::pair{"X=%d", &x}, {"Y=%d", &y}, {"WIDTH=%d", &width}, {"HEIGHT=%d", &height}})
             std::sscanf(line.c_str(), key, value);
     return {x, y, width, height};
 }

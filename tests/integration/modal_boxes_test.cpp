@@ -61,7 +61,8 @@ protected:
         auto icon = app.tray_icon();
         ASSERT_TRUE(icon);
         xdotool("mousemove --window " + std::to_string(icon->id) + " 8 8 click 3");
-        ASSERT_TRUE(wait_until([&] { return app.popup_menu().has_value(); }, 10s)) << "tray menu did not open";
+        ASSERT_TRUE(wait_until([&] { return app.popup_menu().has_value(); }, 10s))
+            << "tray menu did not open";
         xdotool("key " + keys);
     }
     test_env::x_session x;
@@ -102,7 +103,8 @@ TEST_F(ModalBoxes, ExitWhileTheTooLongPathBoxIsOpenEndsTheProgram) {
     xdotool("mousemove --window " + id + " 25 12 click 1"); // the "Shortcuts" tab
     xdotool("mousemove --window " + id + " " + std::to_string(window->width / 2) + " " +
             std::to_string(window->height / 2) + " click 3");
-    ASSERT_TRUE(wait_until([&] { return app.popup_menu().has_value(); }, 10s)) << "the grid's menu did not open";
+    ASSERT_TRUE(wait_until([&] { return app.popup_menu().has_value(); }, 10s))
+        << "the grid's menu did not open";
     xdotool("key Down Down Down Down Down Return");
     std::optional<test_env::x_window> dialog;
     ASSERT_TRUE(wait_until([&] { return (dialog = shown_window(app, "Add new shortcut")).has_value(); }, 10s))

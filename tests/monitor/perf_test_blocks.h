@@ -142,10 +142,11 @@ struct SOURCE_SCOPE {
 // zero.
 inline const std::string standard_titles = [] {
     std::string t;
-    for (const char *text : {"1", "1847", "6", "% Processor Time", "180", "Working Set", "184",
-                             "Page File Bytes", "230", "Process", "680", "Thread Count", "684",
-                             "Elapsed Time", "784", "ID Process", "952", "Handle Count", "1410",
-                             "Creating Process ID"})
+    for (const char *text : {"1",   "1847",         "6",    "% Processor Time",
+                             "180", "Working Set",  "184",  "Page File Bytes",
+                             "230", "Process",      "680",  "Thread Count",
+                             "684", "Elapsed Time", "784",  "ID Process",
+                             "952", "Handle Count", "1410", "Creating Process ID"})
         t.append(text).push_back('\0');
     t.push_back('\0');
     return t;
