@@ -35,7 +35,7 @@ bench_in_own_pid_namespace() {
     BENCH_IN_NAMESPACE=1 exec unshare --pid --fork --mount-proc bash "$@"
 }
 
-bench_process_count() { find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' | wc -l; }
+bench_process_count() { find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' 2>/dev/null | wc -l; }
 
 bench_cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
