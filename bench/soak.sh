@@ -114,9 +114,9 @@ xdotool mousemove --window "$window" 109 12 click 1
 sleep 1.5 # the Tasks page has been refreshed
 watch_shown() { xdotool search --onlyvisible --name "^$watched\$" >/dev/null 2>&1; }
 for _ in 1 2 3; do
-    xdotool mousemove --window "$window" 80 62 click 1
+    xdotool mousemove --window "$window" 80 110 click 1 # a row of the grid
     sleep 0.3
-    xdotool mousemove --window "$window" 80 62 click 3
+    xdotool key ctrl+Home shift+F10 # the first row's menu
     sleep 0.5
     xdotool key Down Down Down Down Return
     for _ in $(seq 50); do watch_shown && break; sleep 0.1; done

@@ -89,9 +89,9 @@ done
 # activation; the click on the row below gives the window the focus too.
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null || true
 sleep 1.5 # the Tasks page has been refreshed
-xdotool mousemove --window "$window" 80 62 click 1
+xdotool mousemove --window "$window" 80 110 click 1 # a row of the grid
 sleep 0.3
-xdotool mousemove --window "$window" 80 62 click 3
+xdotool key ctrl+Home shift+F10 # the first row's menu
 sleep 0.5
 xdotool key Down Down Down Down Return # "Show in separate window"
 for _ in $(seq 50); do
@@ -106,7 +106,7 @@ main_shown() { xwininfo -id "$window" 2>/dev/null | grep -q IsViewable; }
 # and Esc there would close it instead); Esc then hides the main window.
 for _ in 1 2 3; do
     main_shown || break
-    xdotool mousemove --window "$window" 80 62 click 1
+    xdotool mousemove --window "$window" 80 110 click 1
     sleep 0.5
     xdotool key Escape
     sleep 1
