@@ -6,6 +6,7 @@
 #include "logging/process_log.h"
 #include "logging/process_log_line.h"
 #include "platform/message_box.h"
+#include "platform/process_control.h"
 #include "toolkit/file_name_edit.h"
 
 #include <QApplication>
@@ -31,6 +32,9 @@ void set_controls(bool logging, QPushButton *start, QPushButton *stop, QComboBox
     now_off->setEnabled(false);
     processes->setEnabled(!logging);
 }
+
+// The start time of the process an item names, beside its id.
+constexpr int start_time_role = Qt::UserRole + 1;
 
 void logging_error(const std::string &text) {
     platform::message_box(text, "Logging error", platform::MB_OK | platform::MB_ICONERROR);
@@ -59,6 +63,7 @@ void logging_page_activated(QPushButton *start, QPushButton *stop, QComboBox *pr
             text += QLatin1Char(' ');
         while (fm.horizontalAdvance(text) < 30);
         processes->addItem(text + QString::fromStdString(p.name), QVariant::fromValue(p.key.pid));
+        processes->setItemData(processes->count() - 1, QVariant::fromValue(p.key.start_time), start_time_role);
     }
     // The user chooses; a filled list must not name a process by itself.
     processes->setCurrentIndex(-1);
@@ -72,6 +77,13 @@ void start_logging_click(QComboBox *processes, TFileNameEdit *logfile, QPushButt
     const std::uint32_t pid = id.toUInt(&named);
     if (!named) {
         logging_error("No process set to logging.");
+        return;
+    }
+    // The list was made when the page showed: the id may since belong to
+    // another process.
+    const auto start_time = processes->currentData(start_time_role).toULongLong();
+    if (pid != 0 && !platform::same_process_running(pid, start_time)) {
+        logging_error("The process has ended.");
         return;
     }
     const QString name = logfile->file_name();

@@ -166,7 +166,7 @@ void debug_process_command(const CHOSEN_PROCESS &p, QWidget *owner,
 }
 
 void watch_process_command(const CHOSEN_PROCESS &p, QWidget *owner) {
-    if (p.key.pid != 0 && !still_running(p, owner))
+    if (!p.any || (p.key.pid != 0 && !still_running(p, owner)))
         return;
     open_process_window(p.key);
 }

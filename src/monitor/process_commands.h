@@ -59,7 +59,7 @@ void debug_process_command(const CHOSEN_PROCESS &chosen, QWidget *owner,
                            const std::function<int(const std::string &)> &launch);
 
 // "Show in separate window": a watch window on the process (one_process_form.h).
-// Id 0 watches the Idle pseudo-process.
+// Id 0 watches the Idle pseudo-process; no chosen process, nothing.
 void watch_process_command(const CHOSEN_PROCESS &chosen, QWidget *owner);
 
 // The registered debugger: the "Debugger" value of section "Debug" in

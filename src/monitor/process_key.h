@@ -21,6 +21,7 @@ struct PROCESS_KEY {
 // A process as the user chose it from a list: its identity and the name
 // the list showed (for a question about it).
 struct CHOSEN_PROCESS {
-    PROCESS_KEY key; // pid 0: none
+    PROCESS_KEY key; // pid 0: the Idle row
     std::string name;
+    bool any = false; // false: no process was chosen
 };

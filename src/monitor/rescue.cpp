@@ -75,10 +75,12 @@ bool read_record(std::uint32_t pid, bool rescue_in_force, RESCUE_RECORD &r) {
 // are not lowered either.
 bool restorable(const std::map<std::uint32_t, RESCUE_RECORD> &records) {
     const int lowest = platform::lowest_settable_nice();
-    for (const auto &[pid, r] : records)
-        for (const auto &t : r.threads)
-            if (t.nice < lowest && platform::may_renice(pid))
-                return false;
+    for (const auto &[pid, r] : records) {
+        const bool below = std::any_of(r.threads.begin(), r.threads.end(),
+                                       [lowest](const auto &t) { return t.nice < lowest; });
+        if (below && platform::may_renice(pid))
+            return false;
+    }
     return true;
 }
 

@@ -96,7 +96,7 @@ CHOSEN_PROCESS TTasks_grid::current_process() const {
     const TASK_RECORD *record = at.isValid() ? model_->record_at(at.row()) : nullptr;
     if (!record)
         return {};
-    return {process_key(record->info), std::string(task_name(record->info))};
+    return {process_key(record->info), std::string(task_name(record->info)), true};
 }
 
 bool TTasks_grid::set_current_process(std::uint32_t pid, std::uint64_t start_time) {
@@ -259,7 +259,11 @@ void TTasks_grid::dataChanged(const QModelIndex &top_left, const QModelIndex &bo
 }
 
 void TTasks_grid::open_popup(const QModelIndex &at, const QPoint &global) {
-    if (at.isValid() && at != currentIndex())
+    // Beside the rows nothing is chosen: the menu's commands then act on no
+    // process, not on a row selected earlier.
+    if (!at.isValid())
+        selectionModel()->clear();
+    else if (at != currentIndex())
         setCurrentIndex(at);
     emit mouse_down_right(at.isValid() ? at.column() : -1, at.isValid() ? at.row() : -1);
     if (popup_)

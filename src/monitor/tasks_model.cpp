@@ -394,6 +394,6 @@ std::vector<CHOSEN_PROCESS> TTasks_model::every_process() const {
     std::vector<CHOSEN_PROCESS> all;
     all.reserve(order.size());
     for (const std::uint32_t i : order)
-        all.push_back({process_key(records_[i].info), std::string(task_name(records_[i].info))});
+        all.push_back({process_key(records_[i].info), std::string(task_name(records_[i].info)), true});
     return all;
 }

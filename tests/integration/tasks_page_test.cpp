@@ -331,16 +331,21 @@ TEST_F(TasksPage, RightButtonMakesTheRowUnderThePointerCurrent) {
     FAKE_SYSTEM fake;
     fake.add_snapshot({{"a", 100, 0, 0, 0, 0, 1}, {"b", 200, 0, 0, 0, 0, 1}, {"c", 300, 0, 0, 0, 0, 1}});
     form->task_timerTimer();
-    grid()->setCurrentIndex(model()->index(0, 1));
     const QRect cell = grid()->visualRect(model()->index(2, 3)); // the third row
     ASSERT_TRUE(cell.isValid());
-    const QPointF at = cell.center();
-    QMouseEvent press(QEvent::MouseButtonPress, at, grid()->viewport()->mapToGlobal(at), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(grid()->viewport(), &press);
-    EXPECT_EQ(grid()->currentIndex().row(), 2);
-    EXPECT_EQ(grid()->currentIndex().column(), 3);
-    form->PopupMenu3->close();
+    // On the third row it becomes current; beside the rows (below the last)
+    // nothing is chosen, not the row selected before.
+    for (const QPointF at : {QPointF(cell.center()), QPointF(cell.center()) + QPointF(0, 5 * cell.height())}) {
+        grid()->setCurrentIndex(model()->index(0, 1));
+        QMouseEvent press(QEvent::MouseButtonPress, at, grid()->viewport()->mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(grid()->viewport(), &press);
+        const bool on_row = at == QPointF(cell.center());
+        EXPECT_EQ(grid()->currentIndex().row(), on_row ? 2 : -1);
+        EXPECT_EQ(grid()->current_process().any, on_row);
+        EXPECT_EQ(grid()->current_process().name, on_row ? "c" : "");
+        form->PopupMenu3->close();
+    }
 }
 
 TEST_F(TasksPage, WorkerRefreshDuringPageRefreshesNeverDeadlocks) {

@@ -4,6 +4,7 @@
 #include "logging/logging_page.h"
 #include "logging/process_log.h"
 #include "platform/message_box.h"
+#include "platform/process_control.h"
 #include "support/qt_app.h"
 #include "support/test_env.h"
 #include "toolkit/file_name_edit.h"
@@ -112,6 +113,15 @@ TEST_F(LoggingPage, ListIsFilledWithNothingSelectedAndChecksComeInOrder) {
     EXPECT_EQ(boxes[3].caption, "Logging warning");
     EXPECT_EQ(boxes[3].flags, platform::MB_OKCANCEL | platform::MB_ICONWARNING);
     EXPECT_EQ(read_file(existing), "keep me");
+    EXPECT_FALSE(logging_active);
+
+    // The listed id has since been taken by a later process: nothing is logged.
+    every_process = {{{1, platform::process_start_time(1) + 1}, "init", true}};
+    logging_page_activated(start, stop, processes, every_process);
+    processes->setCurrentIndex(0);
+    click_start();
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_EQ(boxes[4].text, "The process has ended.");
     EXPECT_FALSE(logging_active);
 }
 

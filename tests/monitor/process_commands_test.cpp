@@ -66,7 +66,7 @@ struct BOXES {
 
 // The process as its row would show it: its id and its start time now.
 CHOSEN_PROCESS chosen(pid_t pid, const std::string &name) {
-    return {{static_cast<std::uint32_t>(pid), platform::process_start_time(pid)}, name};
+    return {{static_cast<std::uint32_t>(pid), platform::process_start_time(pid)}, name, true};
 }
 
 class ProcessCommands : public ::testing::Test {
@@ -172,6 +172,7 @@ TEST_F(ProcessCommands, EveryCommandOnAProcessThatHasEndedSaysSoAndDoesNothing) 
         EXPECT_EQ(boxes.shown[0].text, "The process has ended.");
     }
     EXPECT_EQ(launched, 0);
+    watch_process_command({}, nullptr); // the menu opened beside the rows
     EXPECT_EQ(one_process_windows_open(), 0);
     EXPECT_EQ(checked_item(), -1);
     int nice = 99;
