@@ -29,6 +29,15 @@ TTasks_grid::TTasks_grid(int design_row_height, QWidget *parent)
     : QTableView(parent), model_(new TTasks_model(this)), widths_(task_column_count, 0) {
     setModel(model_);
     setAccessibleName(QStringLiteral("Processes"));
+    // Assistive technology keeps a cell's object by its place and the cell
+    // follows its process: after a new order a place would read another
+    // process. Its cache is dropped then (only while something listens).
+    connect(model_, &TTasks_model::rows_moved, this, [this] {
+        if (!QAccessible::isActive())
+            return;
+        QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&reset);
+    });
     verticalHeader()->hide();
     const int needed = QFontMetrics(font()).height() + 4;
     verticalHeader()->setMinimumSectionSize(std::max(design_row_height, needed));

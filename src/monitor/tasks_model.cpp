@@ -282,6 +282,7 @@ void TTasks_model::rebuild() {
                              ? index(to[static_cast<std::size_t>(i.row())], i.column())
                              : QModelIndex());
         changePersistentIndexList(from, moved);
+        emit rows_moved();
     }
 
     // Changed texts, one notice per run of neighbouring changed rows.

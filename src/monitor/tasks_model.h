@@ -73,6 +73,9 @@ public:
 signals:
     // After every change of the rows shown: how many of how many.
     void counts_changed(int shown, int all);
+    // Rows changed places without a layout change (a new order of the same
+    // processes): whatever keeps cells by place must forget them.
+    void rows_moved();
 
 private:
     struct ROW {

@@ -139,4 +139,28 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
             xdotool("key Escape");
         previous = w;
     }
+
+    // A header click gives the Tasks page a new order: a screen reader
+    // reads it place by place, not the places' earlier processes.
+    xdotool("mousemove --window " + std::to_string(app.main_window()->id) + " 109 12 click 1"); // "Tasks"
+    const auto cells = [&] {
+        return test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() +
+                                     " /usr/bin/python3 '" VORKEL_SOURCE_DIR
+                                     "/tests/integration/accessibility_walk.py' " +
+                                     app.class_name() + " Vorkel Processes 2>&1");
+    };
+    const std::string before = cells();
+    std::istringstream head(line_of(before, "HEAD").substr(5));
+    int head_x = 0, head_y = 0;
+    ASSERT_TRUE(head >> head_x >> head_y) << before;
+    xdotool("mousemove " + std::to_string(head_x) + " " + std::to_string(head_y) + " click 1"); // "Name"
+    std::string reversed;
+    std::vector<std::string> names;
+    std::istringstream in(lines_of(before, "CELL"));
+    for (std::string name; std::getline(in, name);)
+        names.insert(names.begin(), name);
+    for (const std::string &name : names)
+        reversed += name + "\n";
+    ASSERT_GT(names.size(), 2u) << before;
+    EXPECT_TRUE(wait_until([&] { return lines_of(cells(), "CELL") == reversed; }, 10s)) << cells();
 }

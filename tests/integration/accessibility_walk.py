@@ -3,8 +3,8 @@
 screen reader sees it, showing each page of its page controls in turn (by
 the tab's own action).
 
-usage: accessibility_walk.py PROGRAM WINDOW   (the name the program
-registers, its executable's; the window's caption)
+usage: accessibility_walk.py PROGRAM WINDOW [TABLE]   (the name the program
+registers, its executable's; the window's caption; a table's name)
 
 Prints, one a line: PAGE <tab> for each page walked; CONTROL <role>
 '<name>' '<description>' <x> <y> for each shown object that takes the focus
@@ -12,6 +12,9 @@ Prints, one a line: PAGE <tab> for each page walked; CONTROL <role>
 screen; UNNAMED <role> in <path> for each of those without a name (a blank
 cell that is no check box has nothing to name); BAR <name>|<description>
 for each bar of a chart. Exit status 2 when the window did not show in 20 s.
+With TABLE: only CELL <text> for each row's second cell of that table, as
+its table interface gives them place by place, then HEAD <x> <y>, the
+centre of the header above that column on the screen.
 """
 import sys
 import time
@@ -69,11 +72,39 @@ def walk(obj, path, found):
         walk(child, path + ["%s '%s'" % (obj.get_role_name(), name)], found)
 
 
+def find(obj, role, name):
+    if obj.get_role() == role and obj.get_name() == name:
+        return obj
+    for child in children(obj):
+        found = find(child, role, name)
+        if found is not None:
+            return found
+    return None
+
+
+def print_cells(window, name):
+    table = find(window, Atspi.Role.TABLE, name)
+    if table is None:
+        print("no table '%s'" % name)
+        return 1
+    area = None
+    for row in range(table.get_n_rows()):
+        cell = table.get_accessible_at(row, 1)
+        print("CELL", cell.get_name())
+        if row == 0:
+            area = cell.get_extents(Atspi.CoordType.SCREEN)
+    if area is not None:
+        print("HEAD %d %d" % (area.x + area.width // 2, area.y - area.height // 2))
+    return 0
+
+
 def main():
     window = find_window(sys.argv[1], sys.argv[2])
     if window is None:
         print("no shown window '%s' of %s" % (sys.argv[2], sys.argv[1]))
         return 2
+    if len(sys.argv) > 3:
+        return print_cells(window, sys.argv[3])
     found = {"CONTROL": set(), "UNNAMED": set(), "BAR": set(), "tab lists": [], "empty charts": 0}
     walk(window, [], found)
     for tab_list in list(found["tab lists"]):
