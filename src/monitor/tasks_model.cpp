@@ -107,7 +107,9 @@ void TTasks_model::set_records(const PROCESS_MAP &table, const QString &decimal_
         r.cpu_per_mille = cpu_per_mille(info.cpu_share, total);
         while (old < records_.size() && records_[old].info.pid < pid)
             ++old;
-        if (old < records_.size() && same_process(records_[old].info, info)) {
+        // Details read in a process's first second are asked for again.
+        if (old < records_.size() && same_process(records_[old].info, info) &&
+            (!records_[old].details || records_[old].details->settled)) {
             r.details = std::move(records_[old].details);
             if (filtering && old < haystacks_.size())
                 next_haystacks[next.size() - 1] = std::move(haystacks_[old]);

@@ -27,6 +27,11 @@ struct PROCESS_DETAILS {
     // name in brackets (platform/linux/proc_parse.h command_line_text);
     // at most max_command_line bytes; empty when it cannot be read.
     std::string command_line;
+    // False when read in the process's first second: it may not yet run
+    // its own program (a child between fork and exec still shows its
+    // parent's command line and owner), so it is read again until it is a
+    // second old. Whoever keeps details keeps only settled ones.
+    bool settled = true;
 };
 
 // The details of the process pid that started at start_time (100-ns

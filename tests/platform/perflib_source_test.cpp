@@ -7,6 +7,7 @@
 #include "platform/linux/proc_files.h"
 #include "platform/linux/proc_parse.h"
 #include "platform/linux/process_name.h"
+#include "platform/process_control.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 using namespace platform;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -514,7 +517,27 @@ TEST(PerflibSource, ProcessNamesAreWholeAndReadOncePerProcess) {
         return std::string();
     };
     ASSERT_TRUE(test_env::wait_until([&] { return name_of_child() == "vkl_probe_of_twenty1"; }));
-    // The name was read when the process was first met, not at each snapshot.
+    // Once the process is a second old its name is not read again.
+    std::this_thread::sleep_for(1100ms);
+    ASSERT_EQ(name_of_child(), "vkl_probe_of_twenty1");
     ASSERT_EQ(std::rename(program.c_str(), (dir + "/vkl_probe_renamed_later").c_str()), 0);
     EXPECT_EQ(name_of_child(), "vkl_probe_of_twenty1");
+}
+
+// A shell that starts a script runs another program under the same short
+// name: met before that, the process still shows the later command line.
+TEST(PerflibSource, DetailsReadInTheFirstSecondAreReadAgain) {
+    test_env::child_process child({"sh", "-c", "sleep 0.6; exec sh -c 'sleep 60; :' vkl_later"});
+    LINUX_PERF_SOURCE src;
+    const auto pid = static_cast<std::uint32_t>(child.pid());
+    const std::uint64_t start = process_start_time(child.pid());
+    auto command_line = [&] {
+        query(src, "230");
+        const auto details = src.details_of(pid, start);
+        return details ? details->command_line : std::string();
+    };
+    ASSERT_TRUE(test_env::wait_until(
+        [&] { return command_line() == "sh -c sleep 0.6; exec sh -c 'sleep 60; :' vkl_later"; }, 500ms));
+    EXPECT_TRUE(test_env::wait_until([&] { return command_line() == "sh -c sleep 60; : vkl_later"; }))
+        << command_line();
 }

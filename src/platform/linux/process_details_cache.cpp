@@ -6,8 +6,27 @@
 #include "platform/system_info.h"
 
 #include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+std::uint64_t ticks_per_second() {
+    static const auto ticks = static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK));
+    return ticks;
+}
+
+// Now on the clock of the processes' start times, in its ticks.
+std::uint64_t boot_clock_ticks() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * ticks_per_second() +
+           static_cast<std::uint64_t>(now.tv_nsec) * ticks_per_second() / 1000000000;
+}
+
+} // namespace
 
 PROCESS_DETAILS PROCESS_DETAILS_CACHE::read_details(const PROC_PROCESS_SAMPLE &seen) {
     const bool kernel_thread = seen.stat.kernel_thread();
@@ -19,6 +38,7 @@ PROCESS_DETAILS PROCESS_DETAILS_CACHE::read_details(const PROC_PROCESS_SAMPLE &s
     if (comm_may_be_cut(seen.stat.comm, kernel_thread))
         executable = read_executable_link(dir);
     PROCESS_DETAILS details;
+    details.settled = seen.stat.start_time + ticks_per_second() <= boot_clock_ticks();
     details.name = whole_process_name(seen.stat.comm, kernel_thread, executable, arguments);
     if (read >= 0)
         details.command_line = command_line_text(arguments, seen.stat.comm, max_command_line);
@@ -36,7 +56,8 @@ PROCESS_DETAILS PROCESS_DETAILS_CACHE::read_details(const PROC_PROCESS_SAMPLE &s
 
 const PROCESS_DETAILS &PROCESS_DETAILS_CACHE::details_of(const PROC_PROCESS_SAMPLE &seen) {
     ENTRY &e = entries_[seen.pid];
-    if (e.seen == 0 || e.start_time != seen.stat.start_time || e.comm != seen.stat.comm) {
+    if (e.seen == 0 || e.start_time != seen.stat.start_time || e.comm != seen.stat.comm ||
+        !e.details->settled) {
         e.start_time = seen.stat.start_time;
         e.comm.assign(seen.stat.comm);
         e.details = std::make_shared<const PROCESS_DETAILS>(read_details(seen));
