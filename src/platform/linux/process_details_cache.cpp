@@ -7,16 +7,12 @@
 
 #include <fcntl.h>
 #include <time.h>
-#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-std::uint64_t ticks_per_second() {
-    static const auto ticks = static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK));
-    return ticks;
-}
+std::uint64_t ticks_per_second() { return static_cast<std::uint64_t>(proc_clock_ticks()); }
 
 // Now on the clock of the processes' start times, in its ticks.
 std::uint64_t boot_clock_ticks() {
