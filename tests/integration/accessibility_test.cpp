@@ -70,6 +70,13 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     app.start().wait(15s); // a second start shows the window
     ASSERT_TRUE(wait_until([&] { return app.main_window_shown(); }, 10s));
 
+    // accessibility_walk.py on the program's window(s) named by args.
+    const auto walk = [&](const std::string &args) {
+        return test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() +
+                                     " /usr/bin/python3 '" VORKEL_SOURCE_DIR
+                                     "/tests/integration/accessibility_walk.py' " +
+                                     app.class_name() + " " + args + " 2>&1");
+    };
     std::string previous; // the last walk's output
     const auto shortcuts_menu = [&](const std::string &keys) {
         // The second program's row, then its menu from the keyboard.
@@ -127,10 +134,7 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     for (const EXPECTED &e : expected) {
         SCOPED_TRACE(e.window);
         e.open();
-        const std::string w = test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() +
-                                                    " /usr/bin/python3 '" VORKEL_SOURCE_DIR
-                                                    "/tests/integration/accessibility_walk.py' " +
-                                                    app.class_name() + " '" + e.window + "' 2>&1");
+        const std::string w = walk("'" + e.window + "'");
         EXPECT_EQ(lines_of(w, "PAGE"), e.pages) << w;
         EXPECT_EQ(lines_of(w, "UNNAMED"), "");
         for (const auto &line : e.lines)
@@ -143,12 +147,7 @@ TEST(Accessibility, EveryFocusableControlHasANameOnEveryPageAndDialog) {
     // A header click gives the Tasks page a new order: a screen reader
     // reads it place by place, not the places' earlier processes.
     xdotool("mousemove --window " + std::to_string(app.main_window()->id) + " 109 12 click 1"); // "Tasks"
-    const auto cells = [&] {
-        return test_env::run_capture("DBUS_SESSION_BUS_ADDRESS=" + bus.address() +
-                                     " /usr/bin/python3 '" VORKEL_SOURCE_DIR
-                                     "/tests/integration/accessibility_walk.py' " +
-                                     app.class_name() + " Vorkel Processes 2>&1");
-    };
+    const auto cells = [&] { return walk("Vorkel Processes"); };
     const std::string before = cells();
     std::istringstream head(line_of(before, "HEAD").substr(5));
     int head_x = 0, head_y = 0;

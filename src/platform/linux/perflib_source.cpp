@@ -90,11 +90,6 @@ SNAPSHOT_TIMES now() {
     return {mono / 100, mono};
 }
 
-// The start times of processes count from boot including suspend (stat
-// field 22 is on CLOCK_BOOTTIME); the Process object's own time base for
-// its "Elapsed Time" counter is therefore that clock, in 100-ns units.
-std::uint64_t boot_time_100ns() { return clock_ns(CLOCK_BOOTTIME) / 100; }
-
 bool read_cpu_idle(std::uint64_t &total, std::uint64_t *per_cpu, std::size_t &count) {
     // Read ten times a second by the sampler; one reader per thread, so
     // no caller ever shares a descriptor.
@@ -124,7 +119,9 @@ void LINUX_PERF_SOURCE::build_process_block(std::vector<std::uint8_t> &out) {
 
     PERF_BLOCK_WRITER w(out);
     w.begin_block(t.snapshot_time, t.perf_time, 1000000000ULL);
-    w.begin_object(title_process, process_counters, boot_time_100ns(), 10000000ULL);
+    // The Process object's time base for its "Elapsed Time" counter is the
+    // clock its start times count on.
+    w.begin_object(title_process, process_counters, proc_boot_time_100ns(), 10000000ULL);
     // Idle and _Total have no start time and no parent: 0.
     std::uint64_t values[process_counter_count] = {proc_ticks_to_100ns(idle), 0, 0, 0, 0, cpus, 0, 0};
     w.add_instance("Idle", values);

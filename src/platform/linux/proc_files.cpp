@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -159,6 +160,13 @@ long proc_clock_ticks() {
 
 std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks) {
     return ticks * (10000000ULL / static_cast<std::uint64_t>(proc_clock_ticks()));
+}
+
+std::uint64_t proc_boot_time_100ns() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 10000000ULL +
+           static_cast<std::uint64_t>(now.tv_nsec) / 100;
 }
 
 PROC_FILE_READER::~PROC_FILE_READER() {

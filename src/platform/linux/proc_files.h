@@ -83,4 +83,8 @@ long proc_clock_ticks();
 // A time in those ticks in 100-ns units.
 std::uint64_t proc_ticks_to_100ns(std::uint64_t ticks);
 
+// Now on the clock of the processes' start times (boot, counting
+// suspend: stat's field 22 is on CLOCK_BOOTTIME), in 100-ns units.
+std::uint64_t proc_boot_time_100ns();
+
 } // namespace platform

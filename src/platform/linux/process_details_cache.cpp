@@ -6,23 +6,8 @@
 #include "platform/system_info.h"
 
 #include <fcntl.h>
-#include <time.h>
 
 namespace platform {
-
-namespace {
-
-std::uint64_t ticks_per_second() { return static_cast<std::uint64_t>(proc_clock_ticks()); }
-
-// Now on the clock of the processes' start times, in its ticks.
-std::uint64_t boot_clock_ticks() {
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * ticks_per_second() +
-           static_cast<std::uint64_t>(now.tv_nsec) * ticks_per_second() / 1000000000;
-}
-
-} // namespace
 
 PROCESS_DETAILS PROCESS_DETAILS_CACHE::read_details(const PROC_PROCESS_SAMPLE &seen) {
     const bool kernel_thread = seen.stat.kernel_thread();
@@ -34,7 +19,7 @@ PROCESS_DETAILS PROCESS_DETAILS_CACHE::read_details(const PROC_PROCESS_SAMPLE &s
     if (comm_may_be_cut(seen.stat.comm, kernel_thread))
         executable = read_executable_link(dir);
     PROCESS_DETAILS details;
-    details.settled = seen.stat.start_time + ticks_per_second() <= boot_clock_ticks();
+    details.settled = proc_ticks_to_100ns(seen.stat.start_time) + 10000000 <= proc_boot_time_100ns();
     details.name = whole_process_name(seen.stat.comm, kernel_thread, executable, arguments);
     if (read >= 0)
         details.command_line = command_line_text(arguments, seen.stat.comm, max_command_line);
