@@ -36,6 +36,8 @@ bench_in_own_pid_namespace "$0" "$(realpath -m "$binary")" "$seconds" "$processe
 [[ $seconds =~ ^[0-9]+$ && $processes =~ ^[0-9]+$ ]] && ((seconds > 0)) ||
     { echo "seconds and processes are whole numbers" >&2; exit 2; }
 [ -x "$binary" ] || { echo "no vorkel binary at $binary" >&2; exit 2; }
+floor_binary=$(dirname "$binary")/bench/tray_meter_floor
+[ -x "$floor_binary" ] || { echo "no $floor_binary: build the benchmarks first" >&2; exit 2; }
 for tool in Xvfb icewm xdotool xdpyinfo xwininfo xprop xev stdbuf; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh)" >&2; exit 2; }
 done
@@ -47,13 +49,14 @@ bench_display
 # Processor time in ns of all threads of a process, and of one thread.
 process_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
 # One line per thread of Vorkel: id, processor time (ns), voluntary
-# switches, name.
+# switches, write calls (each picture sent to the X server is one), name.
 threads() {
-    local t ns rest voluntary
+    local t ns rest voluntary writes
     for t in /proc/"$vorkel"/task/*; do
         read -r ns rest <"$t/schedstat" || continue
         voluntary=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status")
-        echo "${t##*/} $ns $voluntary $(tr ' ' _ <"$t/comm")"
+        writes=$(awk '/^syscw:/ { print $2 }' "$t/io")
+        echo "${t##*/} $ns $voluntary $writes $(tr ' ' _ <"$t/comm")"
     done
 }
 now() { echo "$EPOCHREALTIME"; }
@@ -158,25 +161,27 @@ measure() {
     rss=$(awk '/^RssAnon:/ { print $2 }' "/proc/$vorkel/status")
     added=$(added_cost)
     echo
-    echo "hidden in the tray, $(bench_process_count) processes in sight, over $(awk -v a="$ta" -v b="$tb" 'BEGIN { printf "%.1f", b - a }') s:"
+    echo "${2:-hidden in the tray}, $(bench_process_count) processes in sight, over $(awk -v a="$ta" -v b="$tb" 'BEGIN { printf "%.1f", b - a }') s:"
     join "$scratch/threads0" "$scratch/threads1" | awk -v main="$vorkel" -v x=$((xb - xa)) -v w=$((wb - wa)) \
-        -v ta="$ta" -v tb="$tb" -v added="$added" -v rss="$rss" -v out="$scratch/summary-$1" '
+        -v ta="$ta" -v tb="$tb" -v added="$added" -v rss="$rss" -v out="$scratch/summary-$1" -v who="${3:-Vorkel}" '
     function pct(ns) { return 100 * ns / 1e9 / (tb - ta) }
-    BEGIN { printf "  %-8s %-16s %9s %9s %8s\n", "thread", "name", "CPU %", "us/s", "wakes/s" }
+    BEGIN { printf "  %-8s %-16s %9s %9s %8s %9s\n", "thread", "name", "CPU %", "us/s", "wakes/s", "writes/s" }
     {
-        ns = $5 - $2; wakes = ($6 - $3) / (tb - ta); total += ns
-        name = $1 == main ? "main (window)" : $7
-        printf "  %-8s %-16s %9.4f %9.1f %8.2f\n", $1, name, pct(ns), ns / 1e3 / (tb - ta), wakes
+        ns = $6 - $2; wakes = ($7 - $3) / (tb - ta); writes = ($8 - $4) / (tb - ta); total += ns
+        name = $1 == main && who == "Vorkel" ? "main (window)" : $9
+        printf "  %-8s %-16s %9.4f %9.1f %8.2f %9.2f\n", $1, name, pct(ns), ns / 1e3 / (tb - ta), wakes, writes
         if ($1 == main) main_wakes = wakes
+        if (name == "cpu_sampler" || name == "meter_floor") pictures = writes
     }
     END {
         split(added, a, " ")
-        printf "  %-25s %9.4f %9.1f\n", "Vorkel in all", pct(total), total / 1e3 / (tb - ta)
-        line = "  %-25s %9.4f            (%.4f %% with Vorkel stopped: it adds %.4f %%)\n"
+        printf "  %-25s %9.4f %9.1f\n", who " in all", pct(total), total / 1e3 / (tb - ta)
+        line = "  %-25s %9.4f            (%.4f %% with " who " stopped: it adds %.4f %%)\n"
         printf line, "X server (Xvfb)", pct(x), a[3], a[1]
         printf line, "window manager (icewm)", pct(w), a[4], a[2]
-        printf "  private memory (RssAnon) %d KB\n", rss
-        printf "%.4f %.2f %.4f %d\n", pct(total), main_wakes, a[1], rss > out
+        if (who == "Vorkel")
+            printf "  private memory (RssAnon) %d KB\n", rss
+        printf "%.4f %.2f %.4f %d %.2f\n", pct(total), main_wakes, a[1], rss, pictures > out
     }'
 }
 
@@ -195,8 +200,23 @@ done
 sleep 3
 measure many
 
-read -r own_cpu own_wakes own_x own_rss <"$scratch/summary-own"
-read -r many_cpu many_wakes many_x many_rss <"$scratch/summary-many"
+# 4. The floor under the meter's cost (bench/tray_meter_floor.cpp) at the
+# same count, measured the same way while Vorkel is stopped: the same
+# reads, sums and pictures sent, with nothing else.
+kill -STOP "$vorkel"
+"$floor_binary" >/dev/null &
+floor=$!
+pids+=($floor)
+sleep 2
+vorkel_pid=$vorkel
+vorkel=$floor
+measure floor "the floor (tray_meter_floor)" floor
+vorkel=$vorkel_pid
+kill -CONT "$vorkel"
+
+read -r own_cpu own_wakes own_x own_rss own_pictures <"$scratch/summary-own"
+read -r many_cpu many_wakes many_x many_rss many_pictures <"$scratch/summary-many"
+read -r floor_cpu _ floor_x _ floor_pictures <"$scratch/summary-floor"
 echo
 awk -v oc="$own_cpu" -v ow="$own_wakes" -v ox="$own_x" -v orss="$own_rss" -v mc="$many_cpu" -v mw="$many_wakes" \
     -v mx="$many_x" -v mrss="$many_rss" -v ms="$start_ms" 'BEGIN {
@@ -207,4 +227,10 @@ awk -v oc="$own_cpu" -v ow="$own_wakes" -v ox="$own_x" -v orss="$own_rss" -v mc=
     printf verdict, "start to the icon in the tray", ms " ms", "<= 150 ms", ms <= 150 ? "met" : "NOT met"
     printf verdict, "private memory (RssAnon) hidden", sprintf("%.1f MB / %.1f MB", orss / 1024, mrss / 1024), "<= 6 MB", orss <= 6144 && mrss <= 6144 ? "met" : "NOT met"
     print "(each pair: the session own processes / with idle processes added)"
+}'
+echo
+awk -v mc="$many_cpu" -v mx="$many_x" -v mp="$many_pictures" -v fc="$floor_cpu" -v fx="$floor_x" \
+    -v fp="$floor_pictures" 'BEGIN {
+    printf "the floor at %d processes: %.3f %% of a core, the X server %.3f %%, %.2f pictures a second\n", '"$processes"', fc, fx, fp
+    printf "Vorkel at the same count:  %.3f %% (%.2f x the floor), the X server %.3f %%, %.2f pictures a second\n", mc, mc / fc, mx, mp
 }'

@@ -82,14 +82,22 @@ void cpu_sampler_thread() {
     while (sampler_running.load()) {
         cpu_sampler_cycle(unit);
         // Sleep in short slices so that Exit does not wait out a long
-        // interval; the interval itself is read anew every cycle.
+        // interval; the interval itself is read anew every cycle. An
+        // interval of one slice or less (the default) is one plain sleep,
+        // without reading the clock.
         using namespace std::chrono;
-        const auto until = steady_clock::now() + milliseconds(std::max(0, cpu_timer_interval.load()));
+        constexpr milliseconds slice(100);
+        const milliseconds interval(std::max(0, cpu_timer_interval.load()));
+        if (interval <= slice) {
+            std::this_thread::sleep_for(interval);
+            continue;
+        }
+        const auto until = steady_clock::now() + interval;
         while (sampler_running.load()) {
             const auto left = until - steady_clock::now();
             if (left <= steady_clock::duration::zero())
                 break;
-            std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(100)));
+            std::this_thread::sleep_for(std::min<steady_clock::duration>(left, slice));
         }
     }
     sampler_finished.store(true);

@@ -7,9 +7,11 @@
 // watcher's name on the bus and registers the item with each watcher that
 // has a host.
 //
-// A new picture is turned into the item's pixmaps on the thread that sets
-// it, which also sends the NewIcon signal; the host then reads the
-// pixmaps from the item's thread. The GUI thread is not involved.
+// A new picture is kept by the thread that sets it, which also sends the
+// NewIcon signal; the host then reads the pixmaps from the item's thread,
+// which makes them from the kept picture once per picture. Without a host
+// nothing is made: the meter's picture changes most cycles. The GUI thread
+// is not involved.
 #include "platform/status_notifier.h"
 
 #include "platform/linux/dbus_menu_export.h"
@@ -53,7 +55,8 @@ constexpr int pixmap_scales[] = {1, 2, 3};
 struct ITEM_STATE {
     std::vector<std::uint32_t> picture;
     int side = 0;
-    SNI_PIXMAP_LIST pixmaps;
+    SNI_PIXMAP_LIST pixmaps; // of picture, made when first asked for
+    bool pixmaps_current = false;
     QString id, title, tool_tip;
     bool announce = false; // registered: hosts are told of changes
 };
@@ -64,6 +67,24 @@ QDBusConnection bus() { return QDBusConnection::sessionBus(); }
 
 void send_item_signal(const QString &name) {
     bus().send(QDBusMessage::createSignal(item_path, item_interface, name));
+}
+
+// The pixmaps of state.picture, made anew only after it changed. Caller
+// holds picture_guard.
+const SNI_PIXMAP_LIST &current_pixmaps_locked() {
+    if (!state.pixmaps_current) {
+        state.pixmaps.clear();
+        if (state.side > 0)
+            for (int scale : pixmap_scales) {
+                const std::vector<std::uint8_t> bytes =
+                    status_notifier_pixmap(state.picture.data(), state.side, scale);
+                state.pixmaps.push_back({state.side * scale, state.side * scale,
+                                         QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size()))});
+            }
+        state.pixmaps_current = true;
+    }
+    return state.pixmaps;
 }
 
 // The item's properties as the host reads them.
@@ -77,7 +98,7 @@ QVariantMap item_properties() {
             {QStringLiteral("Status"), QStringLiteral("Active")},
             {QStringLiteral("WindowId"), 0},
             {QStringLiteral("IconName"), QString()},
-            {QStringLiteral("IconPixmap"), QVariant::fromValue(state.pixmaps)},
+            {QStringLiteral("IconPixmap"), QVariant::fromValue(current_pixmaps_locked())},
             {QStringLiteral("OverlayIconName"), QString()},
             {QStringLiteral("OverlayIconPixmap"), QVariant::fromValue(SNI_PIXMAP_LIST())},
             {QStringLiteral("AttentionIconName"), QString()},
@@ -323,13 +344,7 @@ void status_notifier_set_picture(const std::uint32_t *argb, int side) {
             return;
         state.picture.assign(argb, argb + side * side);
         state.side = side;
-        state.pixmaps.clear();
-        for (int scale : pixmap_scales) {
-            const std::vector<std::uint8_t> bytes = status_notifier_pixmap(argb, side, scale);
-            state.pixmaps.push_back({side * scale, side * scale,
-                                     QByteArray(reinterpret_cast<const char *>(bytes.data()),
-                                                static_cast<qsizetype>(bytes.size()))});
-        }
+        state.pixmaps_current = false;
         announce = state.announce;
     }
     if (announce)

@@ -96,6 +96,7 @@ struct THREAD_CONNECTION {
     xcb_gcontext_t gc = 0;
     Window gc_window = 0;
     unsigned draws = 0;
+    std::uint32_t max_words = 0; // the longest request the server takes, in 4-byte units
     ~THREAD_CONNECTION() {
         if (c)
             xcb_disconnect(c);
@@ -111,6 +112,7 @@ struct THREAD_CONNECTION {
                 const std::uint16_t probe = 1;
                 const bool host_lsb = *reinterpret_cast<const std::uint8_t *>(&probe) == 1;
                 swap_bytes = (xcb_get_setup(c)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) != host_lsb;
+                max_words = xcb_get_maximum_request_length(c);
             }
         }
         return c != nullptr;
@@ -124,7 +126,7 @@ void put_pixels(THREAD_CONNECTION &own, const std::vector<std::uint32_t> &pixels
     if (w <= 0 || h <= 0)
         return;
     // In 4-byte units, less the request's own header.
-    const std::uint32_t max_words = xcb_get_maximum_request_length(own.c);
+    const std::uint32_t max_words = own.max_words;
     const int band = static_cast<int>(std::max<std::uint32_t>(1, (max_words > 8 ? max_words - 8 : 1) / static_cast<std::uint32_t>(w)));
     thread_local std::vector<std::uint32_t> part;
     for (int top = 0; top < h; top += band) {
