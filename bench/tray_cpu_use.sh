@@ -47,7 +47,7 @@ app=$scratch/app/vorkel
 bench_display
 
 # Processor time in ns of all threads of a process, and of one thread.
-process_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
+process_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }'; }
 # One line per thread of Vorkel: id, processor time (ns), voluntary
 # switches, write calls (each picture sent to the X server is one), name.
 threads() {
@@ -213,6 +213,7 @@ vorkel=$floor
 measure floor "the floor (tray_meter_floor)" floor
 vorkel=$vorkel_pid
 kill -CONT "$vorkel"
+kill -0 "$wm" 2>/dev/null || { echo "the window manager ended during the measurements" >&2; exit 1; }
 
 read -r own_cpu own_wakes own_x own_rss own_pictures <"$scratch/summary-own"
 read -r many_cpu many_wakes many_x many_rss many_pictures <"$scratch/summary-many"

@@ -59,7 +59,7 @@ sleep 3 # past its start-up work
 # Processor time in ns, summed over the threads, from schedstat: exact,
 # where the clock ticks of stat only sample (a thread that runs 1 ms a
 # second is mostly missed by a 10 ms tick).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.0f", s }'; }
 measure() { # prints the CPU use in percent of one core over $seconds
     local c0 c1 t0 t1
     c0=$(cpu_ns "$vorkel"); t0=$(date +%s.%N)
