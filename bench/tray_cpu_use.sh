@@ -16,7 +16,12 @@
 #      and the window manager's processor time beside them, and Vorkel's
 #      private memory (RssAnon); then what Vorkel adds to the X server's and
 #      the window manager's time, from halves with Vorkel running and
-#      stopped in turn.
+#      stopped in turn, and the pictures sent a second (the sampler's
+#      writes);
+#   4. the floor under the meter's cost (bench/tray_meter_floor.cpp: the
+#      same /proc/stat read, load and pictures, with nothing else, in an
+#      icon docked in the same tray) measured the same way at the given
+#      count while Vorkel is stopped, and Vorkel as a multiple of it.
 # Nothing of the real user's is touched; only processes the script started
 # are ended.
 #
@@ -232,6 +237,6 @@ awk -v oc="$own_cpu" -v ow="$own_wakes" -v ox="$own_x" -v orss="$own_rss" -v mc=
 echo
 awk -v mc="$many_cpu" -v mx="$many_x" -v mp="$many_pictures" -v fc="$floor_cpu" -v fx="$floor_x" \
     -v fp="$floor_pictures" 'BEGIN {
-    printf "the floor at %d processes: %.3f %% of a core, the X server %.3f %%, %.2f pictures a second\n", '"$processes"', fc, fx, fp
-    printf "Vorkel at the same count:  %.3f %% (%.2f x the floor), the X server %.3f %%, %.2f pictures a second\n", mc, mc / fc, mx, mp
+    printf "the floor at %d processes: %.3f %% of a core, adds %.3f %% to the X server, %.2f pictures a second\n", '"$processes"', fc, fx, fp
+    printf "Vorkel at the same count:  %.3f %% (%.2f x the floor), adds %.3f %% to the X server, %.2f pictures a second\n", mc, mc / fc, mx, mp
 }'
