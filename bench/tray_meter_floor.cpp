@@ -17,6 +17,7 @@
 // prints "cycles N pictures M".
 #include "monitor/cpu_load.h"
 #include "monitor/tray_bitmap.h"
+#include "platform/linux/proc_files.h"
 #include "platform/linux/proc_parse.h"
 
 #include <algorithm>
@@ -105,7 +106,6 @@ int main(int argc, char **argv) {
     int shown = -1;
     long cycles = 0, pictures = 0;
     const long last_cycle = seconds > 0 ? seconds * 10 : -1;
-    const long ns_per_tick = 1000000000L / sysconf(_SC_CLK_TCK);
     for (; cycles != last_cycle; ++cycles) {
         const std::uint64_t time_now = snapshot_ns();
         const ssize_t n = pread(stat_fd, text, sizeof text, 0);
@@ -117,8 +117,9 @@ int main(int argc, char **argv) {
             read > 0) {
             if (read == cpus && time_now > time_before)
                 for (std::size_t i = 0; i < read; ++i)
-                    sum += 1.0 - static_cast<double>((idle_now[i] - idle_before[i]) * ns_per_tick) /
-                                     static_cast<double>(time_now - time_before);
+                    sum += 1.0 -
+                           static_cast<double>(platform::proc_ticks_to_100ns(idle_now[i] - idle_before[i])) /
+                               static_cast<double>((time_now - time_before) / 100);
             std::copy(idle_now, idle_now + read, idle_before);
             cpus = read;
             time_before = time_now;
